@@ -1,0 +1,14 @@
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("lexiphant %s\n", LEXIPHANT_VERSION);
+            return 0;
+        }
+    }
+    std::printf("lexiphant %s\n", LEXIPHANT_VERSION);
+    return 0;
+}
