@@ -1,0 +1,70 @@
+#pragma once
+
+#include "tests/support/TestServer.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// How an FtpTestServer behaves.
+struct FtpServerOptions {
+    std::string user { "lexi" };
+    std::string password { "lexi-secret" };
+    std::string readOnlyUser { "reader" };
+    std::string readOnlyPassword { "reader-secret" };
+    // The text the client sees after "220 "; empty keeps pyftpdlib's own.
+    std::string greeting;
+    // LIST answers in MS-DOS form: "12-09-26  04:28PM       <DIR>          My Folder"
+    // and "12-09-26  04:28PM                 1234 index.html" (times in UTC).
+    bool msdosListing { false };
+    // Data transfers in both directions are held to this rate; 0 is no limit.
+    std::size_t throttleBytesPerSecond { 0 };
+    // Commands (e.g. "LIST", "PASV", "RETR") on which the server closes the
+    // control connection without answering.
+    std::vector<std::string> dropOnCommands;
+
+    bool operator==(const FtpServerOptions&) const = default;
+};
+
+// A real FTP server (pyftpdlib, run by tests/support/ftp_server.py) on 127.0.0.1
+// and a free port, over a fresh temporary root. Passive mode, ports from the OS.
+//
+// Two accounts: options.user with full rights and options.readOnlyUser, who can
+// list and download only. Names act as triggers on every server:
+//   "drop-connection..."  a command naming such a file or folder (CWD, RETR, STOR,
+//                         LIST, DELE, ...) closes the control connection, no reply;
+//   "drop-transfer..."    RETR of such a file sends half of it, then closes both
+//                         connections without a "226".
+class FtpTestServer final : public TestServer {
+public:
+    static constexpr const char* kDropConnectionPrefix = "drop-connection";
+    static constexpr const char* kDropTransferPrefix = "drop-transfer";
+
+    using Options = FtpServerOptions;
+
+    // A server that greets as Microsoft's FTP service and lists in MS-DOS form.
+    [[nodiscard]] static Options microsoft();
+
+    // The process-wide server for these options, started on first use and stopped
+    // at exit. A server that could not start throws again on every later call.
+    [[nodiscard]] static FtpTestServer& shared(const Options& options = {});
+
+    FtpTestServer() = default;
+    ~FtpTestServer() override = default;
+
+    // Starts the server and waits (at most 10 s) until it greets; throws
+    // std::runtime_error with the reason and the log's end when it cannot.
+    void start(const Options& options = {});
+
+    [[nodiscard]] const Options& options() const noexcept { return options_; }
+    [[nodiscard]] const std::string& readOnlyUser() const noexcept { return options_.readOnlyUser; }
+    [[nodiscard]] const std::string& readOnlyPassword() const noexcept { return options_.readOnlyPassword; }
+
+    // "/"
+    [[nodiscard]] std::string startPath() const override;
+    // "ftp://127.0.0.1:<port>/"
+    [[nodiscard]] std::string url() const override;
+
+private:
+    Options options_;
+};

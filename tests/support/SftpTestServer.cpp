@@ -1,0 +1,236 @@
+#include "tests/support/SftpTestServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSshd = "/usr/sbin/sshd";
+constexpr const char* kSshKeygen = "/usr/bin/ssh-keygen";
+constexpr const char* kUseradd = "/usr/sbin/useradd";
+constexpr const char* kChpasswd = "/usr/sbin/chpasswd";
+// sshd refuses to start without its privilege-separation folder.
+constexpr const char* kPrivilegeSeparationDir = "/run/sshd";
+// Serialises account set-up between test programs run in parallel.
+constexpr const char* kAccountLock = "/tmp/lexiphant-test-account.lock";
+constexpr auto kStartTimeout = std::chrono::seconds(10);
+constexpr auto kToolTimeout = std::chrono::seconds(30);
+constexpr int kPortAttempts = 3;
+
+struct Account {
+    uid_t uid { 0 };
+    gid_t gid { 0 };
+    fs::path home;
+};
+
+std::optional<Account> lookUpAccount(const char* name)
+{
+    passwd entry {};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwnam_r(name, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
+        return std::nullopt;
+    return Account { entry.pw_uid, entry.pw_gid, entry.pw_dir };
+}
+
+// Asks the OS for a port that is free now; sshd binds it a moment later.
+int pickFreePort()
+{
+    UniqueFd sock(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (!sock || ::bind(sock.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+        || ::getsockname(sock.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error(std::string("no free port: ") + std::strerror(errno));
+    return ntohs(address.sin_port);
+}
+
+} // namespace
+
+SftpTestServer& SftpTestServer::shared()
+{
+    static std::mutex mutex;
+    static std::unique_ptr<SftpTestServer> server;
+    static std::string error;
+    std::lock_guard lock(mutex);
+    if (!error.empty()) throw std::runtime_error(error);
+    if (!server) {
+        auto fresh = std::make_unique<SftpTestServer>();
+        try {
+            fresh->start();
+        } catch (const std::exception& e) {
+            error = e.what();
+            throw;
+        }
+        server = std::move(fresh);
+    }
+    return *server;
+}
+
+void SftpTestServer::start()
+{
+    if (process().started()) throw std::logic_error("SftpTestServer::start: already started");
+    try {
+        for (const char* tool : { kSshd, kSshKeygen })
+            if (::access(tool, X_OK) != 0)
+                throw std::runtime_error(std::string(tool) + " is missing (Debian package openssh-server)");
+        makeWorkDir("lexiphant-sftp");
+        prepareAccount();
+
+        if (::geteuid() == 0 && ::mkdir(kPrivilegeSeparationDir, 0755) != 0 && errno != EEXIST)
+            throw std::runtime_error(
+                std::string("cannot make ") + kPrivilegeSeparationDir + ": " + std::strerror(errno));
+
+        const fs::path key = workDir() / "ssh_host_ecdsa_key";
+        ChildProcess::Command keygen;
+        keygen.argv = { kSshKeygen, "-q", "-t", "ecdsa", "-b", "256", "-N", "", "-C", "lexiphant test host",
+            "-f", key.string() };
+        keygen.logFile = logPath();
+        if (ChildProcess::run(keygen, kToolTimeout) != 0)
+            throw std::runtime_error(failure("ssh-keygen failed"));
+
+        for (int attempt = 1;; ++attempt) {
+            if (launch(pickFreePort())) break;
+            if (attempt == kPortAttempts) throw std::runtime_error(failure("no port could be bound"));
+        }
+    } catch (const std::exception& e) {
+        const std::string message = std::string("SFTP test server cannot start: ") + e.what();
+        stop();
+        throw std::runtime_error(message);
+    }
+}
+
+void SftpTestServer::prepareAccount()
+{
+    const bool root = ::geteuid() == 0;
+    UniqueFd lock(::open(kAccountLock, O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (lock)
+        while (::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) { }
+
+    auto account = lookUpAccount(kAccount);
+    if (!account && !root)
+        throw std::runtime_error(std::string("the test account \"") + kAccount
+            + "\" does not exist and only root can create it (run the tests as root, as CI does)");
+    if (!account) {
+        ChildProcess::Command useradd;
+        useradd.argv = { kUseradd, "-m", "-s", "/usr/sbin/nologin", "-c", "Lexiphant SFTP tests", kAccount };
+        useradd.logFile = logPath();
+        const int code = ChildProcess::run(useradd, kToolTimeout);
+        account = lookUpAccount(kAccount);
+        if (!account)
+            throw std::runtime_error(
+                failure("useradd " + std::string(kAccount) + " failed with code " + std::to_string(code)));
+    }
+    if (root) {
+        // Always set: an account left by someone else may have another password.
+        // chpasswd may find the password files locked for a moment.
+        ChildProcess::Command chpasswd;
+        chpasswd.argv = { kChpasswd };
+        chpasswd.stdinText = std::string(kAccount) + ":" + kPassword + "\n";
+        chpasswd.logFile = logPath();
+        int code = -1;
+        for (int attempt = 0; attempt < 5 && code != 0; ++attempt) {
+            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            code = ChildProcess::run(chpasswd, kToolTimeout);
+        }
+        if (code != 0) throw std::runtime_error(failure("chpasswd failed"));
+    } else if (::geteuid() != account->uid) {
+        throw std::runtime_error(std::string("without root the tests must run as the test account \"")
+            + kAccount + "\" (sshd can only log in the user it runs as)");
+    }
+
+    if (root && ::mkdir(account->home.c_str(), 0700) == 0) {
+        if (::chown(account->home.c_str(), account->uid, account->gid) != 0)
+            throw std::runtime_error(
+                "cannot give the home folder " + account->home.string() + " to " + kAccount);
+    }
+    std::string pattern = (account->home / "lexiphant-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error(
+            "cannot make a root folder in " + account->home.string() + ": " + std::strerror(errno));
+    setRootOutsideWorkDir(pattern);
+    if (root && ::chown(pattern.c_str(), account->uid, account->gid) != 0)
+        throw std::runtime_error("cannot give " + pattern + " to " + kAccount + ": " + std::strerror(errno));
+    setFileOwner(account->uid, account->gid);
+    setAccount(kAccount, kPassword);
+}
+
+void SftpTestServer::writeConfig(int port) const
+{
+    std::ofstream config(workDir() / "sshd_config", std::ios::trunc);
+    config << "# Written by the tests for one run; only the test account, by password, SFTP only.\n"
+           << "Port " << port << "\n"
+           << "ListenAddress 127.0.0.1\n"
+           << "HostKey " << (workDir() / "ssh_host_ecdsa_key").string() << "\n"
+           << "PidFile " << (workDir() / "sshd.pid").string() << "\n"
+           << "UsePAM no\n"
+           << "PasswordAuthentication yes\n"
+           << "PermitEmptyPasswords no\n"
+           << "KbdInteractiveAuthentication no\n"
+           << "PubkeyAuthentication no\n"
+           << "HostbasedAuthentication no\n"
+           << "AuthorizedKeysFile none\n"
+           << "PermitRootLogin no\n"
+           << "AllowUsers " << kAccount << "\n"
+           << "StrictModes no\n"
+           << "UseDNS no\n"
+           << "PrintMotd no\n"
+           << "PrintLastLog no\n"
+           << "X11Forwarding no\n"
+           << "AllowTcpForwarding no\n"
+           << "AllowAgentForwarding no\n"
+           << "PermitTunnel no\n"
+           << "LogLevel VERBOSE\n"
+           << "Subsystem sftp internal-sftp\n"
+           << "ForceCommand internal-sftp\n";
+    if (!config.flush()) throw std::runtime_error("cannot write " + (workDir() / "sshd_config").string());
+}
+
+bool SftpTestServer::launch(int port)
+{
+    writeConfig(port);
+    setAddress(port);
+    ChildProcess::Command command;
+    command.argv = { kSshd, "-D", "-e", "-f", (workDir() / "sshd_config").string() };
+    command.logFile = logPath();
+    process().spawn(command);
+    registerRunning();
+    try {
+        waitUntilServing("SSH-2.0-", kStartTimeout);
+        return true;
+    } catch (const std::runtime_error&) {
+        const bool portTaken
+            = !process().running() && logText().find("Address already in use") != std::string::npos;
+        if (!portTaken) throw;
+        process().stop();
+        return false;
+    }
+}
+
+std::string SftpTestServer::startPath() const
+{
+    return rootDir().string() + "/";
+}
+
+std::string SftpTestServer::url() const
+{
+    return "sftp://" + host() + ":" + std::to_string(port()) + startPath();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "tests/support/TestServer.h"
+
+#include <string>
+
+// A real SFTP server: OpenSSH's sshd (/usr/sbin/sshd) with its own configuration,
+// host key, pid and log file in a temporary folder, on 127.0.0.1 and a free port.
+//
+// Only the test account kAccount may log in, with the password kPassword and by
+// password alone (no keys, no PAM, no keyboard-interactive), and it only gets
+// SFTP. The account is created when missing (useradd + chpasswd, so the tests run
+// as root, as CI does); its password is set to kPassword on every start. Without
+// root the program must run as that account, or starting fails with a message.
+//
+// The root is a fresh folder inside the account's home, owned by the account;
+// url() names it by its absolute path, as SFTP URLs do. Files the helpers make
+// are given to the account so SFTP can change and delete them.
+class SftpTestServer final : public TestServer {
+public:
+    static constexpr const char* kAccount = "lexitest";
+    static constexpr const char* kPassword = "lexitest-Pa55word";
+
+    // The process-wide server, started on first use and stopped at exit. A server
+    // that could not start throws again on every later call.
+    [[nodiscard]] static SftpTestServer& shared();
+
+    SftpTestServer() = default;
+    ~SftpTestServer() override = default;
+
+    // Starts sshd and waits (at most 10 s) until it answers with its SSH version
+    // line; throws std::runtime_error with the reason and the log's end otherwise.
+    void start();
+
+    // The root's absolute path with a trailing "/".
+    [[nodiscard]] std::string startPath() const override;
+    // "sftp://127.0.0.1:<port>/<root path>/"
+    [[nodiscard]] std::string url() const override;
+
+private:
+    void prepareAccount();
+    void writeConfig(int port) const;
+    [[nodiscard]] bool launch(int port); // false: the port was taken meanwhile
+};

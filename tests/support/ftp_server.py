@@ -1,0 +1,177 @@
+#!/usr/bin/python3
+"""FTP server for the tests: pyftpdlib over a given root folder on 127.0.0.1.
+
+Run with Debian's interpreter (/usr/bin/python3), which has pyftpdlib. It binds a
+free port, writes "PORT <n>" as the first line on stdout and serves until it is
+killed or its stdin reaches end of file (the test program holds the other end, so
+the server never outlives it). Everything else goes to stderr, which the test
+program sends to a log file.
+
+Besides plain FTP it can greet with a given text, list folders in MS-DOS form,
+throttle data transfers and drop the control connection:
+  --drop-on CMD         close the control connection, without a reply, when the
+                        command CMD arrives (repeatable; e.g. LIST, PASV, RETR)
+A few names act as triggers on every server, so one server serves every test:
+  drop-connection*      any command naming such a file or folder (CWD, RETR,
+                        STOR, LIST, DELE, ...) closes the control connection
+                        without a reply
+  drop-transfer*        RETR of such a file sends its first half on the data
+                        connection, then closes both connections without "226"
+"""
+
+import argparse
+import logging
+import os
+import stat
+import sys
+import threading
+import time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.servers import FTPServer
+
+DROP_CONNECTION = "drop-connection"
+DROP_TRANSFER = "drop-transfer"
+FULL_PERMISSIONS = "elradfmwMT"
+READ_ONLY_PERMISSIONS = "elr"
+
+
+def marked(path, marker):
+    """True when the last component of a command argument starts with marker."""
+    if not path:
+        return False
+    return os.path.basename(path.rstrip("/")).startswith(marker)
+
+
+class MsDosFilesystem(AbstractedFS):
+    """Lists folders the way Microsoft's FTP service does in its MS-DOS style."""
+
+    def format_list(self, basedir, listing, ignore_err=True):
+        for basename in listing:
+            try:
+                st = self.stat(os.path.join(basedir, basename))
+            except OSError:
+                if ignore_err:
+                    continue
+                raise
+            t = time.gmtime(st.st_mtime)
+            # Built by hand: %p would follow the process locale.
+            hour12 = t.tm_hour % 12 or 12
+            half = "AM" if t.tm_hour < 12 else "PM"
+            stamp = "%02d-%02d-%02d  %02d:%02d%s" % (
+                t.tm_mon, t.tm_mday, t.tm_year % 100, hour12, t.tm_min, half)
+            if stat.S_ISDIR(st.st_mode):
+                line = "%s       <DIR>          %s\r\n" % (stamp, basename)
+            else:
+                line = "%s %20d %s\r\n" % (stamp, st.st_size, basename)
+            yield line.encode("utf8", self.cmd_channel.unicode_errors)
+
+
+class TestDTPHandler(ThrottledDTPHandler):
+    """Data channel that can be throttled and can take the control channel down."""
+
+    def close(self):
+        drop = not self._closed and getattr(self.cmd_channel, "drop_after_transfer", False)
+        if drop:
+            self._resp = ()  # no "226": the client must see a broken transfer
+        super().close()
+        if drop:
+            self.log("dropping the control connection after a partial transfer")
+            self.cmd_channel.close()
+
+
+class TestHandler(FTPHandler):
+    dtp_handler = TestDTPHandler
+    # Names go out as the bytes they have on disk, valid UTF-8 or not.
+    unicode_errors = "surrogateescape"
+    drop_commands = frozenset()
+    drop_after_transfer = False
+    # Refused logins answer at once: tests of wrong passwords need no 3 s pause.
+    auth_failed_timeout = 0
+
+    def handle(self):
+        # Always one line, so the client sees exactly "220 <banner>".
+        self.on_connect()
+        if not self._closed and not self._closing:
+            self.respond("220 %s" % self.banner)
+
+    def pre_process_command(self, line, cmd, arg):
+        if cmd in self.drop_commands or marked(arg, DROP_CONNECTION):
+            self.log("<- %s: dropping the control connection" % cmd)
+            self.close()
+            return
+        super().pre_process_command(line, cmd, arg)
+
+    def ftp_RETR(self, file):
+        if not marked(file, DROP_TRANSFER):
+            return super().ftp_RETR(file)
+        try:
+            with open(file, "rb") as f:
+                data = f.read()
+        except OSError as err:
+            self.respond("550 %s." % err.strerror)
+            return None
+        self.drop_after_transfer = True
+        self.push_dtp_data(data[: len(data) // 2], isproducer=False, cmd="RETR")
+        return file
+
+
+def watch_stdin():
+    """Ends the server when the test program that started it goes away."""
+    try:
+        while sys.stdin.buffer.read(4096):
+            pass
+    finally:
+        os._exit(0)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--root", required=True, help="folder served as /")
+    parser.add_argument("--user", required=True)
+    parser.add_argument("--password", required=True)
+    parser.add_argument("--read-only-user")
+    parser.add_argument("--read-only-password")
+    parser.add_argument("--greeting", help="text after \"220 \" in the greeting")
+    parser.add_argument("--msdos", action="store_true", help="list in MS-DOS style")
+    parser.add_argument("--throttle", type=int, default=0,
+                        help="data transfer limit in bytes per second (0: none)")
+    parser.add_argument("--drop-on", action="append", default=[], metavar="CMD")
+    args = parser.parse_args()
+
+    logging.basicConfig(stream=sys.stderr, level=logging.INFO,
+                        format="[%(asctime)s] %(message)s")
+
+    root = os.path.realpath(args.root)
+    if not os.path.isdir(root):
+        parser.error("root folder %s does not exist" % root)
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, root, perm=FULL_PERMISSIONS)
+    if args.read_only_user:
+        authorizer.add_user(args.read_only_user, args.read_only_password or "", root,
+                            perm=READ_ONLY_PERMISSIONS)
+
+    TestHandler.authorizer = authorizer
+    if args.greeting is not None:
+        TestHandler.banner = args.greeting
+    if args.msdos:
+        TestHandler.abstracted_fs = MsDosFilesystem
+    TestHandler.drop_commands = frozenset(c.upper() for c in args.drop_on)
+    TestDTPHandler.read_limit = args.throttle
+    TestDTPHandler.write_limit = args.throttle
+
+    server = FTPServer(("127.0.0.1", 0), TestHandler)
+    port = server.socket.getsockname()[1]
+    sys.stdout.write("PORT %d\n" % port)
+    sys.stdout.flush()
+
+    threading.Thread(target=watch_stdin, daemon=True).start()
+    server.serve_forever(handle_exit=True)
+
+
+if __name__ == "__main__":
+    main()
