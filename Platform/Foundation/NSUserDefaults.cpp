@@ -1,0 +1,271 @@
+#include "Platform/Foundation/NSUserDefaults.h"
+
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSLog.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+constexpr mode_t kDefaultsFileMode = 0600;
+
+std::string_view skipSpaces(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    return text;
+}
+
+// As the platform reads a string as a boolean: "Y", "y", "T", "t" or a non-zero digit after
+// optional spaces, sign and zeros.
+bool stringAsBool(std::string_view text)
+{
+    text = skipSpaces(text);
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+    while (!text.empty() && text.front() == '0')
+        text.remove_prefix(1);
+    if (text.empty()) return false;
+    const char first = text.front();
+    return first == 'Y' || first == 'y' || first == 'T' || first == 't' || (first >= '1' && first <= '9');
+}
+
+std::int64_t stringAsInteger(std::string_view text)
+{
+    text = skipSpaces(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    std::int64_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc::result_out_of_range)
+        return !text.empty() && text.front() == '-' ? INT64_MIN : INT64_MAX;
+    return result.ec == std::errc() ? value : 0;
+}
+
+// Locale-independent, unlike strtod.
+double stringAsDouble(std::string_view text)
+{
+    text = skipSpaces(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() ? value : 0;
+}
+
+std::string preferencesPathOfHome()
+{
+    return NSHomeDirectory() + "/Library/Preferences/" + NSUserDefaults::kDomainName + ".plist";
+}
+
+} // namespace
+
+NSUserDefaults& NSUserDefaults::standardUserDefaults()
+{
+    static NSUserDefaults defaults;
+    return defaults;
+}
+
+void NSUserDefaults::resetStandardUserDefaults()
+{
+    NSUserDefaults& defaults = standardUserDefaults();
+    std::lock_guard lock(defaults.mutex_);
+    defaults.loaded_ = false;
+    defaults.fileIsCorrupt_ = false;
+    defaults.values_.clear();
+    defaults.registered_.clear();
+}
+
+NSUserDefaults::NSUserDefaults(std::string path)
+    : path_(std::move(path))
+{
+}
+
+std::string NSUserDefaults::path() const
+{
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    return path_;
+}
+
+void NSUserDefaults::loadIfNeeded() const
+{
+    if (loaded_) return;
+    loaded_ = true;
+    if (followsHome_) path_ = preferencesPathOfHome();
+    values_.clear();
+    fileIsCorrupt_ = false;
+    auto& files = NSFileManager::defaultManager();
+    bool isDirectory = false;
+    if (!files.fileExistsAtPath(path_, isDirectory)) return;
+    std::optional<PlistValue> stored;
+    if (const auto bytes = files.contentsAtPath(path_))
+        stored = NSPropertyListSerialization::propertyListWithData(*bytes);
+    if (stored && stored->isDict()) {
+        values_ = std::move(*stored->dictPtr());
+        return;
+    }
+    // Start empty but keep the file: it is moved aside, not overwritten, at the next save.
+    fileIsCorrupt_ = true;
+    NSLogf("Could not read the user defaults in %s; starting empty, the file will be kept as %s.corrupt",
+        path_.c_str(), path_.c_str());
+}
+
+const PlistValue* NSUserDefaults::lookup(const std::string& key) const
+{
+    loadIfNeeded();
+    if (const auto found = values_.find(key); found != values_.end()) return &found->second;
+    if (const auto found = registered_.find(key); found != registered_.end()) return &found->second;
+    return nullptr;
+}
+
+PlistValue NSUserDefaults::objectForKey(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    const PlistValue* value = lookup(key);
+    return value ? *value : PlistValue();
+}
+
+bool NSUserDefaults::boolForKey(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    const PlistValue* value = lookup(key);
+    if (!value) return false;
+    return value->isString() ? stringAsBool(value->asString()) : value->asBool();
+}
+
+std::int64_t NSUserDefaults::integerForKey(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    const PlistValue* value = lookup(key);
+    if (!value) return 0;
+    return value->isString() ? stringAsInteger(value->asString()) : value->asInt();
+}
+
+double NSUserDefaults::doubleForKey(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    const PlistValue* value = lookup(key);
+    if (!value) return 0;
+    return value->isString() ? stringAsDouble(value->asString()) : value->asDouble();
+}
+
+std::optional<std::string> NSUserDefaults::stringForKey(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    const PlistValue* value = lookup(key);
+    if (!value) return std::nullopt;
+    switch (value->type()) {
+    case PlistValue::Type::String:
+        return value->asString();
+    case PlistValue::Type::Bool:
+    case PlistValue::Type::Integer:
+        return std::to_string(value->asInt());
+    case PlistValue::Type::Real: {
+        char buffer[64];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value->asDouble());
+        return std::string(buffer, result.ptr);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<PlistValue::Dictionary> NSUserDefaults::dictionaryForKey(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    const PlistValue* value = lookup(key);
+    if (!value || !value->isDict()) return std::nullopt;
+    return value->asDict();
+}
+
+std::optional<PlistValue::Array> NSUserDefaults::arrayForKey(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    const PlistValue* value = lookup(key);
+    if (!value || !value->isArray()) return std::nullopt;
+    return value->asArray();
+}
+
+void NSUserDefaults::setObject(const PlistValue& value, const std::string& key)
+{
+    if (value.isNull()) {
+        removeObjectForKey(key);
+        return;
+    }
+    if (!value.isWritable() || key.find('\0') != std::string::npos) {
+        NSLogf("Refusing to store a value that cannot be written as a property list for key %s", key.c_str());
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    values_.insert_or_assign(key, value);
+}
+
+void NSUserDefaults::setBool(bool value, const std::string& key)
+{
+    setObject(PlistValue(value), key);
+}
+void NSUserDefaults::setInteger(std::int64_t value, const std::string& key)
+{
+    setObject(PlistValue(value), key);
+}
+void NSUserDefaults::setDouble(double value, const std::string& key)
+{
+    setObject(PlistValue(value), key);
+}
+void NSUserDefaults::setString(const std::string& value, const std::string& key)
+{
+    setObject(PlistValue(value), key);
+}
+
+void NSUserDefaults::removeObjectForKey(const std::string& key)
+{
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    values_.erase(key);
+}
+
+void NSUserDefaults::registerDefaults(const PlistValue::Dictionary& defaults)
+{
+    std::lock_guard lock(mutex_);
+    for (const auto& [key, value] : defaults)
+        registered_.insert_or_assign(key, value);
+}
+
+bool NSUserDefaults::synchronize()
+{
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    const auto xml = NSPropertyListSerialization::dataWithPropertyList(PlistValue(values_));
+    if (!xml) {
+        NSLogf("Could not encode the user defaults for %s", path_.c_str());
+        return false;
+    }
+    auto& files = NSFileManager::defaultManager();
+    if (fileIsCorrupt_) {
+        // Never overwrite an unreadable file: someone may want it back.
+        std::string aside = path_ + ".corrupt";
+        for (int n = 1; files.fileExistsAtPath(aside) && n < 1000; ++n)
+            aside = path_ + ".corrupt." + std::to_string(n);
+        if (!files.moveItemAtPath(path_, aside) && files.fileExistsAtPath(path_)) {
+            NSLogf(
+                "Could not keep the unreadable user defaults aside: %s", NSFileManager::lastError().c_str());
+            return false;
+        }
+        NSLogf("Kept the unreadable user defaults as %s", aside.c_str());
+        fileIsCorrupt_ = false;
+    }
+    if (!files.writeToFile(path_, *xml, kDefaultsFileMode)) {
+        NSLogf("Could not write the user defaults: %s", NSFileManager::lastError().c_str());
+        return false;
+    }
+    return true;
+}
+
+PlistValue::Dictionary NSUserDefaults::dictionaryRepresentation() const
+{
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    return values_;
+}

@@ -1,0 +1,186 @@
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+#include "RuntimeTestSupport.h"
+
+#include <cmath>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+// Each test gets its own home; the shared defaults are reloaded from it, as after a restart.
+class UserDefaults : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        NSUserDefaults::resetStandardUserDefaults();
+        (void)NSHomeDirectory(); // makes Library/Preferences for the files the tests plant
+    }
+    void TearDown() override { NSUserDefaults::resetStandardUserDefaults(); }
+
+    static NSUserDefaults& defaults() { return NSUserDefaults::standardUserDefaults(); }
+    std::string prefsFile() const
+    {
+        return home_.path() + "/Library/Preferences/com.lexiphant.Lexiphant.plist";
+    }
+    static void restart() { NSUserDefaults::resetStandardUserDefaults(); }
+
+    TempDir home_;
+    ScopedEnv env_ { "LEXIPHANT_HOME", home_.path() };
+};
+
+} // namespace
+
+TEST_F(UserDefaults, ValuesSurviveARestart)
+{
+    defaults().setBool(true, "maskPasswords");
+    defaults().setInteger(21, "kRatingPromptUseCount");
+    defaults().setDouble(1700000000.5, "kRatingPromptFirstUseDate");
+    defaults().setString("4CAA1E", "colorScheme");
+    defaults().setString("", "masterPassword");
+    defaults().setObject(PlistValue::Dictionary { { "a", PlistValue::Array { 1, "two" } } }, "nested");
+    defaults().setString("unsaved", "lost");
+    defaults().removeObjectForKey("lost");
+    defaults().setBool(true, "removedAfterSave");
+    ASSERT_TRUE(defaults().synchronize());
+    defaults().removeObjectForKey("removedAfterSave");
+    defaults().setString("never synchronized", "notSaved");
+    restart();
+
+    EXPECT_EQ(defaults().path(), prefsFile());
+    EXPECT_TRUE(defaults().boolForKey("maskPasswords"));
+    EXPECT_EQ(defaults().integerForKey("kRatingPromptUseCount"), 21);
+    EXPECT_DOUBLE_EQ(defaults().doubleForKey("kRatingPromptFirstUseDate"), 1700000000.5);
+    EXPECT_EQ(defaults().stringForKey("colorScheme"), "4CAA1E");
+    EXPECT_EQ(defaults().stringForKey("masterPassword"), "") << "empty differs from absent";
+    EXPECT_FALSE(defaults().stringForKey("lost"));
+    EXPECT_TRUE(defaults().objectForKey("lost").isNull());
+    EXPECT_TRUE(defaults().boolForKey("removedAfterSave")) << "the removal was never synchronized";
+    EXPECT_FALSE(defaults().stringForKey("notSaved"));
+    EXPECT_EQ(defaults().dictionaryForKey("nested")->at("a").objectAtIndex(1).asString(), "two");
+    EXPECT_FALSE(defaults().arrayForKey("nested"));
+}
+
+TEST_F(UserDefaults, RegisteredDefaultsAnswerButAreNeverWritten)
+{
+    defaults().registerDefaults(
+        { { "openAll", false }, { "colorScheme", "4CAA1E" }, { "maskPasswords", true } });
+    defaults().registerDefaults({ { "colorScheme", "FF0000" } });
+    EXPECT_TRUE(defaults().boolForKey("maskPasswords"));
+    EXPECT_EQ(defaults().stringForKey("colorScheme"), "FF0000") << "later registrations win";
+    defaults().setBool(false, "maskPasswords");
+    EXPECT_FALSE(defaults().boolForKey("maskPasswords")) << "a stored value beats the registered one";
+    ASSERT_TRUE(defaults().synchronize());
+    const std::string file = readFile(prefsFile());
+    EXPECT_EQ(file.find("colorScheme"), std::string::npos);
+    EXPECT_EQ(file.find("openAll"), std::string::npos);
+    EXPECT_NE(file.find("maskPasswords"), std::string::npos);
+    restart();
+    EXPECT_TRUE(defaults().objectForKey("colorScheme").isNull());
+}
+
+TEST_F(UserDefaults, FileIsPrivate)
+{
+    const mode_t oldMask = ::umask(0);
+    defaults().setString("secret", "masterPassword");
+    const bool saved = defaults().synchronize();
+    ::umask(oldMask);
+    ASSERT_TRUE(saved);
+    struct stat info { };
+    ASSERT_EQ(::stat(prefsFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(UserDefaults, CorruptFileIsKeptAside)
+{
+    const std::string garbage = "<plist><dict><key>masterPassword</key><string>pw";
+    writeFile(prefsFile(), garbage);
+    LogCapture log;
+    EXPECT_TRUE(defaults().objectForKey("masterPassword").isNull());
+    EXPECT_TRUE(log.contains("Could not read the user defaults"));
+    EXPECT_EQ(readFile(prefsFile()), garbage) << "reading never touches the file";
+
+    defaults().setBool(true, "openAll");
+    ASSERT_TRUE(defaults().synchronize());
+    EXPECT_EQ(readFile(prefsFile() + ".corrupt"), garbage);
+    restart();
+    EXPECT_TRUE(defaults().boolForKey("openAll"));
+
+    // A second bad file does not overwrite the first one kept.
+    writeFile(prefsFile(), "also bad");
+    restart();
+    defaults().setBool(true, "openAll");
+    ASSERT_TRUE(defaults().synchronize());
+    EXPECT_EQ(readFile(prefsFile() + ".corrupt"), garbage);
+    EXPECT_EQ(readFile(prefsFile() + ".corrupt.1"), "also bad");
+}
+
+TEST_F(UserDefaults, WrongRootTypeCountsAsCorrupt)
+{
+    writeFile(prefsFile(), "<plist><array><string>x</string></array></plist>");
+    EXPECT_TRUE(defaults().dictionaryRepresentation().empty());
+    ASSERT_TRUE(defaults().synchronize());
+    EXPECT_NE(readFile(prefsFile() + ".corrupt").find("<array>"), std::string::npos);
+}
+
+TEST_F(UserDefaults, TypedReadsConvertAsThePlatformDoes)
+{
+    struct Case {
+        PlistValue value;
+        bool asBool;
+        std::int64_t asInteger;
+        double asDouble;
+        std::optional<std::string> asString;
+    };
+    const std::vector<Case> cases {
+        { true, true, 1, 1.0, "1" },
+        { 0, false, 0, 0.0, "0" },
+        { 2.75, true, 2, 2.75, "2.75" },
+        { "YES", true, 0, 0.0, "YES" },
+        { "no", false, 0, 0.0, "no" },
+        { " 42", true, 42, 42.0, " 42" },
+        { "-3.5", true, -3, -3.5, "-3.5" },
+        { "007", true, 7, 7.0, "007" },
+        { PlistValue::Array {}, false, 0, 0.0, std::nullopt },
+        { PlistValue(), false, 0, 0.0, std::nullopt },
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        defaults().setObject(cases[i].value, "key");
+        EXPECT_EQ(defaults().boolForKey("key"), cases[i].asBool) << i;
+        EXPECT_EQ(defaults().integerForKey("key"), cases[i].asInteger) << i;
+        EXPECT_DOUBLE_EQ(defaults().doubleForKey("key"), cases[i].asDouble) << i;
+        EXPECT_EQ(defaults().stringForKey("key"), cases[i].asString) << i;
+    }
+}
+
+TEST_F(UserDefaults, UnwritableValueIsRefusedAndTheOldOneKept)
+{
+    defaults().setString("kept", "key");
+    LogCapture log;
+    defaults().setObject(PlistValue::Array { 1, PlistValue() }, "key");
+    defaults().setDouble(std::nan(""), "key");
+    EXPECT_EQ(defaults().stringForKey("key"), "kept");
+    EXPECT_TRUE(log.contains("Refusing"));
+    EXPECT_TRUE(defaults().synchronize()) << "one bad value never blocks saving the rest";
+}
+
+TEST_F(UserDefaults, ConcurrentUseFromManyThreads)
+{
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 200; ++i) {
+                const std::string key = "k" + std::to_string(t);
+                defaults().setInteger(i, key);
+                (void)defaults().integerForKey(key);
+                if (i % 50 == 0) (void)defaults().synchronize();
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    ASSERT_TRUE(defaults().synchronize());
+    restart();
+    for (int t = 0; t < 4; ++t)
+        EXPECT_EQ(defaults().integerForKey("k" + std::to_string(t)), 199);
+}
