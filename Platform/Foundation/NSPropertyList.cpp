@@ -88,6 +88,26 @@ bool binaryStructureIsSafe(std::string_view bytes)
     auto offsetOf = [&](std::uint64_t index) {
         return readBigEndian(data + tableOffset + index * offsetSize, offsetSize);
     };
+    // A key's characters lie inside the object area and hold no NUL (the parser asserts on one).
+    auto keyTextIsClean = [&](std::uint64_t offset, unsigned unitSize) {
+        std::uint64_t length = data[offset] & 0xF;
+        std::uint64_t at = offset + 1;
+        if (length == 0xF) {
+            if (at >= tableOffset) return false;
+            const unsigned intMarker = data[at];
+            if ((intMarker >> 4) != 0x1 || (intMarker & 0xF) > 3) return false;
+            const unsigned intSize = 1u << (intMarker & 0xF);
+            if (at + 1 + intSize > tableOffset) return false;
+            length = readBigEndian(data + at + 1, intSize);
+            at += 1 + intSize;
+        }
+        if (length > (tableOffset - at) / unitSize) return false;
+        for (std::uint64_t i = 0; i < length; ++i) {
+            const unsigned char* unit = data + at + i * unitSize;
+            if (unit[0] == 0 && (unitSize == 1 || unit[1] == 0)) return false;
+        }
+        return true;
+    };
     struct Children {
         bool ok { false };
         std::uint64_t first { 0 }; // byte offset of the reference list
@@ -113,6 +133,18 @@ bool binaryStructureIsSafe(std::string_view bytes)
         }
         const std::uint64_t refs = kind == 0xD ? count * 2 : count;
         if (count > tableOffset || refs > (tableOffset - at) / refSize) return {};
+        if (kind == 0xD) {
+            // The parser asserts that every dictionary key is a string: check before it sees one.
+            for (std::uint64_t i = 0; i < count; ++i) {
+                const std::uint64_t key = readBigEndian(data + at + i * refSize, refSize);
+                if (key >= objectCount) return {};
+                const std::uint64_t keyOffset = offsetOf(key);
+                if (keyOffset < kHeader || keyOffset >= tableOffset) return {};
+                const unsigned keyKind = data[keyOffset] >> 4;
+                if (keyKind != 0x5 && keyKind != 0x6) return {};
+                if (!keyTextIsClean(keyOffset, keyKind == 0x6 ? 2 : 1)) return {};
+            }
+        }
         return { true, at, refs };
     };
 
