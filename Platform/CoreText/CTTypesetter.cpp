@@ -1,0 +1,349 @@
+#include "Platform/CoreText/CTTypesetter.h"
+
+#include <harfbuzz/hb.h>
+#include <unicode/ubrk.h>
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "Platform/CoreText/CTFontFace.h"
+#include "Platform/CoreText/CTLine.h"
+#include "Platform/Foundation/NSAttributedString.h"
+
+namespace {
+
+// The platform's font for text without a font attribute.
+constexpr char kDefaultFontName[] = "Helvetica";
+constexpr double kDefaultFontSize = 12.0;
+// Widths that differ by less than this count as equal, so a frame as wide as a line keeps it.
+constexpr double kWidthTolerance = 1e-6;
+
+struct HbBufferDeleter {
+    void operator()(hb_buffer_t* b) const { hb_buffer_destroy(b); }
+};
+
+struct BreakIteratorDeleter {
+    void operator()(UBreakIterator* b) const { ubrk_close(b); }
+};
+
+CTFontRef fontFromAttributes(const NSAttributeDictionary& attributes)
+{
+    for (const char* key : { kCTFontAttributeName, NSFontAttributeName }) {
+        const auto& value = attributes.objectForKey(key);
+        if (!value) {
+            continue;
+        }
+        if (auto font = std::dynamic_pointer_cast<const CTFont>(value)) {
+            return font;
+        }
+        if (const auto* convertible = dynamic_cast<const CTFontConvertible*>(value.get())) {
+            return convertible->drawingFont();
+        }
+    }
+    return nullptr;
+}
+
+CGColorRef colorFromAttributes(const NSAttributeDictionary& attributes)
+{
+    for (const char* key : { kCTForegroundColorAttributeName, NSForegroundColorAttributeName }) {
+        const auto& value = attributes.objectForKey(key);
+        if (!value) {
+            continue;
+        }
+        if (auto color = std::dynamic_pointer_cast<const CGColor>(value)) {
+            return color;
+        }
+        if (const auto* convertible = dynamic_cast<const CGColorConvertible*>(value.get())) {
+            return convertible->drawingColor();
+        }
+    }
+    return nullptr;
+}
+
+bool sameObject(const std::shared_ptr<const NSObject>& a, const std::shared_ptr<const NSObject>& b)
+{
+    if (a == b) {
+        return true;
+    }
+    return a && b && a->isEqual(*b);
+}
+
+bool isTerminator(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
+
+// White space that hangs past the line's end (no-break spaces do not).
+bool isHangingSpace(UChar32 c) { return c == u'\t' || (u_isWhitespace(c) && !isTerminator(static_cast<char16_t>(c))); }
+
+bool isMark(UChar32 c)
+{
+    const auto mask = U_GET_GC_MASK(c);
+    return (mask & (U_GC_MN_MASK | U_GC_MC_MASK | U_GC_ME_MASK)) != 0 || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F)
+        || (c >= 0x1F3FB && c <= 0x1F3FF);
+}
+
+}
+
+CTTypesetter::CTTypesetter(const NSAttributedString& string)
+    : text_(string.string())
+{
+    const std::size_t n = text_.size();
+    unitStyle_.assign(n, 0);
+    advance_.assign(n, 0.0f);
+    flags_.assign(n, 0);
+    resolveStyles(string);
+    applyFallbackFonts();
+    markUnits();
+    shape();
+}
+
+std::uint16_t CTTypesetter::styleIndex(const Style& style)
+{
+    for (std::size_t i = 0; i < styles_.size(); ++i) {
+        const Style& s = styles_[i];
+        if (s.face == style.face && s.size == style.size && sameObject(s.font, style.font) && sameObject(s.color, style.color)) {
+            return static_cast<std::uint16_t>(i);
+        }
+    }
+    // Style indices are 16 bits; texts never carry that many distinct styles, but stay safe.
+    if (styles_.size() >= 0xffff) {
+        return 0;
+    }
+    styles_.push_back(style);
+    return static_cast<std::uint16_t>(styles_.size() - 1);
+}
+
+void CTTypesetter::resolveStyles(const NSAttributedString& string)
+{
+    const auto makeStyle = [](CTFontRef font, CGColorRef color) {
+        if (!font) {
+            static const CTFontRef fallback = CTFontCreateWithName(kDefaultFontName, kDefaultFontSize);
+            font = fallback;
+        }
+        Style style;
+        style.font = font;
+        style.face = font->face();
+        style.size = font->size();
+        style.color = std::move(color);
+        style.ascent = font->ascent();
+        style.descent = font->descent();
+        style.leading = font->leading();
+        return style;
+    };
+    // Style 0: the first character's (or the default) style, used for metrics of empty lines.
+    if (text_.empty()) {
+        styles_.push_back(makeStyle(nullptr, nullptr));
+        return;
+    }
+    string.enumerateAttributesInRange(NSMakeRange(0, text_.size()), [&](const NSAttributeDictionary& attributes, NSRange range) {
+        const std::uint16_t index = styleIndex(makeStyle(fontFromAttributes(attributes), colorFromAttributes(attributes)));
+        std::fill(unitStyle_.begin() + static_cast<std::ptrdiff_t>(range.location),
+                  unitStyle_.begin() + static_cast<std::ptrdiff_t>(range.location + range.length), index);
+    });
+    if (styles_.empty()) {
+        styles_.push_back(makeStyle(nullptr, nullptr));
+    }
+}
+
+void CTTypesetter::applyFallbackFonts()
+{
+    const std::size_t n = text_.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const std::size_t start = i;
+        UChar32 c = 0;
+        U16_NEXT(text_.data(), i, n, c);
+        if (c < 0x20 || isHangingSpace(c) || isTerminator(static_cast<char16_t>(c)) || u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT)) {
+            continue;
+        }
+        const Style& style = styles_[unitStyle_[start]];
+        if (!style.face || style.face->hasGlyph(static_cast<char32_t>(c))) {
+            continue;
+        }
+        std::uint16_t chosen = unitStyle_[start];
+        if (isMark(c) && start > 0) {
+            // Marks stay with their base so the cluster is shaped by one face.
+            chosen = unitStyle_[start - 1];
+        } else if (auto face = CTFontFace::fallbackFaceForCharacter(static_cast<char32_t>(c), *style.face)) {
+            Style fallback = style;
+            fallback.face = face;
+            chosen = styleIndex(fallback);
+        }
+        std::fill(unitStyle_.begin() + static_cast<std::ptrdiff_t>(start), unitStyle_.begin() + static_cast<std::ptrdiff_t>(i), chosen);
+    }
+}
+
+void CTTypesetter::markUnits()
+{
+    const std::size_t n = text_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = text_[i];
+        if (isTerminator(c)) {
+            flags_[i] |= kTerminator | kWhitespace | kClusterStart;
+        } else if (c == u'\t') {
+            flags_[i] |= kTab | kWhitespace | kClusterStart;
+        } else if (!U16_IS_SURROGATE(c) && isHangingSpace(c)) {
+            flags_[i] |= kWhitespace;
+        }
+    }
+    if (n == 0) {
+        return;
+    }
+    // Opening a line iterator loads its rules (about a millisecond); each thread keeps one.
+    thread_local std::unique_ptr<UBreakIterator, BreakIteratorDeleter> lines;
+    UErrorCode status = U_ZERO_ERROR;
+    if (!lines) {
+        lines.reset(ubrk_open(UBRK_LINE, "", nullptr, 0, &status));
+        if (U_FAILURE(status)) {
+            lines.reset();
+            return; // no soft breaks: long lines break by character
+        }
+    }
+    ubrk_setText(lines.get(), reinterpret_cast<const UChar*>(text_.data()), static_cast<int32_t>(n), &status);
+    if (U_FAILURE(status)) {
+        return;
+    }
+    for (int32_t b = ubrk_first(lines.get()); b != UBRK_DONE; b = ubrk_next(lines.get())) {
+        if (b > 0 && static_cast<std::size_t>(b) < n) {
+            flags_[static_cast<std::size_t>(b)] |= kBreakBefore;
+        }
+    }
+    // The iterator must not keep pointing into this text.
+    ubrk_setText(lines.get(), nullptr, 0, &status);
+}
+
+void CTTypesetter::shape()
+{
+    const std::size_t n = text_.size();
+    std::unique_ptr<hb_buffer_t, HbBufferDeleter> buffer(hb_buffer_create());
+    glyphs_.reserve(n); // about one glyph per character; growing in steps costs more than shaping
+    std::size_t i = 0;
+    while (i < n) {
+        // Tabs and terminators are not shaped: their advance depends on the line, or is none.
+        if (flags_[i] & (kTab | kTerminator)) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        const std::uint16_t styleIdx = unitStyle_[i];
+        while (i < n && unitStyle_[i] == styleIdx && !(flags_[i] & (kTab | kTerminator))) {
+            ++i;
+        }
+        const Style& style = styles_[styleIdx];
+        if (!style.face) {
+            continue;
+        }
+        hb_buffer_clear_contents(buffer.get());
+        hb_buffer_add_utf16(buffer.get(), reinterpret_cast<const uint16_t*>(text_.data()), static_cast<int>(n),
+                            static_cast<unsigned>(start), static_cast<int>(i - start));
+        hb_buffer_guess_segment_properties(buffer.get());
+        hb_buffer_set_direction(buffer.get(), HB_DIRECTION_LTR);
+        hb_shape(style.face->hbFont(), buffer.get(), nullptr, 0);
+        unsigned count = 0;
+        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer.get(), &count);
+        const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer.get(), &count);
+        const double scale = style.size / style.face->unitsPerEm();
+        for (unsigned g = 0; g < count; ++g) {
+            const std::uint32_t cluster = infos[g].cluster;
+            Glyph glyph;
+            glyph.glyph = infos[g].codepoint;
+            glyph.cluster = cluster;
+            glyph.advance = static_cast<float>(positions[g].x_advance * scale);
+            glyph.xOffset = static_cast<float>(positions[g].x_offset * scale);
+            glyph.yOffset = static_cast<float>(positions[g].y_offset * scale);
+            glyph.style = styleIdx;
+            glyphs_.push_back(glyph);
+            if (cluster < n) {
+                advance_[cluster] += glyph.advance;
+                flags_[cluster] |= kClusterStart;
+            }
+        }
+    }
+    firstGlyph_.assign(n + 1, static_cast<std::uint32_t>(glyphs_.size()));
+    for (std::size_t g = glyphs_.size(); g-- > 0;) {
+        firstGlyph_[glyphs_[g].cluster] = static_cast<std::uint32_t>(g);
+    }
+    for (std::size_t u = n; u-- > 0;) {
+        firstGlyph_[u] = std::min(firstGlyph_[u], firstGlyph_[u + 1]);
+    }
+}
+
+double CTTypesetter::tabAdvance(double x)
+{
+    const double next = (std::floor(x / kTabInterval + kWidthTolerance) + 1) * kTabInterval;
+    return next - x;
+}
+
+CFIndex CTTypesetter::suggestLineBreak(CFIndex start, double width) const
+{
+    const CFIndex n = length();
+    if (start < 0) {
+        start = 0;
+    }
+    if (start >= n) {
+        return n;
+    }
+    if (!(width >= 0)) {
+        width = 0;
+    }
+    const double limit = width + kWidthTolerance;
+    double x = 0;
+    double inked = 0; // width without trailing white space
+    CFIndex lastFit = -1;
+    for (CFIndex i = start; i < n; ++i) {
+        const std::uint8_t f = flags_[static_cast<std::size_t>(i)];
+        if (f & kTerminator) {
+            const bool crlf = text_[static_cast<std::size_t>(i)] == u'\r' && i + 1 < n && text_[static_cast<std::size_t>(i) + 1] == u'\n';
+            return i + (crlf ? 2 : 1);
+        }
+        if (i > start && (f & kBreakBefore)) {
+            lastFit = i;
+        }
+        x += (f & kTab) ? tabAdvance(x) : advance_[static_cast<std::size_t>(i)];
+        if (!(f & kWhitespace)) {
+            inked = x;
+        }
+        if (inked > limit) {
+            if (lastFit > start) {
+                return lastFit;
+            }
+            // One word wider than the line: break before the character that overflowed, or
+            // after the first character when even that does not fit.
+            CFIndex cut = i;
+            while (cut > start && !(flags_[static_cast<std::size_t>(cut)] & kClusterStart)) {
+                --cut;
+            }
+            if (cut == start) {
+                cut = start + 1;
+                while (cut < n && !(flags_[static_cast<std::size_t>(cut)] & kClusterStart)) {
+                    ++cut;
+                }
+            }
+            return cut;
+        }
+    }
+    return n;
+}
+
+CTLineRef CTTypesetter::createLine(CFRange range) const
+{
+    const CFIndex n = length();
+    CFIndex start = std::clamp<CFIndex>(range.location, 0, n);
+    CFIndex end = range.length <= 0 ? n : std::clamp<CFIndex>(range.location + range.length, start, n);
+    return std::make_shared<const CTLine>(shared_from_this(), CFRangeMake(start, end - start));
+}
+
+CTTypesetterRef CTTypesetterCreateWithAttributedString(const NSAttributedString& string)
+{
+    return std::make_shared<const CTTypesetter>(string);
+}
+
+CFIndex CTTypesetterSuggestLineBreak(const CTTypesetterRef& typesetter, CFIndex startIndex, double width)
+{
+    return typesetter ? typesetter->suggestLineBreak(startIndex, width) - startIndex : 0;
+}
+
+CTLineRef CTTypesetterCreateLine(const CTTypesetterRef& typesetter, CFRange range)
+{
+    return typesetter ? typesetter->createLine(range) : nullptr;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Forward declarations of the interface classes, so headers need not include each other.
+
+class UIApplication;
+class UIApplicationDelegate;
+class UIDevice;
+class UIEvent;
+class UIGestureRecognizer;
+class UIGestureRecognizerDelegate;
+class UIKeyInput;
+class UILongPressGestureRecognizer;
+class UIMenuController;
+class UIPanGestureRecognizer;
+class UIPasteboard;
+class UIResponder;
+class UIScreen;
+class UIScrollView;
+class UIScrollViewDelegate;
+class UISwipeGestureRecognizer;
+class UITapGestureRecognizer;
+class UITextInput;
+class UITextInputDelegate;
+class UITextInputTokenizer;
+class UITextPosition;
+class UITextRange;
+class UITouch;
+class UIView;
+class UIViewController;
+class UIWindow;
+
+using UIViewRef = std::shared_ptr<UIView>;
+using UIWindowRef = std::shared_ptr<UIWindow>;
+using UITouchRef = std::shared_ptr<UITouch>;
+using UIGestureRecognizerRef = std::shared_ptr<UIGestureRecognizer>;
+using UITextPositionRef = std::shared_ptr<UITextPosition>;
+using UITextRangeRef = std::shared_ptr<UITextRange>;
+
+// An action message by its selector name, as the platform names it: "copy:", "selectAll:".
+using SEL = std::string;
+
+// The touches of one event phase (the platform's set of touches), in the order they began.
+using UITouchSet = std::vector<UITouchRef>;

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Platform/CoreGraphics/CGGeometry.h"
+#include "Platform/Foundation/NSTimer.h"
+#include "Platform/UIKit/Forward.h"
+#include "Platform/UIKit/UIApplicationDelegate.h"
+#include "Platform/UIKit/UIInterfaceOrientation.h"
+#include "Platform/UIKit/UITouch.h"
+
+class NSURL;
+
+inline constexpr char UIApplicationDidFinishLaunchingNotification[] = "UIApplicationDidFinishLaunchingNotification";
+inline constexpr char UIApplicationDidBecomeActiveNotification[] = "UIApplicationDidBecomeActiveNotification";
+inline constexpr char UIApplicationWillResignActiveNotification[] = "UIApplicationWillResignActiveNotification";
+inline constexpr char UIApplicationDidEnterBackgroundNotification[] = "UIApplicationDidEnterBackgroundNotification";
+inline constexpr char UIApplicationWillEnterForegroundNotification[] = "UIApplicationWillEnterForegroundNotification";
+inline constexpr char UIApplicationWillTerminateNotification[] = "UIApplicationWillTerminateNotification";
+inline constexpr char UIApplicationWillChangeStatusBarOrientationNotification[] = "UIApplicationWillChangeStatusBarOrientationNotification";
+inline constexpr char UIApplicationDidChangeStatusBarOrientationNotification[] = "UIApplicationDidChangeStatusBarOrientationNotification";
+// User-info key of the orientation notifications: the new (will) or old (did) orientation, an int.
+inline constexpr char UIApplicationStatusBarOrientationUserInfoKey[] = "UIApplicationStatusBarOrientationUserInfoKey";
+
+// The keyboard: posted when a responder that takes key input becomes first responder and the
+// keyboard was hidden (show), and when the last such responder gives the role up (hide). "Will"
+// comes at once, "did" when the keyboard's slide has ended.
+inline constexpr char UIKeyboardWillShowNotification[] = "UIKeyboardWillShowNotification";
+inline constexpr char UIKeyboardDidShowNotification[] = "UIKeyboardDidShowNotification";
+inline constexpr char UIKeyboardWillHideNotification[] = "UIKeyboardWillHideNotification";
+inline constexpr char UIKeyboardDidHideNotification[] = "UIKeyboardDidHideNotification";
+// CGRect values in screen coordinates (the portrait screen), and the slide's duration (double)
+// and curve (int).
+inline constexpr char UIKeyboardFrameBeginUserInfoKey[] = "UIKeyboardFrameBeginUserInfoKey";
+inline constexpr char UIKeyboardFrameEndUserInfoKey[] = "UIKeyboardFrameEndUserInfoKey";
+inline constexpr char UIKeyboardAnimationDurationUserInfoKey[] = "UIKeyboardAnimationDurationUserInfoKey";
+inline constexpr char UIKeyboardAnimationCurveUserInfoKey[] = "UIKeyboardAnimationCurveUserInfoKey";
+
+enum UIApplicationState : int {
+    UIApplicationStateActive = 0,
+    UIApplicationStateInactive = 1,
+    UIApplicationStateBackground = 2,
+};
+
+// The running application: its delegate and life cycle, its windows, the status bar, the
+// keyboard's place, URL opening, and the entry of touch events. The host (or a test) drives the
+// life cycle and feeds touches; the application routes them to windows. Main thread only.
+class UIApplication {
+public:
+    static UIApplication& sharedApplication();
+
+    static constexpr CGFloat kStatusBarHeight = 20;
+    static constexpr double kKeyboardAnimationDuration = 0.25;
+
+    [[nodiscard]] const std::shared_ptr<UIApplicationDelegate>& delegate() const { return delegate_; }
+    void setDelegate(std::shared_ptr<UIApplicationDelegate> delegate) { delegate_ = std::move(delegate); }
+
+    // Life cycle, as the host drives it. launch: did finish launching (the delegate's answer is
+    // returned), then active. The others do nothing when the application is already in the state
+    // they lead to; enterBackground resigns active first, enterForeground ends active.
+    bool launch(const UILaunchOptions& options = {});
+    void resignActive();
+    void becomeActive();
+    void enterBackground();
+    void enterForeground();
+    void terminate();
+    [[nodiscard]] UIApplicationState applicationState() const { return state_; }
+    [[nodiscard]] bool isTerminated() const { return terminated_; }
+
+    // Windows: every window that was ever made visible, in the order they were first shown. The
+    // application keeps them alive until removeWindow.
+    [[nodiscard]] const std::vector<UIWindowRef>& windows() const { return windows_; }
+    [[nodiscard]] UIWindowRef keyWindow() const;
+    void removeWindow(const UIWindow* window);
+    // Visible windows from the front: higher level first, later shown first within a level.
+    [[nodiscard]] std::vector<UIWindowRef> windowsFrontToBack() const;
+
+    // Status bar.
+    [[nodiscard]] UIInterfaceOrientation statusBarOrientation() const { return statusBarOrientation_; }
+    void setStatusBarOrientation(UIInterfaceOrientation orientation, bool animated = false);
+    [[nodiscard]] bool isStatusBarHidden() const { return statusBarHidden_; }
+    void setStatusBarHidden(bool hidden, bool animated = false) { statusBarHidden_ = hidden; }
+    // In screen coordinates, along the interface's top edge; zero when hidden.
+    [[nodiscard]] CGRect statusBarFrame() const;
+
+    // Keyboard, in screen coordinates along the interface's bottom edge.
+    [[nodiscard]] bool isKeyboardVisible() const { return keyboardVisible_; }
+    [[nodiscard]] CGRect keyboardFrame() const;
+    // Height of the keyboard for the device and the status-bar orientation.
+    [[nodiscard]] CGFloat keyboardHeight() const;
+
+    // URLs: http and https addresses are handed to the desktop's opener (xdg-open) when a desktop
+    // is present; otherwise, and for other schemes, the address is only logged. Answers whether
+    // it was handed on.
+    bool openURL(const NSURL& url);
+    [[nodiscard]] bool canOpenURL(const NSURL& url) const;
+    // Replaces how http(s) addresses are opened (tests); an empty opener restores the default.
+    using URLOpener = std::function<bool(const std::string& url)>;
+    void setURLOpener(URLOpener opener) { urlOpener_ = std::move(opener); }
+
+    // Actions: sends the action to the target, or along the responder chain from the first
+    // responder when the target is null, to the first responder that implements it.
+    bool sendAction(const SEL& action, UIResponder* target, const void* sender);
+
+    // Events. sendEvent hands the touches of an event to their windows.
+    void sendEvent(UIEvent& event);
+    // One finger of the host: a touch phase at a point of the screen at a time on the run-loop
+    // clock. Fingers are told apart by number; the event carries every finger that is down.
+    void injectTouch(UITouchPhase phase, CGPoint screenPoint, double timestamp, int finger = 0);
+    // The mouse wheel over a screen point: scrolls the nearest scroll view under it by the
+    // deltas in points (positive dy shows content further down).
+    void injectScrollWheel(CGPoint screenPoint, CGFloat dx, CGFloat dy);
+
+    // Called by UIResponder when the first responder changes (null: none); shows or hides the
+    // keyboard and hides the edit menu.
+    void firstResponderDidChange(UIResponder* responder);
+    // Called by UIWindow when it is shown or becomes key.
+    void windowDidBecomeVisible(const UIWindowRef& window);
+    void windowDidBecomeKey(UIWindow* window);
+
+    // Back to a fresh application: no windows, delegate, touches or keyboard; active; portrait.
+    void resetForTesting();
+
+private:
+    UIApplication() = default;
+    void setKeyboardVisible(bool visible);
+    void post(const char* name) const;
+
+    std::shared_ptr<UIApplicationDelegate> delegate_;
+    UIApplicationState state_ { UIApplicationStateInactive };
+    bool launched_ { false };
+    bool terminated_ { false };
+    std::vector<UIWindowRef> windows_;
+    std::weak_ptr<UIWindow> keyWindow_;
+    UIInterfaceOrientation statusBarOrientation_ { UIInterfaceOrientationPortrait };
+    bool statusBarHidden_ { false };
+    bool keyboardVisible_ { false };
+    PerformHandle keyboardDidTimer_;
+    URLOpener urlOpener_;
+    struct Finger {
+        int number { 0 };
+        UITouchRef touch;
+    };
+    std::vector<Finger> fingers_;
+    // For tap counting: where and when the last touch ended.
+    CGPoint lastTapPoint_ {};
+    double lastTapTime_ { -1e9 };
+    unsigned lastTapCount_ { 0 };
+};
