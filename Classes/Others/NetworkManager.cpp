@@ -1,0 +1,563 @@
+#include "Classes/Others/NetworkManager.h"
+
+#include "Classes/Others/FileEntry.h"
+#include "Classes/Others/NetworkManagerCurl.h"
+#include "Classes/Others/QVConnection.h"
+#include "Classes/Others/TransferData.h"
+#include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
+#include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/Foundation/NSThread.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <future>
+
+namespace {
+
+// Folder names of a start path as the user typed it: each name taken literally.
+std::vector<std::string> componentsOfStartPath(const std::string& startPath)
+{
+    std::vector<std::string> components;
+    for (const std::string& component : pathComponents(startPath)) {
+        if (component != "/")
+            components.push_back(component);
+    }
+    return components;
+}
+
+// A host that would change the URL's meaning (path, user part, query) or break a command line.
+bool isUnsafeHost(const std::string& host)
+{
+    return host.empty() || host.find_first_of("/?#@ \t\r\n", 0) != std::string::npos
+        || host.find('\0') != std::string::npos;
+}
+
+} // namespace
+
+// ---- Life ------------------------------------------------------------------------------------
+
+void NetworkManager::CurlEasyDeleter::operator()(void* handle) const
+{
+    curl_easy_cleanup(static_cast<CURL*>(handle));
+}
+
+NetworkManager& NetworkManager::sharedManager()
+{
+    static NetworkManager manager;
+    return manager;
+}
+
+NetworkManager::NetworkManager()
+{
+    globalInitialised_ = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+}
+
+NetworkManager::~NetworkManager()
+{
+    curl_.reset();
+    if (globalInitialised_)
+        curl_global_cleanup();
+}
+
+void NetworkManager::terminate()
+{
+    curl_.reset();
+    if (globalInitialised_)
+        curl_global_cleanup();
+    globalInitialised_ = false;
+    std::lock_guard lock(stateMutex_);
+    conn_.reset();
+    curDirListening_ = std::make_shared<Entries>();
+    delegate_.reset();
+    work_ = {};
+    naviStack_ = NaviStack();
+}
+
+void NetworkManager::setConnection(std::shared_ptr<QVConnection> connection)
+{
+    if (!globalInitialised_)
+        globalInitialised_ = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+    curl_.reset();
+    curl_.reset(curl_easy_init());
+    std::lock_guard lock(stateMutex_);
+    conn_ = std::move(connection);
+}
+
+std::shared_ptr<QVConnection> NetworkManager::conn() const
+{
+    std::lock_guard lock(stateMutex_);
+    return conn_;
+}
+
+void NetworkManager::setDelegate(std::weak_ptr<NetworkManagerDelegate> delegate)
+{
+    std::lock_guard lock(stateMutex_);
+    delegate_ = std::move(delegate);
+}
+
+std::shared_ptr<NetworkManagerDelegate> NetworkManager::delegate() const
+{
+    std::lock_guard lock(stateMutex_);
+    return delegate_.lock();
+}
+
+std::shared_ptr<std::vector<std::shared_ptr<FileEntry>>> NetworkManager::curDirListening() const
+{
+    std::lock_guard lock(stateMutex_);
+    return curDirListening_;
+}
+
+void NetworkManager::setCurDirListening(std::shared_ptr<std::vector<std::shared_ptr<FileEntry>>> listing)
+{
+    std::lock_guard lock(stateMutex_);
+    curDirListening_ = std::move(listing);
+}
+
+void NetworkManager::setLimits(const Limits& limits)
+{
+    std::lock_guard lock(stateMutex_);
+    limits_ = limits;
+}
+
+NetworkManager::Limits NetworkManager::limits() const
+{
+    std::lock_guard lock(stateMutex_);
+    return limits_;
+}
+
+void NetworkManager::deliver(NetworkManagerDelegate::Operation operation,
+                             std::function<void(NetworkManagerDelegate&)> send, bool wait)
+{
+    // The delegate is looked up only now, on the main thread: the screen that started the
+    // operation may have gone, or handed the role to another screen, while it ran.
+    auto delivery = [this, operation, send = std::move(send)] {
+        if (std::shared_ptr<NetworkManagerDelegate> receiver = delegate()) {
+            if (receiver->respondsTo(operation))
+                send(*receiver);
+        }
+    };
+    if (!wait || isMainThread()) {
+        performOnMainThread(std::move(delivery), wait);
+        return;
+    }
+    // The worker waits until the delivery has run, or was dropped with the run loop's queue:
+    // the release rides along with the queued work and fires when that work is destroyed.
+    struct Release {
+        std::promise<void> done;
+        ~Release() { done.set_value(); }
+    };
+    auto release = std::make_shared<Release>();
+    std::future<void> delivered = release->done.get_future();
+    performOnMainThread([delivery = std::move(delivery), release = std::move(release)] { delivery(); }, false);
+    delivered.wait();
+}
+
+// ---- Callbacks -------------------------------------------------------------------------------
+
+std::size_t NetworkManager::listWriteCallback(char* bytes, std::size_t size, std::size_t count, void* record)
+{
+    const std::size_t total = size * count;
+    auto* transfer = static_cast<TransferData*>(record);
+    if (transfer == nullptr || transfer->data == nullptr || total == 0)
+        return total;
+    if (transfer->kind != TransferData::kListing && transfer->kind != TransferData::kDownload)
+        return total;
+    NSData& data = *transfer->data;
+    if (total > transfer->limit || data.size() > transfer->limit - total) {
+        // Answering less than offered ends the transfer with a write error.
+        transfer->overflowed = true;
+        return 0;
+    }
+    if (data.empty() && transfer->handle != nullptr) {
+        // Grow once to the announced size, so a large file is not copied at every doubling.
+        curl_off_t announced = -1;
+        if (curl_easy_getinfo(static_cast<CURL*>(transfer->handle), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced)
+                == CURLE_OK
+            && announced > 0) {
+            try {
+                data.reserve(std::min<std::size_t>(static_cast<std::size_t>(announced), transfer->limit));
+            } catch (const std::exception&) {
+                return 0;
+            }
+        }
+    }
+    try {
+        data.append(bytes, total);
+    } catch (const std::exception&) {
+        return 0; // out of memory: a write error, never an exception through libcurl
+    }
+    return total;
+}
+
+std::size_t NetworkManager::greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void*)
+{
+    const std::size_t total = size * count;
+    const std::string_view line(bytes, total);
+    if (line.size() >= 3 && line.substr(0, 3) == "220" && line.find("Microsoft") != std::string_view::npos)
+        sharedManager().setMicrosoft(true);
+    return total;
+}
+
+int NetworkManager::quietDebugCallback(void*, int, char*, std::size_t, void*)
+{
+    // The verbose trace goes nowhere; nothing is copied on this path, which sees every byte.
+    return 0;
+}
+
+std::size_t NetworkManager::uploadReadCallback(char* buffer, std::size_t size, std::size_t count, void* record)
+{
+    auto* transfer = static_cast<TransferData*>(record);
+    if (transfer == nullptr || transfer->data == nullptr || transfer->position >= transfer->length)
+        return 0;
+    const std::size_t n = std::min(size * count, transfer->length - transfer->position);
+    std::memcpy(buffer, transfer->data->data() + transfer->position, n);
+    transfer->position += n;
+    return n;
+}
+
+// ---- Work URL --------------------------------------------------------------------------------
+
+std::string NetworkManager::urlFor(const WorkLocation& location)
+{
+    std::string url = location.base + "/";
+    for (const std::string& component : location.components)
+        url += escapedPathComponent(component) + "/";
+    return url;
+}
+
+NetworkManager::WorkLocation NetworkManager::workLocation() const
+{
+    std::lock_guard lock(stateMutex_);
+    return work_;
+}
+
+std::string NetworkManager::getWorkUrl() const
+{
+    return urlFor(workLocation());
+}
+
+std::string NetworkManager::getWorkDir() const
+{
+    const std::string url = getWorkUrl();
+    NSLog("Current work dir: " + url);
+    return curl2path(url);
+}
+
+std::string NetworkManager::curl2path(const std::string& url)
+{
+    if (url.empty())
+        return {};
+    std::string full = url;
+    if (full.back() != '/')
+        full += '/';
+    const std::size_t count = pathComponents(full).size();
+    if (count < 3)
+        return {};
+    if (count == 3)
+        return "/";
+    const std::size_t scheme = full.find("://");
+    const std::size_t pathStart = full.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    if (pathStart == std::string::npos)
+        return "/";
+    std::string path = unescapedPath(full.substr(pathStart));
+    if (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::string NetworkManager::transferUrl(const std::string& name) const
+{
+    return getWorkUrl() + escapedPathComponent(name);
+}
+
+NetworkManager::Protocol NetworkManager::protocol() const
+{
+    std::lock_guard lock(stateMutex_);
+    return conn_ && conn_->type() == QVConnection::kTypeSFTP ? Protocol::sftp : Protocol::ftp;
+}
+
+std::string NetworkManager::getErrorMessage(int code) const
+{
+    switch (code) {
+    case kCodeUnsafeName:
+        return "The name cannot be used: it holds a line break or NUL character, or names no file.";
+    case kCodeUnencodableText:
+        return "The text holds characters that cannot be stored as UTF-8.";
+    case kCodeReplaceIncomplete:
+        return std::string("The new text was stored under the temporary name ending in \"") + kTemporarySuffix
+            + "\", but the original file could not be replaced.";
+    default:
+        return curl_easy_strerror(static_cast<CURLcode>(code));
+    }
+}
+
+// ---- Connect and listings --------------------------------------------------------------------
+
+std::vector<std::shared_ptr<FileEntry>> NetworkManager::decodeListing(const NSData& bytes)
+{
+    if (microsoft())
+        return parseMicrosoftListing(bytes);
+    return parseDirDataList(bytes);
+}
+
+void NetworkManager::replaceListing(std::vector<std::shared_ptr<FileEntry>> entries)
+{
+    auto listing = std::make_shared<std::vector<std::shared_ptr<FileEntry>>>(std::move(entries));
+    std::lock_guard lock(stateMutex_);
+    curDirListening_ = std::move(listing);
+}
+
+void NetworkManager::connect()
+{
+    ThreadStatusScope busy(threadStatus_, 1);
+    NSLogf("CURL INFO: %s", curl_version());
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    std::shared_ptr<QVConnection> connection = conn();
+    const Limits limit = limits();
+
+    int code = CURLE_OK;
+    NSData bytes;
+    if (curl == nullptr || connection == nullptr) {
+        code = CURLE_FAILED_INIT;
+    } else {
+        if (connection->port() == 22)
+            connection->setType(QVConnection::kTypeSFTP);
+        const bool sftp = connection->type() == QVConnection::kTypeSFTP;
+        WorkLocation location;
+        location.base = std::string(sftp ? "sftp://" : "ftp://") + connection->host() + ":"
+            + std::to_string(connection->port());
+        location.components = componentsOfStartPath(connection->startPath());
+        const std::string url = urlFor(location);
+        {
+            std::lock_guard lock(stateMutex_);
+            work_ = location;
+        }
+        naviStack_.setBaseURL(url);
+        microsoft_ = false;
+
+        if (isUnsafeHost(connection->host()) || hasUnsafeCharacters(connection->username())
+            || hasUnsafeCharacters(connection->password())
+            || std::any_of(location.components.begin(), location.components.end(), hasUnsafeCharacters)) {
+            NSLog("Refused to connect: the host, user name, password or start path holds characters that "
+                  "cannot be sent to a server");
+            code = isUnsafeHost(connection->host()) ? int(CURLE_URL_MALFORMAT) : int(kCodeUnsafeName);
+        } else {
+            if (sftp)
+                curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_ANY));
+            curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+            curl_easy_setopt(curl, CURLOPT_USERNAME, connection->username().c_str());
+            curl_easy_setopt(curl, CURLOPT_PASSWORD, connection->password().c_str());
+            curl_easy_setopt(curl, CURLOPT_FTP_RESPONSE_TIMEOUT, limit.serverResponseSeconds);
+            curl_easy_setopt(curl, CURLOPT_TIMEOUT, limit.transferSeconds);
+            curl_easy_setopt(curl, CURLOPT_FTP_USE_EPSV, 0L);
+            curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+            curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &NetworkManager::greetingHeaderCallback);
+            curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &NetworkManager::quietDebugCallback);
+
+            TransferData record;
+            record.kind = TransferData::kListing;
+            record.data = &bytes;
+            record.limit = limit.listingBytes;
+            TransferOptionsScope options(curl);
+            options.setWrite(&NetworkManager::listWriteCallback, &record);
+            code = options.perform(record);
+            NSLog("connectTo is done!");
+        }
+    }
+
+    // A failed connect still leaves a listing: what arrived, usually nothing.
+    try {
+        replaceListing(decodeListing(bytes));
+    } catch (const std::exception& e) {
+        NSLogf("Exception occured while decoding the listing: %s", e.what());
+        replaceListing({});
+    }
+    NSLogf("connected with code %d", code);
+    deliver(NetworkManagerDelegate::Operation::finishedConnectingwithCode,
+            [code](NetworkManagerDelegate& receiver) { receiver.finishedConnectingwithCode(code); }, true);
+}
+
+bool NetworkManager::changeWorkDir(const std::string& dir)
+{
+    return changeWorkDir(ChangeDirRequest { dir });
+}
+
+bool NetworkManager::changeWorkDir(const ChangeDirRequest& request)
+{
+    ThreadStatusScope busy(threadStatus_, 2);
+    return changeCWorkDir(request);
+}
+
+bool NetworkManager::changeCWorkDir(const std::string& dir)
+{
+    return changeCWorkDir(ChangeDirRequest { dir });
+}
+
+bool NetworkManager::changeCWorkDir(const ChangeDirRequest& request)
+{
+    return changeCWorkDir(request.dir, {}, false, request.progress, request.pdata);
+}
+
+bool NetworkManager::changeCWorkDir(const std::string& dir, const std::vector<std::string>& commands,
+                                    bool skipListing, TransferProgressFunction progress, void* progressData)
+{
+    int commandCode = CURLE_OK;
+    return changeDirectory(dir, commands, skipListing, progress, progressData, commandCode);
+}
+
+int NetworkManager::performCommands(const std::vector<std::string>& commands)
+{
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    if (curl == nullptr)
+        return CURLE_FAILED_INIT;
+    CurlStringList list;
+    for (const std::string& command : commands) {
+        if (!list.append(command))
+            return CURLE_OUT_OF_MEMORY;
+    }
+    const std::string url = getWorkUrl();
+    TransferOptionsScope options(curl);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    // FTP commands act where the connection stands after moving into the work directory, that
+    // is after the transfer; SFTP commands carry full paths, so before it is as good.
+    if (protocol() == Protocol::sftp)
+        options.setQuote(list.get());
+    else
+        options.setPostQuote(list.get());
+    options.setNoBody();
+    options.setWrite(&NetworkManager::listWriteCallback, nullptr);
+    TransferData none;
+    const int code = options.perform(none);
+    NSLogf("Commands returned %d", code);
+    return code;
+}
+
+bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<std::string>& commands,
+                                     bool skipListing, TransferProgressFunction progress, void* progressData,
+                                     int& commandCode)
+{
+    auto reload = [this] {
+        deliver(NetworkManagerDelegate::Operation::needsReload,
+                [](NetworkManagerDelegate& receiver) { receiver.needsReload(); }, true);
+    };
+    if (hasUnsafeCharacters(dir)) {
+        NSLog("Refused to change to a folder whose name holds a line break or NUL character");
+        reload(); // the screen waits for it to end its busy display
+        return false;
+    }
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    if (curl == nullptr) {
+        reload();
+        return false;
+    }
+
+    if (!commands.empty())
+        commandCode = performCommands(commands);
+
+    WorkLocation target = workLocation();
+    if (dir == "..") {
+        if (!target.components.empty())
+            target.components.pop_back();
+    } else if (dir != "." && !dir.empty()) {
+        target.components.push_back(dir);
+    }
+    const std::string url = urlFor(target);
+    if (dir != ".")
+        NSLog("Changing to URL " + url + " ...");
+
+    NSData bytes;
+    int code = CURLE_OK;
+    std::vector<std::shared_ptr<FileEntry>> entries;
+    try {
+        TransferData record;
+        record.kind = TransferData::kListing;
+        record.data = &bytes;
+        record.limit = limits().listingBytes;
+        TransferOptionsScope options(curl);
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        options.setWrite(&NetworkManager::listWriteCallback, &record);
+        options.setProgress(progress, progressData);
+        code = options.perform(record);
+        if (code == CURLE_OK && !skipListing)
+            entries = decodeListing(bytes);
+    } catch (const std::exception& e) {
+        NSLog("Exception occured while performing curl operation! :(");
+        reload();
+        return false;
+    }
+
+    if (code != CURLE_OK) {
+        // The previous folder and its listing stand; the handle goes back to its URL.
+        NSLogf("Listing %s failed with code %d", url.c_str(), code);
+        const std::string workUrl = getWorkUrl();
+        curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
+        if (!skipListing)
+            reload();
+        return true;
+    }
+    {
+        std::lock_guard lock(stateMutex_);
+        work_ = std::move(target);
+    }
+    if (skipListing)
+        return true;
+    replaceListing(std::move(entries));
+    NSLog("All done!");
+    reload();
+    return true;
+}
+
+// ---- Remote commands -------------------------------------------------------------------------
+
+int NetworkManager::runCommand(std::initializer_list<std::string> names, std::vector<std::string> ftp,
+                               std::vector<std::string> sftp)
+{
+    for (const std::string& name : names) {
+        if (name.empty() || hasUnsafeCharacters(name)) {
+            NSLog("Refused a command on a name that is empty or holds a line break or NUL character");
+            deliver(NetworkManagerDelegate::Operation::needsReload,
+                    [](NetworkManagerDelegate& receiver) { receiver.needsReload(); }, true);
+            return kCodeUnsafeName;
+        }
+    }
+    int commandCode = CURLE_OK;
+    changeDirectory(".", protocol() == Protocol::sftp ? sftp : ftp, false, nullptr, nullptr, commandCode);
+    return commandCode;
+}
+
+int NetworkManager::renameFile(const std::string& from, const std::string& to)
+{
+    const std::string dir = getWorkDir();
+    return runCommand({ from, to }, { "RNFR " + from, "RNTO " + to },
+                      { "rename " + quotedSftpPath(stringByAppendingPathComponent(dir, from)) + " "
+                        + quotedSftpPath(stringByAppendingPathComponent(dir, to)) });
+}
+
+int NetworkManager::deleteFile(const std::string& name)
+{
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    if (curl != nullptr)
+        curl_easy_setopt(curl, CURLOPT_FAILONERROR, 0L);
+    const std::string dir = getWorkDir();
+    // The directory and the name joined with one slash as they stand: "//name" at the root.
+    const int code = runCommand({ name }, { "DELE " + name }, { "rm " + quotedSftpPath(dir + "/" + name) });
+    if (curl != nullptr)
+        curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    return code;
+}
+
+int NetworkManager::deleteFolder(const std::string& name)
+{
+    const std::string dir = getWorkDir();
+    return runCommand({ name }, { "RMD " + name },
+                      { "rmdir " + quotedSftpPath(stringByAppendingPathComponent(dir, name)) });
+}
+
+int NetworkManager::createFolder(const std::string& name)
+{
+    const std::string dir = getWorkDir();
+    return runCommand({ name }, { "MKD " + name },
+                      { "mkdir " + quotedSftpPath(stringByAppendingPathComponent(dir, name)) });
+}

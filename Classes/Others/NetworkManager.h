@@ -1,0 +1,210 @@
+#pragma once
+
+#include "Classes/Others/EncodedString.h"
+#include "Classes/Others/FileEntry.h"
+#include "Platform/CFNetwork/CFFTPResourceListing.h"
+#include "Platform/Foundation/NSData.h"
+#include "Platform/Foundation/NSObject.h"
+#include "Platform/Foundation/NSStringEncoding.h"
+
+#include "Classes/Others/ChangeDirRequest.h"
+#include "Classes/Others/DownloadRequest.h"
+#include "Classes/Others/NaviStack.h"
+#include "Classes/Others/NetworkManagerDelegate.h"
+#include "Classes/Others/UploadRequest.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QVConnection;
+
+// The one FTP/SFTP connection of the process, on one libcurl easy handle. Every operation runs
+// synchronously on the calling thread; results reach the delegate on the main thread. One
+// operation at a time: the screens start nothing while threadStatus() is above 0.
+class NetworkManager : public NSObject {
+public:
+    using Entries = std::vector<std::shared_ptr<FileEntry>>;
+
+    // ---- Connection, directories and commands ------------------------------------------
+    // Transfer codes of our own, beyond libcurl's range, for input refused before any transfer
+    // and for a replacing upload that stopped half-way. getErrorMessage() has their texts.
+    enum LocalCode : int {
+        kCodeUnsafeName = 1001,        // a CR, LF or NUL in a name, or a name that names no file
+        kCodeUnencodableText = 1002,   // the text cannot be written as UTF-8
+        kCodeReplaceIncomplete = 1003, // the new text stands under the temporary name
+    };
+    // The temporary name of a replacing upload is the name followed by this.
+    static constexpr const char* kTemporarySuffix = "_##_";
+
+    // Time and memory limits of every transfer. Tests shorten them; the values here are the
+    // product's.
+    struct Limits {
+        long serverResponseSeconds { 20 }; // each reply of an FTP server
+        long transferSeconds { 25 };       // every whole transfer of the connection
+        std::size_t listingBytes { std::size_t(64) << 20 };
+        // Screens refuse files above 10 MB; the margin covers listings that understate sizes.
+        std::size_t downloadBytes { std::size_t(16) << 20 };
+    };
+
+    static NetworkManager& sharedManager();
+
+    NetworkManager(const NetworkManager&) = delete;
+    NetworkManager& operator=(const NetworkManager&) = delete;
+
+    // Releases the transfer handle and libcurl's global state (at application termination).
+    void terminate();
+    // A new transfer handle (every option back to libcurl's defaults) for `connection`.
+    void setConnection(std::shared_ptr<QVConnection> connection);
+    // Nothing to do: each transfer ends its own connection use. Kept for the screens.
+    void stopConnecting() {}
+    void disconnect() {}
+
+    [[nodiscard]] std::shared_ptr<QVConnection> conn() const;
+    // Not owned: looked up on the main thread when a result is delivered; a delegate that is
+    // gone by then gets nothing.
+    void setDelegate(std::weak_ptr<NetworkManagerDelegate> delegate);
+    [[nodiscard]] std::shared_ptr<NetworkManagerDelegate> delegate() const;
+    // 0 idle, 1 connect, 2 change of directory, 3 text download, 4 upload, 5 binary download.
+    [[nodiscard]] int threadStatus() const { return threadStatus_.load(); }
+    [[nodiscard]] bool microsoft() const { return microsoft_.load(); }
+    void setMicrosoft(bool microsoft) { microsoft_.store(microsoft); }
+    [[nodiscard]] NaviStack& naviStack() { return naviStack_; }
+    // The last listing. The directory screen sorts and prunes the array in place; the next
+    // listing replaces it with a new one.
+    [[nodiscard]] std::shared_ptr<Entries> curDirListening() const;
+    void setCurDirListening(std::shared_ptr<Entries> listing);
+
+    void setLimits(const Limits& limits);
+    [[nodiscard]] Limits limits() const;
+
+    // Logs in, lists the start directory and delivers finishedConnectingwithCode (waiting).
+    void connect();
+    // Background entry of a directory change: busy (2) while changeCWorkDir runs.
+    bool changeWorkDir(const std::string& dir);
+    bool changeWorkDir(const ChangeDirRequest& request);
+    bool changeCWorkDir(const std::string& dir);
+    bool changeCWorkDir(const ChangeDirRequest& request);
+    // The listing engine: runs `commands` in the work directory (none when empty), changes to
+    // `dir` ("." stays, ".." goes up, anything else is a folder name in the work directory),
+    // lists it and delivers needsReload. A failed listing keeps the previous work directory and
+    // listing. Answers false when the name was refused or the perform failed unexpectedly.
+    bool changeCWorkDir(const std::string& dir, const std::vector<std::string>& commands, bool skipListing,
+                        TransferProgressFunction progress, void* progressData);
+
+    // Remote commands in the work directory, each followed by a new listing and needsReload.
+    // Answer the command's transfer code (0: done).
+    int renameFile(const std::string& from, const std::string& to);
+    int deleteFile(const std::string& name);
+    int deleteFolder(const std::string& name);
+    int createFolder(const std::string& name);
+
+    // The work directory's URL, each component escaped once, ending in "/".
+    [[nodiscard]] std::string getWorkUrl() const;
+    // The work directory's path, decoded: "/" at the root, "/a/b" below.
+    [[nodiscard]] std::string getWorkDir() const;
+    // The decoded path of a URL without its final slash; "/" for a root URL, "" for anything
+    // shorter or empty.
+    [[nodiscard]] static std::string curl2path(const std::string& url);
+    // English text for a transfer code (libcurl's, or ours above).
+    [[nodiscard]] std::string getErrorMessage(int code) const;
+
+    // ---- Downloads and uploads ---------------------------------------------------------
+    // A text file into memory: setData with the bytes, then downloadedFile with the code.
+    void downloadFile(const DownloadRequest& request);
+    void downloadFile(const std::string& name) { downloadFile(DownloadRequest { name }); }
+    // A copy in the private temporary folder: the delegate's binaryDownloadEntry() gets its
+    // localPath on success, then downloadedBinary with the code.
+    void downloadBinaryFile(const DownloadRequest& request);
+    void downloadBinaryFile(const std::string& name) { downloadBinaryFile(DownloadRequest { name }); }
+    // Background entry of a save: busy (4) while the upload runs.
+    void uploadASCII(const UploadRequest& request);
+    // Stores `text` as UTF-8 under `name` in the work directory, through the temporary name
+    // when `name` is listed; queues uploadedFile with the name and the code, and answers it.
+    int uploadASCII(const std::string& name, const std::u16string& text);
+    // Writes `content` to the private temporary folder under the last component of `name`,
+    // replacing an older copy; nullopt when the name names no file or the old copy stays.
+    [[nodiscard]] std::optional<std::string> cacheFile(const std::string& name, const NSData& content);
+
+    // libcurl callbacks (plain functions with libcurl's signatures).
+    static std::size_t listWriteCallback(char* bytes, std::size_t size, std::size_t count, void* record);
+    static std::size_t greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void* unused);
+    static int quietDebugCallback(void* handle, int type, char* text, std::size_t length, void* unused);
+    static std::size_t uploadReadCallback(char* buffer, std::size_t size, std::size_t count, void* record);
+
+
+    // Listing and text decoding (run on the listing worker thread, one listing at a time).
+
+    // Long-format listing bytes (servers that do not greet as Microsoft, and every SFTP
+    // listing) -> entries, in listing order. Stops at bytes the platform parser cannot read,
+    // keeping the entries before them.
+    [[nodiscard]] static Entries parseDirDataList(const NSData& listing);
+
+    // The entry with its name, which the platform parser read as Mac OS Roman, decoded again
+    // with `encoding`; unchanged when that does not work.
+    [[nodiscard]] static CFFTPResourceEntry entryByReencodingNameInEntry(const CFFTPResourceEntry& entry, NSStringEncoding encoding);
+
+    // Listing lines of a server that greeted as Microsoft (one-line parser) -> entries.
+    [[nodiscard]] static Entries parseDirList(const std::vector<std::string>& lines);
+
+    // A Microsoft server's listing bytes: split into lines, each decoded on its own (so one
+    // name in a legacy encoding cannot empty the listing) and freed of a trailing CR, then
+    // parseDirList.
+    [[nodiscard]] static Entries parseMicrosoftListing(const NSData& listing);
+
+    // Downloaded bytes -> text: UTF-8, else ISO Latin 1, else ASCII, else "" with encoding 0.
+    [[nodiscard]] static EncodedString getStringFromData(const NSData& data);
+
+private:
+    NetworkManager();
+    ~NetworkManager();
+
+    struct CurlEasyDeleter {
+        void operator()(void* handle) const;
+    };
+    enum class Protocol { ftp, sftp };
+    // Where the connection stands: scheme, host and port, and the decoded folder names.
+    struct WorkLocation {
+        std::string base; // "ftp://host:port"
+        std::vector<std::string> components;
+    };
+
+    [[nodiscard]] static std::string urlFor(const WorkLocation& location);
+    [[nodiscard]] WorkLocation workLocation() const;
+    [[nodiscard]] std::string transferUrl(const std::string& name) const;
+    // A name for a local file: not empty, ".", ".." or "/", and free of CR, LF and NUL.
+    [[nodiscard]] static bool isSafeLocalName(const std::string& name);
+    [[nodiscard]] Protocol protocol() const;
+    [[nodiscard]] Entries decodeListing(const NSData& bytes);
+    void replaceListing(Entries entries);
+    // Runs the commands in the work directory, without a transfer; answers the code.
+    [[nodiscard]] int performCommands(const std::vector<std::string>& commands);
+    // One command followed by a listing, with the refusal of unsafe names.
+    int runCommand(std::initializer_list<std::string> names, std::vector<std::string> ftp,
+                   std::vector<std::string> sftp);
+    bool changeDirectory(const std::string& dir, const std::vector<std::string>& commands, bool skipListing,
+                         TransferProgressFunction progress, void* progressData, int& commandCode);
+    // Hands `send` to the delegate on the main thread, when there is one that takes `operation`.
+    void deliver(NetworkManagerDelegate::Operation operation, std::function<void(NetworkManagerDelegate&)> send,
+                 bool wait);
+
+    std::unique_ptr<void, CurlEasyDeleter> curl_;
+    bool globalInitialised_ { false };
+    std::atomic<int> threadStatus_ { 0 };
+    std::atomic<bool> microsoft_ { false };
+    NaviStack naviStack_;
+
+    // Guards what the main thread reads while a worker changes it.
+    mutable std::mutex stateMutex_;
+    std::weak_ptr<NetworkManagerDelegate> delegate_;
+    std::shared_ptr<QVConnection> conn_;
+    std::shared_ptr<Entries> curDirListening_ { std::make_shared<Entries>() };
+    WorkLocation work_;
+    Limits limits_;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Platform/Foundation/NSData.h"
+
+#include <memory>
+#include <string>
+
+class FileEntry;
+
+// How the network manager reports to the screen that started an operation. Every delivery
+// arrives on the main thread. All operations are optional: each has an empty default body,
+// and before each delivery the manager asks respondsTo(), so a delegate that wants to refuse
+// an operation says so there.
+class NetworkManagerDelegate {
+public:
+    enum class Operation {
+        finishedConnectingwithCode,
+        downloadedFile,
+        downloadedBinary,
+        uploadedFile,
+        needsReload,
+        setData,
+    };
+
+    virtual ~NetworkManagerDelegate() = default;
+
+    // Whether the delegate takes the operation; the default takes every one.
+    [[nodiscard]] virtual bool respondsTo(Operation operation) const { return true; }
+
+    // Result of `connect`: 0 on success, otherwise the transfer code.
+    virtual void finishedConnectingwithCode(int code) {}
+    // Result of a text download; `setData` with the bytes arrives right before it.
+    virtual void downloadedFile(int code) {}
+    // Result of a binary download; on success the entry from binaryDownloadEntry() already
+    // carries the copy's localPath.
+    virtual void downloadedBinary(int code) {}
+    // An upload ended: the remote name and the transfer code (0: the text is stored under the
+    // name; anything else: it is not, and the text must stay unsaved).
+    virtual void uploadedFile(const std::string& name, int code) {}
+    // The current listing was replaced (or a directory change failed and the old one stands).
+    virtual void needsReload() {}
+    // The bytes of a text download, handed over (moved) right before downloadedFile.
+    virtual void setData(NSData data) {}
+
+    // The file entry whose localPath a successful binary download fills (the editor's open
+    // file); none by default. Asked on the main thread.
+    [[nodiscard]] virtual std::shared_ptr<FileEntry> binaryDownloadEntry() const { return nullptr; }
+};
+
+// Progress function of a transfer: client object, bytes to download, downloaded, to upload,
+// uploaded. Called on the transfer thread; answering 0 lets the transfer go on.
+using TransferProgressFunction = int (*)(void* client, double dltotal, double dlnow, double ultotal,
+                                         double ulnow);

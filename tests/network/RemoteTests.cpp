@@ -1,0 +1,336 @@
+// The network manager against real servers on 127.0.0.1, the same cases over FTP and SFTP:
+// connect, folders, commands, downloads and uploads, checked on the server's disk.
+
+#include "tests/network/NetworkTestSupport.h"
+
+#include "Classes/Others/NetworkManagerCurl.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSStringEncoding.h"
+#include "tests/support/FtpTestServer.h"
+#include "tests/support/SftpTestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <filesystem>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Protocol { ftp, sftp };
+
+std::string protocolName(const testing::TestParamInfo<Protocol>& info)
+{
+    return info.param == Protocol::ftp ? "Ftp" : "Sftp";
+}
+
+// A port on 127.0.0.1 where nothing listens.
+int closedPort()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    (void)::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    (void)::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(s);
+    return ntohs(address.sin_port);
+}
+
+} // namespace
+
+class RemoteTest : public testing::TestWithParam<Protocol> {
+protected:
+    TestServer& server()
+    {
+        if (GetParam() == Protocol::ftp)
+            return FtpTestServer::shared();
+        return SftpTestServer::shared();
+    }
+    int type() const { return GetParam() == Protocol::ftp ? QVConnection::kTypeFTP : QVConnection::kTypeSFTP; }
+    NetworkManager& manager() { return NetworkManager::sharedManager(); }
+
+    void SetUp() override
+    {
+        server().clearRoot();
+        manager().setLimits({});
+        delegate_ = std::make_shared<RecordingDelegate>();
+    }
+
+    void connectNow()
+    {
+        ASSERT_EQ(connectWith(connectionFor(server(), type()), delegate_), 0) << server().logText();
+    }
+
+    // The work directory the manager should report for a folder below the root.
+    std::string remoteDir(const std::string& below = {})
+    {
+        std::string root = server().startPath();
+        if (root.size() > 1 && root.back() == '/')
+            root.pop_back();
+        if (below.empty())
+            return root;
+        return root == "/" ? "/" + below : root + "/" + below;
+    }
+
+    bool changeDir(const std::string& dir) { return changeDirWith(*delegate_, dir); }
+    int download(const std::string& name, NSData& bytes) { return downloadWith(*delegate_, name, bytes); }
+    int downloadBinary(const std::string& name) { return downloadBinaryWith(*delegate_, name); }
+    int upload(const std::string& name, const std::u16string& text) { return uploadWith(*delegate_, name, text); }
+
+    std::shared_ptr<RecordingDelegate> delegate_;
+};
+
+INSTANTIATE_TEST_SUITE_P(BothProtocols, RemoteTest, testing::Values(Protocol::ftp, Protocol::sftp), protocolName);
+
+TEST_P(RemoteTest, ConnectListsTheStartFolder)
+{
+    server().writeFile("index.html", "<html></html>");
+    server().makeDir("css");
+    connectNow();
+    EXPECT_EQ(manager().getWorkDir(), remoteDir());
+    auto names = listedNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), "index.html"), names.end());
+    ASSERT_TRUE(listedEntry("css"));
+    EXPECT_TRUE(listedEntry("css")->isDirectory());
+    EXPECT_EQ(listedEntry("index.html")->size(), 13);
+    EXPECT_EQ(manager().threadStatus(), 0);
+    EXPECT_TRUE(delegate_->allOnMainThread);
+}
+
+TEST_P(RemoteTest, ConnectFailuresCarryTheirCodes)
+{
+    auto wrong = connectionFor(server(), type());
+    wrong->setPassword("not-the-password");
+    EXPECT_EQ(connectWith(wrong, delegate_), CURLE_LOGIN_DENIED);
+    EXPECT_TRUE(manager().curDirListening()->empty());
+
+    auto closed = connectionFor(server(), type());
+    closed->setPort(closedPort());
+    EXPECT_EQ(connectWith(closed, delegate_), CURLE_COULDNT_CONNECT);
+    EXPECT_EQ(delegate_->events.size(), 2u);
+}
+
+TEST_P(RemoteTest, StartPathWithAwkwardNames)
+{
+    server().writeFile("my site/inner.txt", "x");
+    auto connection = connectionFor(server(), type());
+    connection->setStartPath(server().startPath() + "my site/");
+    ASSERT_EQ(connectWith(connection, delegate_), 0);
+    EXPECT_EQ(manager().getWorkDir(), remoteDir("my site"));
+    EXPECT_EQ(listedNames(), std::vector<std::string> { "inner.txt" });
+}
+
+TEST_P(RemoteTest, EntersUsesAndLeavesFoldersWithAwkwardNames)
+{
+    const std::string names[] = { "c d", "a#b", "100%", "\xC3\xBC", "q?x", "semi;type=a" };
+    for (const std::string& name : names)
+        server().writeFile(name + "/inside file.txt", "inside " + name);
+    connectNow();
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(changeDir(name));
+        EXPECT_EQ(manager().getWorkDir(), remoteDir(name));
+        EXPECT_EQ(manager().naviStack().syncWithPath(manager().getWorkDir()), name);
+        EXPECT_EQ(listedNames(), std::vector<std::string> { "inside file.txt" });
+
+        NSData bytes;
+        EXPECT_EQ(download("inside file.txt", bytes), 0);
+        EXPECT_EQ(bytes, "inside " + name);
+        EXPECT_EQ(upload("new #1 %.txt", u"written"), 0);
+        EXPECT_EQ(server().readFile(name + "/new #1 %.txt"), "written");
+
+        ASSERT_TRUE(changeDir(".."));
+        EXPECT_EQ(manager().getWorkDir(), remoteDir());
+        EXPECT_TRUE(listedEntry(name));
+    }
+    // Every later transfer still works at the root.
+    server().writeFile("after.txt", "after");
+    NSData bytes;
+    EXPECT_EQ(download("after.txt", bytes), 0);
+    EXPECT_EQ(bytes, "after");
+}
+
+TEST_P(RemoteTest, FailedChangeKeepsTheFolderAndItsListing)
+{
+    server().writeFile("sub/a.txt", "a");
+    connectNow();
+    ASSERT_TRUE(changeDir("sub"));
+    auto listing = manager().curDirListening();
+    const std::string url = manager().getWorkUrl();
+
+    EXPECT_TRUE(changeDir("missing")); // needsReload still arrives, ending the busy display
+    EXPECT_EQ(manager().getWorkUrl(), url);
+    EXPECT_EQ(manager().curDirListening(), listing);
+    EXPECT_EQ(manager().threadStatus(), 0);
+
+    server().writeFile("sub/b.txt", "b");
+    ASSERT_TRUE(changeDir("."));
+    EXPECT_EQ(listedNames(), (std::vector<std::string> { "a.txt", "b.txt" }));
+}
+
+TEST_P(RemoteTest, CommandsActInTheWorkFolder)
+{
+    server().writeFile("sub/old name.txt", "content");
+    server().writeFile("sub/doomed.txt", "x");
+    server().writeFile("doomed.txt", "root copy stays");
+    server().makeDir("sub/empty");
+    connectNow();
+    ASSERT_TRUE(changeDir("sub"));
+
+    int reloads = delegate_->reloads;
+    EXPECT_EQ(manager().createFolder("new #dir"), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(server().pathFor("sub/new #dir")));
+    EXPECT_EQ(delegate_->reloads, ++reloads);
+    EXPECT_TRUE(listedEntry("new #dir"));
+
+    EXPECT_EQ(manager().renameFile("old name.txt", "new name%.txt"), 0);
+    EXPECT_EQ(server().readFile("sub/new name%.txt"), "content");
+    EXPECT_FALSE(server().exists("sub/old name.txt"));
+    EXPECT_TRUE(listedEntry("new name%.txt"));
+
+    EXPECT_EQ(manager().deleteFile("doomed.txt"), 0);
+    EXPECT_FALSE(server().exists("sub/doomed.txt"));
+    EXPECT_EQ(server().readFile("doomed.txt"), "root copy stays");
+
+    EXPECT_EQ(manager().deleteFolder("empty"), 0);
+    EXPECT_FALSE(server().exists("sub/empty"));
+    EXPECT_EQ(delegate_->reloads, reloads + 3);
+
+    // A failed command is answered with its code; the listing is fresh all the same.
+    EXPECT_NE(manager().deleteFile("no such file"), 0);
+    EXPECT_EQ(manager().getWorkDir(), remoteDir("sub"));
+}
+
+TEST_P(RemoteTest, QuotesBackslashesAndLineBreaksInNames)
+{
+    server().writeFile("keep.txt", "keep");
+    server().writeFile("a.txt", "a");
+    connectNow();
+    const std::string quoted = "say \"hi\" \\ now";
+    EXPECT_EQ(manager().createFolder(quoted), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(server().pathFor(quoted)));
+    EXPECT_EQ(manager().deleteFolder(quoted), 0);
+    EXPECT_FALSE(server().exists(quoted));
+
+    for (const std::string& injected : { std::string("b\r\nDELE keep.txt"), std::string("b\nrm \"/keep.txt\""),
+                                         std::string("b\0c", 3) }) {
+        EXPECT_EQ(manager().renameFile("a.txt", injected), NetworkManager::kCodeUnsafeName);
+        EXPECT_EQ(manager().deleteFile(injected), NetworkManager::kCodeUnsafeName);
+        EXPECT_EQ(manager().createFolder(injected), NetworkManager::kCodeUnsafeName);
+        EXPECT_EQ(upload(injected, u"x"), NetworkManager::kCodeUnsafeName);
+    }
+    EXPECT_EQ(server().readFile("keep.txt"), "keep");
+    EXPECT_EQ(server().readFile("a.txt"), "a");
+}
+
+TEST_P(RemoteTest, TextDownloadDeliversBytesThenCode)
+{
+    const std::string latin1 = "caf\xE9 cr\xE8me\r\n";
+    server().writeFile("latin.txt", latin1);
+    server().writeFile("utf8.txt", "h\xC3\xA9llo");
+    connectNow();
+    const std::string url = manager().getWorkUrl();
+    delegate_->events.clear();
+
+    NSData bytes;
+    EXPECT_EQ(download("latin.txt", bytes), 0);
+    EXPECT_EQ(bytes, latin1);
+    EXPECT_EQ(NetworkManager::getStringFromData(bytes).encoding, NSISOLatin1StringEncoding);
+    EXPECT_EQ(download("utf8.txt", bytes), 0);
+    EXPECT_EQ(NetworkManager::getStringFromData(bytes).encoding, NSUTF8StringEncoding);
+    EXPECT_EQ(delegate_->events, (std::vector<std::string> { "setData", "downloadedFile", "setData", "downloadedFile" }));
+    EXPECT_EQ(manager().getWorkUrl(), url);
+
+    EXPECT_NE(download("missing.txt", bytes), 0);
+    EXPECT_TRUE(bytes.empty());
+}
+
+TEST_P(RemoteTest, DownloadsStopAtTheMemoryLimit)
+{
+    server().writeFile("big.txt", patternBytes(5000));
+    connectNow();
+    NetworkManager::Limits limits;
+    limits.downloadBytes = 1000;
+    manager().setLimits(limits);
+    NSData bytes;
+    EXPECT_EQ(download("big.txt", bytes), CURLE_FILESIZE_EXCEEDED);
+    EXPECT_LE(bytes.size(), 1000u);
+
+    // A listing past its limit ends the connect with the same code.
+    limits.listingBytes = 10;
+    manager().setLimits(limits);
+    EXPECT_EQ(connectWith(connectionFor(server(), type()), delegate_), CURLE_FILESIZE_EXCEEDED);
+}
+
+TEST_P(RemoteTest, BinaryDownloadIsAByteExactPrivateCopy)
+{
+    const NSData picture = patternBytes(300 * 1024);
+    server().writeFile("photo one.png", picture);
+    server().writeFile("sub/photo one.png", "second version");
+    connectNow();
+    EXPECT_EQ(downloadBinary("photo one.png"), 0);
+    const std::string path = delegate_->entry->localPath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(std::filesystem::path(path).filename(), "photo one.png");
+    EXPECT_EQ(NSFileManager::defaultManager().contentsAtPath(path), picture);
+
+    // Same name again: the copy is replaced.
+    ASSERT_TRUE(changeDir("sub"));
+    EXPECT_EQ(downloadBinary("photo one.png"), 0);
+    EXPECT_EQ(NSFileManager::defaultManager().contentsAtPath(path), "second version");
+
+    // A failed copy reports its code, leaves no localPath and no file.
+    delegate_->entry = std::make_shared<FileEntry>();
+    EXPECT_NE(downloadBinary("missing.png"), 0);
+    EXPECT_TRUE(delegate_->entry->localPath().empty());
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(path).parent_path() / "missing.png"));
+    for (const char* unsafe : { ".", ".." })
+        EXPECT_EQ(downloadBinary(unsafe), NetworkManager::kCodeUnsafeName);
+}
+
+TEST_P(RemoteTest, UploadsNewAndReplacingFiles)
+{
+    server().writeFile("page.html", "old content");
+    server().writeFile("Other.txt", "other");
+    connectNow();
+
+    EXPECT_EQ(upload("new.txt", u"h\u00e9llo \u20ac"), 0);
+    EXPECT_EQ(server().readFile("new.txt"), "h\xC3\xA9llo \xE2\x82\xAC");
+    EXPECT_EQ(upload("empty.txt", u""), 0);
+    EXPECT_EQ(server().readFile("empty.txt"), "");
+
+    // Listed: through the temporary name, which is gone afterwards.
+    EXPECT_EQ(upload("page.html", u"new content"), 0);
+    EXPECT_EQ(server().readFile("page.html"), "new content");
+    EXPECT_FALSE(server().exists("page.html_##_"));
+    // Listed only in another letter case: straight to the name.
+    EXPECT_EQ(upload("other.txt", u"lower"), 0);
+    EXPECT_EQ(server().readFile("Other.txt"), "other");
+    EXPECT_EQ(server().readFile("other.txt"), "lower");
+    EXPECT_EQ(manager().threadStatus(), 0);
+}
+
+TEST_P(RemoteTest, UnencodableTextNeverReplacesTheFile)
+{
+    server().writeFile("page.html", "old content");
+    connectNow();
+    std::u16string broken = u"text ";
+    broken += char16_t(0xD800);
+    EXPECT_EQ(upload("page.html", broken), NetworkManager::kCodeUnencodableText);
+    EXPECT_EQ(server().readFile("page.html"), "old content");
+    EXPECT_FALSE(server().exists("page.html_##_"));
+}
+
+TEST_P(RemoteTest, ReplacementStoppedHalfWayTellsWhereTheTextIs)
+{
+    // A folder of the file's name cannot be deleted as a file: the swap stops after the upload.
+    server().writeFile("page.html/inside.txt", "x");
+    connectNow();
+    EXPECT_EQ(upload("page.html", u"new text"), NetworkManager::kCodeReplaceIncomplete);
+    EXPECT_EQ(server().readFile("page.html_##_"), "new text");
+    EXPECT_EQ(server().readFile("page.html/inside.txt"), "x");
+}
