@@ -4,8 +4,9 @@
 
 NSNotificationCenter& NSNotificationCenter::defaultCenter()
 {
-    static NSNotificationCenter center;
-    return center;
+    // Never destroyed: observers and delegates may still reach it while static objects are torn down.
+    static auto* center = new NSNotificationCenter;
+    return *center;
 }
 
 void NSNotificationCenter::addObserver(const void* observer, const std::string& name, const void* object, Block block)

@@ -96,8 +96,9 @@ CGRect interfaceEdgeRect(UIInterfaceOrientation orientation, Edge edge, CGFloat 
 
 UIApplication& UIApplication::sharedApplication()
 {
-    static UIApplication application;
-    return application;
+    // Never destroyed: observers and delegates may still reach it while static objects are torn down.
+    static auto* application = new UIApplication;
+    return *application;
 }
 
 void UIApplication::post(const char* name) const

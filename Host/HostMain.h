@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <ostream>
+
+#include "Host/HostOptions.h"
+#include "Platform/UIKit/UIApplicationDelegate.h"
+
+class ScriptDriver;
+
+// Runs the application under the host the options ask for: the desktop window, or without one
+// when asked to (--headless) or when no display can be opened. A script runs first; without a
+// window it runs on a clock that only its waits move, so a run is repeatable, and the program
+// ends after it. Without a window or a script the application runs until SIGINT or SIGTERM.
+// The extender adds script commands of later screens. Answers the exit code: 0, or 1 when the
+// script failed (the error, naming file and line, goes to err).
+int runHost(const HostOptions& options, std::shared_ptr<UIApplicationDelegate> delegate, std::ostream& err,
+            const std::function<void(ScriptDriver&)>& extendScript = {});

@@ -1,0 +1,305 @@
+#include "Host/ScriptDriver.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "Host/HostKey.h"
+#include "Host/HostSession.h"
+#include "Platform/Foundation/NSString.h"
+
+namespace {
+
+std::string_view trim(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string> splitWords(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t') {
+            ++i;
+        }
+        if (i > start) {
+            words.emplace_back(text.substr(start, i - start));
+        }
+    }
+    return words;
+}
+
+std::optional<double> parseNumber(const std::string& word)
+{
+    double value = 0;
+    const char* end = word.data() + word.size();
+    const auto [ptr, ec] = std::from_chars(word.data(), end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string quoted(const std::string& word) { return "\"" + word + "\""; }
+
+} // namespace
+
+ScriptDriver::ScriptDriver(HostSession& session) : session_(session) { addStandardCommands(); }
+
+void ScriptDriver::addCommand(const std::string& name, const std::string& usage, Handler handler)
+{
+    commands_[name] = Command { usage, std::move(handler) };
+}
+
+bool ScriptDriver::hasCommand(const std::string& name) const { return commands_.count(name) != 0; }
+
+std::optional<std::string> ScriptDriver::expectWords(const Line& line, std::size_t count) const
+{
+    if (line.words.size() == count) {
+        return std::nullopt;
+    }
+    const auto found = commands_.find(line.name);
+    return "expected " + std::to_string(count) + " argument" + (count == 1 ? "" : "s") + ": "
+        + (found != commands_.end() ? found->second.usage : line.name);
+}
+
+std::optional<std::string> ScriptDriver::parsePoint(const Line& line, std::size_t index, CGPoint& point) const
+{
+    const auto x = index < line.words.size() ? parseNumber(line.words[index]) : std::nullopt;
+    const auto y = index + 1 < line.words.size() ? parseNumber(line.words[index + 1]) : std::nullopt;
+    if (!x || !y) {
+        return "not a point: " + (index + 1 < line.words.size() ? line.words[index] + " " + line.words[index + 1] : line.rest);
+    }
+    const CGSize display = session_.displaySize();
+    if (*x < 0 || *y < 0 || *x >= display.width || *y >= display.height) {
+        std::ostringstream message;
+        message << "point " << *x << " " << *y << " lies outside the screen (" << display.width << " x " << display.height
+                << " points)";
+        return message.str();
+    }
+    point = CGPointMake(*x, *y);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptDriver::parseSeconds(const Line& line, std::size_t index, double& seconds)
+{
+    const auto value = index < line.words.size() ? parseNumber(line.words[index]) : std::nullopt;
+    if (!value || *value < 0 || *value > kMaximumSeconds) {
+        std::ostringstream message;
+        message << "not a number of seconds from 0 to " << kMaximumSeconds << ": "
+                << (index < line.words.size() ? quoted(line.words[index]) : std::string("(none)"));
+        return message.str();
+    }
+    seconds = *value;
+    return std::nullopt;
+}
+
+void ScriptDriver::addStandardCommands()
+{
+    HostSession& s = session_;
+    addCommand("tap", "tap X Y", [this, &s](const Line& line) -> std::optional<std::string> {
+        CGPoint p;
+        if (auto error = expectWords(line, 2)) {
+            return error;
+        }
+        if (auto error = parsePoint(line, 0, p)) {
+            return error;
+        }
+        s.tap(p);
+        return std::nullopt;
+    });
+    addCommand("press", "press X Y SECONDS", [this, &s](const Line& line) -> std::optional<std::string> {
+        CGPoint p;
+        double seconds = 0;
+        if (auto error = expectWords(line, 3)) {
+            return error;
+        }
+        if (auto error = parsePoint(line, 0, p)) {
+            return error;
+        }
+        if (auto error = parseSeconds(line, 2, seconds)) {
+            return error;
+        }
+        s.press(p, seconds);
+        return std::nullopt;
+    });
+    addCommand("drag", "drag X1 Y1 X2 Y2 SECONDS", [this, &s](const Line& line) -> std::optional<std::string> {
+        CGPoint from, to;
+        double seconds = 0;
+        if (auto error = expectWords(line, 5)) {
+            return error;
+        }
+        if (auto error = parsePoint(line, 0, from)) {
+            return error;
+        }
+        if (auto error = parsePoint(line, 2, to)) {
+            return error;
+        }
+        if (auto error = parseSeconds(line, 4, seconds)) {
+            return error;
+        }
+        s.drag(from, to, seconds);
+        return std::nullopt;
+    });
+    addCommand("swipe", "swipe left|right|up|down X Y", [this, &s](const Line& line) -> std::optional<std::string> {
+        if (auto error = expectWords(line, 3)) {
+            return error;
+        }
+        static const std::map<std::string, HostSession::Direction> kDirections {
+            { "left", HostSession::Direction::Left },
+            { "right", HostSession::Direction::Right },
+            { "up", HostSession::Direction::Up },
+            { "down", HostSession::Direction::Down },
+        };
+        const auto direction = kDirections.find(line.words[0]);
+        if (direction == kDirections.end()) {
+            return "not a direction (left, right, up or down): " + quoted(line.words[0]);
+        }
+        CGPoint p;
+        if (auto error = parsePoint(line, 1, p)) {
+            return error;
+        }
+        s.swipe(direction->second, p);
+        return std::nullopt;
+    });
+    addCommand("type", "type TEXT", [&s](const Line& line) -> std::optional<std::string> {
+        if (line.rest.empty()) {
+            return std::string("nothing to type: type TEXT");
+        }
+        const auto text = utf8ToUtf16Strict(line.rest);
+        if (!text) {
+            return std::string("the text is not valid UTF-8");
+        }
+        if (!s.typeText(*text)) {
+            return std::string("nothing takes typed text (no first responder with key input)");
+        }
+        s.turn();
+        return std::nullopt;
+    });
+    addCommand("key", "key NAME", [this, &s](const Line& line) -> std::optional<std::string> {
+        if (auto error = expectWords(line, 1)) {
+            return error;
+        }
+        const auto key = hostKeyNamed(line.words[0]);
+        if (!key) {
+            return "unknown key " + quoted(line.words[0]) + " (Backspace, Return, Tab, ctrl+x, ctrl+c, ctrl+v, ctrl+a, ctrl+r, F5)";
+        }
+        // An edit command the responder does not accept is ignored, as the keyboard ignores it.
+        if (s.pressKey(*key) == HostSession::KeyOutcome::NoKeyInput) {
+            return "nothing takes key " + quoted(line.words[0]) + " (no first responder with key input)";
+        }
+        return std::nullopt;
+    });
+    addCommand("wait", "wait SECONDS", [this, &s](const Line& line) -> std::optional<std::string> {
+        double seconds = 0;
+        if (auto error = expectWords(line, 1)) {
+            return error;
+        }
+        if (auto error = parseSeconds(line, 0, seconds)) {
+            return error;
+        }
+        s.wait(seconds);
+        return std::nullopt;
+    });
+    addCommand("snapshot", "snapshot PATH.png", [&s](const Line& line) -> std::optional<std::string> {
+        if (line.rest.empty()) {
+            return std::string("no file named: snapshot PATH.png");
+        }
+        if (!s.snapshot(line.rest)) {
+            return "cannot write the snapshot " + quoted(line.rest);
+        }
+        return std::nullopt;
+    });
+    addCommand("rotate", "rotate portrait|landscape", [this, &s](const Line& line) -> std::optional<std::string> {
+        if (auto error = expectWords(line, 1)) {
+            return error;
+        }
+        if (line.words[0] == "portrait") {
+            s.rotate(UIInterfaceOrientationPortrait);
+        } else if (line.words[0] == "landscape") {
+            s.rotate(UIInterfaceOrientationLandscapeRight);
+        } else {
+            return "not an orientation (portrait or landscape): " + quoted(line.words[0]);
+        }
+        return std::nullopt;
+    });
+    auto simple = [this](const char* name, std::function<void()> action) {
+        addCommand(name, name, [this, action](const Line& line) -> std::optional<std::string> {
+            if (auto error = expectWords(line, 0)) {
+                return error;
+            }
+            action();
+            return std::nullopt;
+        });
+    };
+    simple("background", [&s] { s.enterBackground(); });
+    simple("foreground", [&s] { s.enterForeground(); });
+    simple("quit", [&s] { s.quit(); });
+}
+
+ScriptDriver::Outcome ScriptDriver::runFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return Outcome { false, false, path + ": cannot read the script", 0 };
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return runText(text.str(), path);
+}
+
+ScriptDriver::Outcome ScriptDriver::runText(std::string_view text, const std::string& sourceName)
+{
+    Outcome outcome;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start <= text.size() && !outcome.quit) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view raw = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        const std::string_view content = trim(raw);
+        if (content.empty() || content.front() == '#') {
+            if (end == text.size()) {
+                break;
+            }
+            continue;
+        }
+        Line line;
+        const std::size_t nameEnd = std::min(content.find_first_of(" \t"), content.size());
+        line.name = std::string(content.substr(0, nameEnd));
+        line.rest = std::string(trim(content.substr(nameEnd)));
+        line.words = splitWords(line.rest);
+        auto fail = [&](const std::string& message) {
+            outcome.ok = false;
+            outcome.error = sourceName + ":" + std::to_string(lineNumber) + ": " + message;
+            return outcome;
+        };
+        const auto command = commands_.find(line.name);
+        if (command == commands_.end()) {
+            return fail("unknown command " + quoted(line.name));
+        }
+        if (auto error = command->second.handler(line)) {
+            return fail(line.name + ": " + *error);
+        }
+        ++outcome.commandsRun;
+        if (line.name == "quit" || session_.isTerminated()) {
+            outcome.quit = true;
+        }
+        if (end == text.size()) {
+            break;
+        }
+    }
+    return outcome;
+}

@@ -1,0 +1,682 @@
+#include "Platform/UIKit/UIRenderer.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "Platform/CoreText/CTLine.h"
+#include "Platform/Foundation/NSAttributedString.h"
+#include "Platform/Foundation/NSString.h"
+#include "Platform/QuartzCore/CALayer.h"
+#include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIMenuController.h"
+#include "Platform/UIKit/UIScreen.h"
+#include "Platform/UIKit/UIView.h"
+#include "Platform/UIKit/UIWindow.h"
+
+namespace {
+
+// Cairo refuses surfaces with a larger side.
+constexpr double kMaxSurfaceSide = 32767;
+
+// The look of what the system draws around the application.
+constexpr CGFloat kMenuCornerRadius = 7;
+constexpr CGFloat kMenuTitleSize = 14;
+constexpr CGFloat kKeyGap = 6;
+constexpr CGFloat kKeyCornerRadius = 5;
+
+struct SurfaceHolderDeleter {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+using SurfaceHolder = std::unique_ptr<cairo_surface_t, SurfaceHolderDeleter>;
+
+cairo_matrix_t toCairo(CGAffineTransform t)
+{
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, t.a, t.b, t.c, t.d, t.tx, t.ty);
+    return m;
+}
+
+// Applies the transform to the user space; false (nothing applied) when it cannot be inverted,
+// which would otherwise put the whole Cairo context into an error state.
+bool applyTransform(cairo_t* cr, CGAffineTransform t)
+{
+    cairo_matrix_t m = toCairo(t);
+    cairo_matrix_t inverse = m;
+    if (cairo_matrix_invert(&inverse) != CAIRO_STATUS_SUCCESS) {
+        return false;
+    }
+    cairo_transform(cr, &m);
+    return true;
+}
+
+CGAffineTransform translation(CGFloat x, CGFloat y) { return CGAffineTransformMakeTranslation(x, y); }
+
+// From a layer's own coordinates (y downward, before any flip) to its superlayer's.
+CGAffineTransform layerToSuperlayer(const CALayer& layer)
+{
+    const CGRect b = layer.bounds();
+    const CGPoint anchor = layer.anchorPoint();
+    CGAffineTransform m = translation(-(b.origin.x + anchor.x * b.size.width), -(b.origin.y + anchor.y * b.size.height));
+    m = CGAffineTransformConcat(m, CATransform3DGetAffineTransform(layer.transform()));
+    const CGPoint p = layer.position();
+    return CGAffineTransformConcat(m, translation(p.x, p.y));
+}
+
+// Between a flipped layer's sublayer space (y upward) and its own space (y downward): the flip
+// maps the bounds onto themselves, so it is its own inverse.
+CGAffineTransform flipWithin(CGRect b) { return CGAffineTransformMake(1, 0, 0, -1, 0, 2 * b.origin.y + b.size.height); }
+
+void addRoundedRect(cairo_t* cr, CGRect r, CGFloat radius)
+{
+    r = CGRectStandardize(r);
+    radius = std::min({ radius, r.size.width / 2, r.size.height / 2 });
+    if (!(radius > 0)) {
+        cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
+        return;
+    }
+    const double x0 = r.origin.x, y0 = r.origin.y, x1 = x0 + r.size.width, y1 = y0 + r.size.height;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x1 - radius, y0 + radius, radius, -M_PI / 2, 0);
+    cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, M_PI / 2);
+    cairo_arc(cr, x0 + radius, y1 - radius, radius, M_PI / 2, M_PI);
+    cairo_arc(cr, x0 + radius, y0 + radius, radius, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+}
+
+void setColor(cairo_t* cr, const CGColor& color, double alpha = 1)
+{
+    cairo_set_source_rgba(cr, color.red(), color.green(), color.blue(), color.alpha() * alpha);
+}
+
+// Scales the picture (row 0 at the top) into the rectangle of a y-downward space.
+void drawImage(cairo_t* cr, const CGImage& image, CGRect rect, double alpha)
+{
+    const double w = double(image.width()), h = double(image.height());
+    if (w <= 0 || h <= 0 || !(rect.size.width > 0) || !(rect.size.height > 0) || alpha <= 0) {
+        return;
+    }
+    cairo_save(cr);
+    cairo_translate(cr, rect.origin.x, rect.origin.y);
+    cairo_scale(cr, rect.size.width / w, rect.size.height / h);
+    cairo_set_source_surface(cr, image.surface(), 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint_with_alpha(cr, alpha);
+    cairo_restore(cr);
+}
+
+// One line of text centred in a rectangle of a y-downward space.
+void drawCenteredText(CGContextRef c, const std::string& text, const UIFontRef& font, const CGColorRef& color, CGRect rect)
+{
+    if (!font) {
+        return;
+    }
+    const NSAttributeDictionary attributes {
+        { kCTFontAttributeName, font->CTFont() },
+        { kCTForegroundColorAttributeName, color },
+    };
+    const CTLineRef line = CTLineCreateWithAttributedString(NSAttributedString(utf8ToUtf16(text), attributes));
+    CGFloat ascent = 0, descent = 0, leading = 0;
+    const double width = CTLineGetTypographicBounds(line, &ascent, &descent, &leading);
+    CGContextSaveGState(c);
+    CGContextTranslateCTM(c, CGRectGetMidX(rect) - width / 2, CGRectGetMidY(rect) + (ascent - descent) / 2);
+    // Glyphs stand upright where y runs upward.
+    CGContextScaleCTM(c, 1, -1);
+    CGContextSetTextPosition(c, 0, 0);
+    CTLineDraw(line, c);
+    CGContextRestoreGState(c);
+}
+
+// The view among the parent's subviews whose layer this is.
+UIView* subviewWithLayer(UIView* parent, const CALayer* layer)
+{
+    if (parent == nullptr) {
+        return nullptr;
+    }
+    for (const auto& subview : parent->subviews()) {
+        if (subview->layer().get() == layer) {
+            return subview.get();
+        }
+    }
+    return nullptr;
+}
+
+UIView* findViewWithLayer(UIView& root, const CALayer* layer)
+{
+    if (root.layer().get() == layer) {
+        return &root;
+    }
+    for (const auto& subview : root.subviews()) {
+        if (UIView* found = findViewWithLayer(*subview, layer)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+bool treeHasAnimations(const CALayer& layer)
+{
+    if (layer.hasAnimations()) {
+        return true;
+    }
+    return std::any_of(layer.sublayers().begin(), layer.sublayers().end(),
+                       [](const auto& sublayer) { return treeHasAnimations(*sublayer); });
+}
+
+// The layer as it shows now: the model, or a presentation copy while it animates.
+struct Shown {
+    explicit Shown(const CALayer& model)
+        : presented(model.hasAnimations() ? model.presentationLayer() : nullptr)
+        , layer(presented ? *presented : model)
+    {
+    }
+    std::shared_ptr<CALayer> presented;
+    const CALayer& layer;
+};
+
+bool isInvisible(const CALayer& layer) { return layer.isHidden() || !(layer.opacity() > 0); }
+
+// Where a layer tree draws, in the layer's own (unflipped) space: its bounds and, unless it
+// clips, what its visible sublayers draw. Content drawn by drawRect stays within the bounds.
+CGRect subtreeExtent(const CALayer& shown, const CALayer& model)
+{
+    const CGRect b = shown.bounds();
+    if (shown.masksToBounds()) {
+        return b;
+    }
+    CGRect extent = b;
+    const CGAffineTransform flip = shown.isGeometryFlipped() ? flipWithin(b) : CGAffineTransformIdentity;
+    for (const auto& sublayer : model.sublayers()) {
+        const Shown sub(*sublayer);
+        if (isInvisible(sub.layer)) {
+            continue;
+        }
+        const CGAffineTransform toHere = CGAffineTransformConcat(layerToSuperlayer(sub.layer), flip);
+        extent = CGRectUnion(extent, CGRectApplyAffineTransform(subtreeExtent(sub.layer, *sublayer), toHere));
+    }
+    return extent;
+}
+
+// Paints layer trees into one context. Everything goes through the context's own Cairo state,
+// so groups (for opacity) and clips apply to drawRect content as well.
+class Painter {
+public:
+    explicit Painter(CGContextRef context) : context_(context), cr_(context->cairo()) { }
+
+    void paintLayer(const CALayer& model, UIView* view)
+    {
+        const Shown shown(model);
+        const CALayer& layer = shown.layer;
+        if (isInvisible(layer)) {
+            return;
+        }
+        cairo_save(cr_);
+        if (!applyTransform(cr_, layerToSuperlayer(layer))) {
+            // Scaled to nothing: nothing shows.
+            cairo_restore(cr_);
+            return;
+        }
+        const double opacity = std::min(1.0, double(layer.opacity()));
+        const bool group = opacity < 1;
+        if (group) {
+            // The group's surface covers only what the tree can draw.
+            const CGRect extent = subtreeExtent(layer, model);
+            cairo_rectangle(cr_, extent.origin.x, extent.origin.y, extent.size.width, extent.size.height);
+            cairo_clip(cr_);
+            cairo_push_group(cr_);
+        }
+        std::optional<CALayer::TransitionState> transition;
+        if (model.hasAnimations()) {
+            transition = model.transitionState();
+        }
+        if (transition) {
+            paintTransition(layer, model, view, *transition);
+        } else {
+            paintContent(layer, model, view);
+        }
+        if (group) {
+            cairo_pop_group_to_source(cr_);
+            cairo_paint_with_alpha(cr_, opacity);
+        }
+        cairo_restore(cr_);
+    }
+
+    // The layer's own look and its sublayers, in its own space; geometry and opacity are the
+    // caller's.
+    void paintContent(const CALayer& layer, const CALayer& model, UIView* view)
+    {
+        const CGRect b = layer.bounds();
+        const CGFloat radius = layer.cornerRadius();
+        cairo_save(cr_);
+        if (layer.masksToBounds()) {
+            addRoundedRect(cr_, b, radius);
+            cairo_clip(cr_);
+        }
+        if (const CGColorRef& background = layer.backgroundColor(); background && background->alpha() > 0) {
+            addRoundedRect(cr_, b, radius);
+            setColor(cr_, *background);
+            cairo_fill(cr_);
+        }
+        if (const CGImageRef& contents = layer.contents()) {
+            drawImage(cr_, *contents, b, 1);
+        }
+        if (view != nullptr) {
+            // What drawRect draws is the layer's content: it never shows outside the bounds.
+            cairo_save(cr_);
+            cairo_rectangle(cr_, b.origin.x, b.origin.y, b.size.width, b.size.height);
+            cairo_clip(cr_);
+            view->displayInContext(context_);
+            cairo_restore(cr_);
+        }
+        if (!model.sublayers().empty()) {
+            cairo_save(cr_);
+            if (layer.isGeometryFlipped()) {
+                applyTransform(cr_, flipWithin(b));
+            }
+            // A copy: drawing may change the tree, never the walk.
+            const auto sublayers = model.sublayers();
+            for (const auto& sublayer : sublayers) {
+                paintLayer(*sublayer, subviewWithLayer(view, sublayer.get()));
+            }
+            cairo_restore(cr_);
+        }
+        cairo_restore(cr_);
+        const CGFloat borderWidth = layer.borderWidth();
+        if (const CGColorRef& border = layer.borderColor(); border && borderWidth > 0 && border->alpha() > 0) {
+            // The border lies inside the bounds, above the sublayers.
+            addRoundedRect(cr_, CGRectInset(b, borderWidth / 2, borderWidth / 2), std::max<CGFloat>(0, radius - borderWidth / 2));
+            setColor(cr_, *border);
+            cairo_set_line_width(cr_, borderWidth);
+            cairo_stroke(cr_);
+        }
+    }
+
+private:
+    void paintTransition(const CALayer& layer, const CALayer& model, UIView* view, const CALayer::TransitionState& state)
+    {
+        const CGRect b = layer.bounds();
+        cairo_save(cr_);
+        addRoundedRect(cr_, b, layer.cornerRadius());
+        cairo_clip(cr_);
+        // Offsets are given in the layer's coordinates, which run upward when it is flipped.
+        const CGFloat ySign = layer.isGeometryFlipped() ? -1 : 1;
+        auto paintOld = [&] {
+            if (state.oldSnapshot) {
+                const CGRect at = CGRectOffset(b, state.oldOffset.x, ySign * state.oldOffset.y);
+                drawImage(cr_, *state.oldSnapshot, at, std::clamp(double(state.oldAlpha), 0.0, 1.0));
+            }
+        };
+        auto paintNew = [&] {
+            const double alpha = std::clamp(double(state.newAlpha), 0.0, 1.0);
+            if (alpha <= 0) {
+                return;
+            }
+            cairo_save(cr_);
+            cairo_translate(cr_, state.newOffset.x, ySign * state.newOffset.y);
+            if (alpha < 1) {
+                cairo_push_group(cr_);
+            }
+            paintContent(layer, model, view);
+            if (alpha < 1) {
+                cairo_pop_group_to_source(cr_);
+                cairo_paint_with_alpha(cr_, alpha);
+            }
+            cairo_restore(cr_);
+        };
+        if (state.oldOnTop) {
+            paintNew();
+            paintOld();
+        } else {
+            paintOld();
+            paintNew();
+        }
+        cairo_restore(cr_);
+    }
+
+    CGContextRef context_;
+    cairo_t* cr_;
+};
+
+// A picture of the layer's present look in its own bounds, for transitions and view snapshots.
+CGImageRef pictureOfLayer(const CALayer& model, UIView* view, CGFloat scale)
+{
+    if (!(scale > 0)) {
+        scale = UIScreen::mainScreen().scale();
+    }
+    const Shown shown(model);
+    const CGRect b = shown.layer.bounds();
+    const double pw = std::ceil(b.size.width * scale), ph = std::ceil(b.size.height * scale);
+    if (!(pw >= 1 && ph >= 1 && pw <= kMaxSurfaceSide && ph <= kMaxSurfaceSide)) {
+        return nullptr;
+    }
+    SurfaceHolder surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        return nullptr;
+    }
+    {
+        CGContext context(surface.get());
+        cairo_scale(context.cairo(), scale, scale);
+        cairo_translate(context.cairo(), -b.origin.x, -b.origin.y);
+        Painter(&context).paintContent(shown.layer, model, view);
+    }
+    cairo_surface_flush(surface.get());
+    return std::make_shared<const CGImage>(surface.release());
+}
+
+void installSnapshotProvider()
+{
+    static const bool installed = [] {
+        CALayer::setSnapshotProvider([](const CALayer& layer) -> CGImageRef {
+            UIView* view = nullptr;
+            for (const auto& window : UIApplication::sharedApplication().windows()) {
+                if ((view = findViewWithLayer(*window, &layer)) != nullptr) {
+                    break;
+                }
+            }
+            return pictureOfLayer(layer, view, 0);
+        });
+        return true;
+    }();
+    (void)installed;
+}
+
+// From interface coordinates (the display's, in points) to screen coordinates.
+CGAffineTransform interfaceToScreen(UIInterfaceOrientation orientation)
+{
+    return CGAffineTransformInvert(UIRenderer::screenToDisplayTransform(orientation));
+}
+
+void drawStatusBar(cairo_t* cr, CGSize display)
+{
+    cairo_rectangle(cr, 0, 0, display.width, UIApplication::kStatusBarHeight);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_fill(cr);
+}
+
+// The on-screen keyboard's area: a plain board of key caps along the interface's bottom edge.
+void drawKeyboard(cairo_t* cr, CGSize display, CGFloat height)
+{
+    const CGRect board = CGRectMake(0, display.height - height, display.width, height);
+    cairo_rectangle(cr, board.origin.x, board.origin.y, board.size.width, board.size.height);
+    cairo_set_source_rgb(cr, 0.80, 0.82, 0.86);
+    cairo_fill(cr);
+    const int rows[] = { 10, 9, 7, 3 };
+    const CGFloat rowHeight = (height - kKeyGap) / 4;
+    const CGFloat keyWidth = (display.width - kKeyGap) / 10;
+    for (int row = 0; row < 4; ++row) {
+        const CGFloat y = board.origin.y + kKeyGap + row * rowHeight;
+        const CGFloat h = rowHeight - kKeyGap;
+        if (row == 3) {
+            // Mode key, space bar, return.
+            const CGFloat side = keyWidth * 2;
+            const CGRect keys[] = {
+                CGRectMake(kKeyGap, y, side - kKeyGap, h),
+                CGRectMake(kKeyGap + side, y, display.width - 2 * side - 2 * kKeyGap, h),
+                CGRectMake(display.width - side, y, side - kKeyGap, h),
+            };
+            for (const CGRect& key : keys) {
+                addRoundedRect(cr, key, kKeyCornerRadius);
+            }
+        } else {
+            const CGFloat left = (display.width - rows[row] * keyWidth) / 2;
+            for (int i = 0; i < rows[row]; ++i) {
+                addRoundedRect(cr, CGRectMake(left + i * keyWidth + kKeyGap / 2, y, keyWidth - kKeyGap, h), kKeyCornerRadius);
+            }
+        }
+    }
+    cairo_set_source_rgb(cr, 0.98, 0.98, 0.99);
+    cairo_fill(cr);
+}
+
+void drawChrome(cairo_t* cr)
+{
+    const UIApplication& app = UIApplication::sharedApplication();
+    const UIInterfaceOrientation orientation = app.statusBarOrientation();
+    const CGSize display = UIRenderer::displaySize(orientation);
+    cairo_save(cr);
+    applyTransform(cr, interfaceToScreen(orientation));
+    if (app.isKeyboardVisible()) {
+        drawKeyboard(cr, display, app.keyboardHeight());
+    }
+    if (!app.isStatusBarHidden()) {
+        drawStatusBar(cr, display);
+    }
+    cairo_restore(cr);
+}
+
+void drawMenu(CGContextRef c)
+{
+    const UIMenuController& menu = UIMenuController::sharedMenuController();
+    if (!menu.isMenuVisible() || menu.commands().empty()) {
+        return;
+    }
+    cairo_t* cr = c->cairo();
+    const CGRect bar = menu.menuFrame();
+    CGRect target = menu.targetRect();
+    if (const UIView* view = menu.targetView()) {
+        target = CGRectApplyAffineTransform(CGRectStandardize(target), view->transformToScreen());
+    }
+    const CGFloat arrowHalf = UIMenuController::kArrowHeight;
+    const CGFloat arrowX = std::clamp(CGRectGetMidX(target), CGRectGetMinX(bar) + kMenuCornerRadius + arrowHalf,
+                                      std::max(CGRectGetMinX(bar) + kMenuCornerRadius + arrowHalf,
+                                               CGRectGetMaxX(bar) - kMenuCornerRadius - arrowHalf));
+    cairo_save(cr);
+    addRoundedRect(cr, bar, kMenuCornerRadius);
+    if (menu.pointsUp()) {
+        cairo_move_to(cr, arrowX - arrowHalf, CGRectGetMinY(bar));
+        cairo_line_to(cr, arrowX, CGRectGetMinY(bar) - UIMenuController::kArrowHeight);
+        cairo_line_to(cr, arrowX + arrowHalf, CGRectGetMinY(bar));
+    } else {
+        cairo_move_to(cr, arrowX - arrowHalf, CGRectGetMaxY(bar));
+        cairo_line_to(cr, arrowX, CGRectGetMaxY(bar) + UIMenuController::kArrowHeight);
+        cairo_line_to(cr, arrowX + arrowHalf, CGRectGetMaxY(bar));
+    }
+    cairo_close_path(cr);
+    cairo_set_source_rgba(cr, 0.08, 0.08, 0.08, 0.92);
+    cairo_fill(cr);
+    const auto& commands = menu.commands();
+    for (std::size_t i = 1; i < commands.size(); ++i) {
+        const CGFloat x = std::round(CGRectGetMinX(commands[i].frame)) + 0.5;
+        cairo_move_to(cr, x, CGRectGetMinY(bar) + 1);
+        cairo_line_to(cr, x, CGRectGetMaxY(bar) - 1);
+    }
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.3);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+    static const UIFontRef font = UIFont::boldSystemFontOfSize(kMenuTitleSize);
+    static const CGColorRef white = CGColorCreateRGBA(1, 1, 1, 1);
+    for (const auto& command : commands) {
+        drawCenteredText(c, command.title, font, white, command.frame);
+    }
+}
+
+// Makes an opaque ARGB32 surface and draws the screen into it, upright for the orientation.
+SurfaceHolder renderScreenSurface(cairo_surface_t* reuse)
+{
+    UIView::layoutPendingViews();
+    const UIInterfaceOrientation orientation = UIApplication::sharedApplication().statusBarOrientation();
+    const CGFloat scale = UIScreen::mainScreen().scale();
+    const CGSize display = UIRenderer::displaySize(orientation);
+    const double pw = std::ceil(display.width * scale), ph = std::ceil(display.height * scale);
+    if (!(pw >= 1 && ph >= 1 && pw <= kMaxSurfaceSide && ph <= kMaxSurfaceSide)) {
+        return nullptr;
+    }
+    SurfaceHolder surface;
+    if (reuse != nullptr && cairo_image_surface_get_width(reuse) == int(pw) && cairo_image_surface_get_height(reuse) == int(ph)) {
+        surface.reset(cairo_surface_reference(reuse));
+    } else {
+        surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)));
+        if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+            return nullptr;
+        }
+    }
+    {
+        CGContext context(surface.get());
+        cairo_scale(context.cairo(), scale, scale);
+        applyTransform(context.cairo(), UIRenderer::screenToDisplayTransform(orientation));
+        UIRenderer::drawScreen(&context);
+    }
+    cairo_surface_flush(surface.get());
+    return surface;
+}
+
+} // namespace
+
+void UIRenderer::SurfaceDeleter::operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+
+UIRenderer::UIRenderer() { installSnapshotProvider(); }
+
+UIRenderer::~UIRenderer() = default;
+
+CGSize UIRenderer::displaySize(UIInterfaceOrientation orientation)
+{
+    const CGSize screen = UIScreen::mainScreen().bounds().size;
+    return UIInterfaceOrientationIsLandscape(orientation) ? CGSizeMake(screen.height, screen.width) : screen;
+}
+
+CGAffineTransform UIRenderer::screenToDisplayTransform(UIInterfaceOrientation orientation)
+{
+    const CGSize s = UIScreen::mainScreen().bounds().size;
+    switch (orientation) {
+    case UIInterfaceOrientationPortraitUpsideDown:
+        return CGAffineTransformMake(-1, 0, 0, -1, s.width, s.height);
+    case UIInterfaceOrientationLandscapeRight:
+        // The interface's top lies along the screen's right edge.
+        return CGAffineTransformMake(0, -1, 1, 0, 0, s.width);
+    case UIInterfaceOrientationLandscapeLeft:
+        // The interface's top lies along the screen's left edge.
+        return CGAffineTransformMake(0, 1, -1, 0, s.height, 0);
+    case UIInterfaceOrientationPortrait:
+        break;
+    }
+    return CGAffineTransformIdentity;
+}
+
+CGPoint UIRenderer::screenPointFromDisplayPoint(CGPoint point, UIInterfaceOrientation orientation)
+{
+    return CGPointApplyAffineTransform(point, interfaceToScreen(orientation));
+}
+
+UIRenderer::Look UIRenderer::currentLook()
+{
+    const UIApplication& app = UIApplication::sharedApplication();
+    const UIScreen& screen = UIScreen::mainScreen();
+    return Look {
+        app.statusBarOrientation(), app.isKeyboardVisible(), app.isStatusBarHidden(), screen.bounds().size, screen.scale(),
+        UIMenuController::sharedMenuController().isMenuVisible(),
+    };
+}
+
+bool UIRenderer::needsFrame() const
+{
+    if (!rendered_ || animatedLastFrame_ || UIView::displayGeneration() != renderedGeneration_ || currentLook() != renderedLook_) {
+        return true;
+    }
+    for (const auto& window : UIApplication::sharedApplication().windowsFrontToBack()) {
+        if (treeHasAnimations(*window->layer())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+cairo_surface_t* UIRenderer::renderFrame()
+{
+    installSnapshotProvider();
+    SurfaceHolder surface = renderScreenSurface(frame_.get());
+    frame_.reset(surface.release());
+    rendered_ = true;
+    // Read after drawing: what drawing itself requested shows in this frame already.
+    renderedGeneration_ = UIView::displayGeneration();
+    renderedLook_ = currentLook();
+    animatedLastFrame_ = false;
+    for (const auto& window : UIApplication::sharedApplication().windowsFrontToBack()) {
+        animatedLastFrame_ = animatedLastFrame_ || treeHasAnimations(*window->layer());
+    }
+    return frame_.get();
+}
+
+CGImageRef UIRenderer::snapshotScreen()
+{
+    installSnapshotProvider();
+    SurfaceHolder surface = renderScreenSurface(nullptr);
+    if (!surface) {
+        return nullptr;
+    }
+    return std::make_shared<const CGImage>(surface.release());
+}
+
+CGImageRef UIRenderer::snapshotView(const UIView& view, CGFloat scale)
+{
+    installSnapshotProvider();
+    UIView::layoutPendingViews();
+    // Drawing runs the view's drawRect, which is not a const operation; the view itself is left as
+    // it was.
+    return pictureOfLayer(*view.layer(), const_cast<UIView*>(&view), scale);
+}
+
+namespace {
+
+bool writePicture(const CGImageRef& image, const std::string& path)
+{
+    if (!image) {
+        return false;
+    }
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(parent, error);
+    }
+    return image->writePNG(path);
+}
+
+} // namespace
+
+bool UIRenderer::writeScreenPNG(const std::string& path) { return writePicture(snapshotScreen(), path); }
+
+bool UIRenderer::writeViewPNG(const UIView& view, const std::string& path, CGFloat scale)
+{
+    return writePicture(snapshotView(view, scale), path);
+}
+
+void UIRenderer::drawScreen(CGContextRef context)
+{
+    installSnapshotProvider();
+    cairo_t* cr = context->cairo();
+    const CGSize screen = UIScreen::mainScreen().bounds().size;
+    cairo_save(cr);
+    cairo_rectangle(cr, 0, 0, screen.width, screen.height);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_fill(cr);
+    cairo_restore(cr);
+
+    auto windows = UIApplication::sharedApplication().windowsFrontToBack();
+    std::reverse(windows.begin(), windows.end());
+    Painter painter(context);
+    bool chromeDrawn = false;
+    for (const auto& window : windows) {
+        // The status bar and the keyboard lie above the application's normal windows and below
+        // those at the status bar's level and higher.
+        if (!chromeDrawn && window->windowLevel() >= UIWindowLevelStatusBar) {
+            drawChrome(cr);
+            chromeDrawn = true;
+        }
+        painter.paintLayer(*window->layer(), window.get());
+    }
+    if (!chromeDrawn) {
+        drawChrome(cr);
+    }
+    drawMenu(context);
+}
+
+void UIRenderer::drawLayer(CGContextRef context, const CALayer& layer, UIView* view)
+{
+    installSnapshotProvider();
+    Painter(context).paintLayer(layer, view);
+}

@@ -1,0 +1,104 @@
+#include <benchmark/benchmark.h>
+
+#include <cairo.h>
+
+#include <cmath>
+#include <string>
+
+#include "Platform/CoreText/CTLine.h"
+#include "Platform/Foundation/NSAttributedString.h"
+#include "Platform/Foundation/NSString.h"
+#include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIDevice.h"
+#include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIRenderer.h"
+#include "Platform/UIKit/UIScreen.h"
+#include "Platform/UIKit/UIWindow.h"
+
+namespace {
+
+// A row of a list: a line of text drawn with the layout engine.
+class TextRow : public UIView {
+public:
+    TextRow(CGRect frame, std::u16string text) : UIView(frame), text_(std::move(text)) { }
+
+    void drawRect(CGRect) override
+    {
+        static const UIFontRef font = UIFont::systemFontOfSize(17);
+        static const CGColorRef ink = CGColorCreateRGBA(0.1, 0.1, 0.15, 1);
+        const NSAttributeDictionary attributes { { kCTFontAttributeName, font->CTFont() }, { kCTForegroundColorAttributeName, ink } };
+        const CTLineRef line = CTLineCreateWithAttributedString(NSAttributedString(text_, attributes));
+        CGContextRef c = UIGraphicsGetCurrentContext();
+        CGContextSaveGState(c);
+        CGContextTranslateCTM(c, 12, bounds().size.height / 2 + 6);
+        CGContextScaleCTM(c, 1, -1);
+        CGContextSetTextPosition(c, 0, 0);
+        CTLineDraw(line, c);
+        CGContextRestoreGState(c);
+    }
+
+private:
+    std::u16string text_;
+};
+
+// A screen like the start screen: a background, a bar, a list of rows with text, a column of
+// rounded buttons with borders, a translucent overlay and a turned badge: 48 views in all.
+std::shared_ptr<UIWindow> buildScreen()
+{
+    UIDevice::currentDevice().setProfile(*UIDevice::profileNamed("ipad-retina"));
+    auto window = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+    window->setBackgroundColor(UIColor::colorWithWhite(0.93, 1));
+    auto bar = std::make_shared<UIView>(CGRectMake(0, 20, 768, 44));
+    bar->setBackgroundColor(UIColor::colorWithRed(0.2, 0.3, 0.5, 1));
+    window->addSubview(bar);
+    auto list = std::make_shared<UIView>(CGRectMake(20, 84, 480, 900));
+    list->setBackgroundColor(UIColor::whiteColor());
+    list->setClipsToBounds(true);
+    list->layer()->setCornerRadius(8);
+    window->addSubview(list);
+    for (int i = 0; i < 24; ++i) {
+        auto row = std::make_shared<TextRow>(CGRectMake(0, i * 44, 480, 44), u"Connection " + utf8ToUtf16(std::to_string(i + 1)));
+        row->setBackgroundColor(i % 2 == 0 ? UIColor::whiteColor() : UIColor::colorWithRed(0.96, 0.97, 1.0, 1));
+        list->addSubview(row);
+    }
+    for (int i = 0; i < 16; ++i) {
+        auto button = std::make_shared<UIView>(CGRectMake(530, 84 + i * 56, 200, 44));
+        button->setBackgroundColor(UIColor::colorWithWhite(0.43, 1));
+        button->layer()->setCornerRadius(4);
+        button->layer()->setBorderWidth(1);
+        button->setClipsToBounds(true);
+        window->addSubview(button);
+    }
+    auto overlay = std::make_shared<UIView>(CGRectMake(100, 300, 560, 300));
+    overlay->setBackgroundColor(UIColor::blackColor());
+    overlay->setAlpha(0.4);
+    auto panel = std::make_shared<UIView>(CGRectMake(40, 40, 480, 220));
+    panel->setBackgroundColor(UIColor::whiteColor());
+    overlay->addSubview(panel);
+    window->addSubview(overlay);
+    auto badge = std::make_shared<UIView>(CGRectMake(680, 940, 60, 60));
+    badge->setBackgroundColor(UIColor::redColor());
+    badge->setTransform(CGAffineTransformMakeRotation(M_PI / 8));
+    window->addSubview(badge);
+    window->makeKeyAndVisible();
+    return window;
+}
+
+void BM_renderScreen_ipadRetina(benchmark::State& state)
+{
+    const auto window = buildScreen();
+    UIRenderer renderer;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        cairo_surface_t* frame = renderer.renderFrame();
+        benchmark::DoNotOptimize(frame);
+        bytes = std::size_t(cairo_image_surface_get_stride(frame)) * std::size_t(cairo_image_surface_get_height(frame));
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * std::int64_t(bytes));
+    UIApplication::sharedApplication().resetForTesting();
+}
+BENCHMARK(BM_renderScreen_ipadRetina)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
+} // namespace

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "Platform/CoreGraphics/CGImage.h"
+#include "tests/support/ChildProcess.h"
+
+// The host run as its own process (this test program started with --host-child), the way the
+// editor's executable runs it.
+namespace {
+
+namespace fs = std::filesystem;
+
+class HostProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / "lexiphant-host-process" / info->name();
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    static std::string self() { return fs::read_symlink("/proc/self/exe").string(); }
+
+    std::string write(const std::string& name, const std::string& text) const
+    {
+        const fs::path path = dir_ / name;
+        std::ofstream(path) << text;
+        return path.string();
+    }
+
+    std::string log() const
+    {
+        std::ifstream in(dir_ / "log.txt");
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(HostProcessTest, HeadlessScriptWithAnUnknownCommandFailsNamingItsLine)
+{
+    const std::string script = write("bad.txt", "wait 0.1\nwobble 3 4\nquit\n");
+    ChildProcess::Command command;
+    command.argv = { self(), "--host-child", "--headless", "--device", "iphone", "--script", script };
+    command.logFile = dir_ / "log.txt";
+    EXPECT_EQ(ChildProcess::run(command, std::chrono::seconds(60)), 1);
+    EXPECT_NE(log().find(script + ":2: unknown command \"wobble\""), std::string::npos) << log();
+}
+
+TEST_F(HostProcessTest, DesktopWindowRunsUnderXvfbAndQuitsFromItsScript)
+{
+    if (!fs::exists("/usr/bin/xvfb-run") || !fs::exists("/usr/bin/Xvfb")) {
+        GTEST_SKIP() << "Xvfb is not installed";
+    }
+    const std::string png = (dir_ / "window.png").string();
+    const std::string script = write("smoke.txt", "wait 0.2\ntap 240 400\nkey F5\nwait 0.2\nkey ctrl+r\nsnapshot " + png + "\nquit\n");
+    ::setenv("SDL_VIDEODRIVER", "x11", 1);
+    ChildProcess::Command command;
+    command.argv = { "/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1024x768x24", self(), "--host-child", "--device", "iphone",
+                     "--script", script };
+    command.logFile = dir_ / "log.txt";
+    EXPECT_EQ(ChildProcess::run(command, std::chrono::seconds(90)), 0) << log();
+    // It really had a window: no fall-back to running without one.
+    EXPECT_EQ(log().find("cannot open a window"), std::string::npos) << log();
+    const CGImageRef image = CGImage::createWithContentsOfFile(png);
+    ASSERT_TRUE(image) << log();
+    EXPECT_EQ(image->width(), 320u);
+    EXPECT_EQ(image->height(), 480u);
+    // The tap's mark in the tap panel.
+    const CGImage::Pixel mark = image->pixelAt(240, 400);
+    EXPECT_GT(mark.red, 200);
+    EXPECT_LT(mark.green, 60);
+}
+
+} // namespace
