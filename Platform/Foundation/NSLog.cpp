@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -11,27 +12,27 @@ std::mutex& logMutex()
     static std::mutex m;
     return m;
 }
-NSLogSink& currentSink()
+// Held by shared pointer so a log call copies a reference count, not the function.
+std::shared_ptr<const NSLogSink>& currentSink()
 {
-    static NSLogSink sink;
+    static std::shared_ptr<const NSLogSink> sink;
     return sink;
 }
 } // namespace
 
 void NSLog(std::string_view line)
 {
-    NSLogSink sink;
+    std::shared_ptr<const NSLogSink> sink;
     {
         std::lock_guard lock(logMutex());
         sink = currentSink();
     }
-    std::string text(line);
     if (sink) {
-        sink(text);
+        (*sink)(std::string(line));
         return;
     }
     std::lock_guard lock(logMutex());
-    std::fprintf(stderr, "lexiphant: %s\n", text.c_str());
+    std::fprintf(stderr, "lexiphant: %.*s\n", static_cast<int>(line.size()), line.data());
 }
 
 void NSLogf(const char* format, ...)
@@ -55,7 +56,7 @@ void NSLogf(const char* format, ...)
 NSLogSink NSLogSetSink(NSLogSink sink)
 {
     std::lock_guard lock(logMutex());
-    NSLogSink previous = std::move(currentSink());
-    currentSink() = std::move(sink);
+    NSLogSink previous = currentSink() ? *currentSink() : NSLogSink {};
+    currentSink() = sink ? std::make_shared<const NSLogSink>(std::move(sink)) : nullptr;
     return previous;
 }
