@@ -84,6 +84,11 @@ void CALayer::insertSublayerAtIndex(const std::shared_ptr<CALayer>& layer, std::
     sublayers_.insert(sublayers_.begin() + static_cast<std::ptrdiff_t>(std::min(index, sublayers_.size())), keep);
 }
 
+bool CALayer::contentsAreFlipped() const
+{
+    return spaceRunsUpward(geometryFlipped_, superlayer_ != nullptr && superlayer_->contentsAreFlipped());
+}
+
 void CALayer::removeFromSuperlayer()
 {
     if (!superlayer_) {
@@ -297,14 +302,15 @@ std::optional<CALayer::TransitionState> CALayer::transitionState() const
         state.oldSnapshot = it->snapshot;
         const CGFloat w = bounds_.size.width, h = bounds_.size.height;
         // Where the new content starts: the side it comes from. Top is the smaller y unless the
-        // layer is flipped.
+        // layer's space runs upward.
+        const bool upward = contentsAreFlipped();
         CGPoint from { -w, 0 };
         if (transition->subtype == kCATransitionFromRight) {
             from = { w, 0 };
         } else if (transition->subtype == kCATransitionFromTop) {
-            from = { 0, geometryFlipped_ ? h : -h };
+            from = { 0, upward ? h : -h };
         } else if (transition->subtype == kCATransitionFromBottom) {
-            from = { 0, geometryFlipped_ ? -h : h };
+            from = { 0, upward ? -h : h };
         }
         const CGPoint remaining { from.x * (1 - p), from.y * (1 - p) };
         const CGPoint away { -from.x * p, -from.y * p };

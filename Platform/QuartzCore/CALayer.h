@@ -55,9 +55,22 @@ public:
     void setBackgroundColor(CGColorRef color) { backgroundColor_ = std::move(color); }
     bool masksToBounds() const { return masksToBounds_; }
     void setMasksToBounds(bool masks) { masksToBounds_ = masks; }
-    // A flipped layer's content has its origin at the bottom left with y upward.
+    // Geometry flipping turns the way the layer's own space runs (its drawing and where its
+    // sublayers sit) against its superlayer's: a flipped layer inside a y-downward superlayer
+    // runs y upward, origin at the bottom left of its bounds; a flipped layer inside an upward
+    // one runs y downward again. An unflipped layer always runs y downward, also inside a
+    // flipped superlayer: the flip decides where it sits, never mirrors what it shows. Image
+    // contents always show upright.
     bool isGeometryFlipped() const { return geometryFlipped_; }
     void setGeometryFlipped(bool flipped) { geometryFlipped_ = flipped; }
+    // That rule for one layer, given which way its superlayer's space runs.
+    [[nodiscard]] static bool spaceRunsUpward(bool geometryFlipped, bool superlayerRunsUpward)
+    {
+        return geometryFlipped && !superlayerRunsUpward;
+    }
+    // Whether this layer's own space runs y upward on screen (through its superlayers; a root
+    // layer's superlayer space runs downward).
+    [[nodiscard]] bool contentsAreFlipped() const;
     const CGImageRef& contents() const { return contents_; }
     void setContents(CGImageRef contents) { contents_ = std::move(contents); }
     CGFloat contentsScale() const { return contentsScale_; }

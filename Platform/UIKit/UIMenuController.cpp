@@ -7,8 +7,8 @@
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIResponder.h"
-#include "Platform/UIKit/UIScreen.h"
 #include "Platform/UIKit/UIView.h"
 #include "Platform/UIKit/UIWindow.h"
 
@@ -82,25 +82,31 @@ bool UIMenuController::layOut()
         return false;
     }
 
-    // The target in screen coordinates; without a view, the rectangle is taken as given.
-    CGRect target = targetRect_;
+    // The menu stands upright in the interface, so it is laid out in interface coordinates:
+    // the target goes from its view to the screen and from there to the interface. Without a
+    // view, the rectangle is taken as given in screen coordinates.
+    const UIInterfaceOrientation orientation = UIApplication::sharedApplication().statusBarOrientation();
+    CGAffineTransform toInterface = UIRenderer::screenToDisplayTransform(orientation);
     if (const auto view = targetView_.lock()) {
-        target = CGRectApplyAffineTransform(CGRectStandardize(targetRect_), view->transformToScreen());
+        toInterface = CGAffineTransformConcat(view->transformToScreen(), toInterface);
     }
+    const CGRect target = CGRectApplyAffineTransform(CGRectStandardize(targetRect_), toInterface);
+    orientation_ = orientation;
+    interfaceTarget_ = target;
     CGFloat width = 0;
     std::vector<CGFloat> widths;
     for (const auto& [action, title] : offered) {
         widths.push_back(titleWidth(title) + 2 * kCommandPadding);
         width += widths.back();
     }
-    const CGRect screen = UIScreen::mainScreen().bounds();
+    const CGSize interface = UIRenderer::displaySize(orientation);
     const CGFloat top = UIApplication::sharedApplication().isStatusBarHidden() ? 0 : UIApplication::kStatusBarHeight;
     CGFloat y = CGRectGetMinY(target) - kArrowHeight - kMenuHeight;
     pointsUp_ = y < top;
     if (pointsUp_) {
         y = CGRectGetMaxY(target) + kArrowHeight;
     }
-    const CGFloat maxX = std::max(kScreenMargin, screen.size.width - kScreenMargin - width);
+    const CGFloat maxX = std::max(kScreenMargin, interface.width - kScreenMargin - width);
     const CGFloat x = std::clamp(CGRectGetMidX(target) - width / 2, kScreenMargin, maxX);
     menuFrame_ = CGRectMake(x, y, width, kMenuHeight);
     CGFloat left = x;
@@ -169,14 +175,16 @@ bool UIMenuController::performCommand(const SEL& action)
 
 bool UIMenuController::handleTouch(UITouchPhase phase, CGPoint screenPoint)
 {
+    // The menu was laid out for the orientation it was shown in.
+    const CGPoint point = CGPointApplyAffineTransform(screenPoint, UIRenderer::screenToDisplayTransform(orientation_));
     if (phase == UITouchPhaseBegan) {
         pressed_.reset();
-        if (!visible_ || !CGRectContainsPoint(menuFrame_, screenPoint)) {
+        if (!visible_ || !CGRectContainsPoint(menuFrame_, point)) {
             return false;
         }
         pressed_ = SEL {};
         for (const auto& command : commands_) {
-            if (CGRectContainsPoint(command.frame, screenPoint)) {
+            if (CGRectContainsPoint(command.frame, point)) {
                 pressed_ = command.action;
             }
         }
@@ -190,7 +198,7 @@ bool UIMenuController::handleTouch(UITouchPhase phase, CGPoint screenPoint)
         pressed_.reset();
         if (phase == UITouchPhaseEnded && !pressed.empty()) {
             const auto hit = std::find_if(commands_.begin(), commands_.end(),
-                                          [&](const Command& c) { return CGRectContainsPoint(c.frame, screenPoint); });
+                                          [&](const Command& c) { return CGRectContainsPoint(c.frame, point); });
             if (hit != commands_.end() && hit->action == pressed) {
                 performCommand(pressed);
             }
@@ -207,6 +215,8 @@ void UIMenuController::resetForTesting()
     menuItems_.clear();
     commands_.clear();
     menuFrame_ = {};
+    interfaceTarget_ = {};
+    orientation_ = UIInterfaceOrientationPortrait;
     pressed_.reset();
     if (didTimer_) {
         didTimer_->invalidate();

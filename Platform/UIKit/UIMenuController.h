@@ -8,6 +8,7 @@
 #include "Platform/CoreGraphics/CGGeometry.h"
 #include "Platform/Foundation/NSTimer.h"
 #include "Platform/UIKit/Forward.h"
+#include "Platform/UIKit/UIInterfaceOrientation.h"
 #include "Platform/UIKit/UIMenuItem.h"
 #include "Platform/UIKit/UITouch.h"
 
@@ -45,7 +46,9 @@ public:
     // left to offer hides).
     void update();
 
-    // What the visible menu shows, in screen coordinates (for drawing and for taps).
+    // What the visible menu shows, in interface coordinates: those of the screen turned upright
+    // for the status-bar orientation the menu was laid out in (menuOrientation), the renderer's
+    // display points. Drawing and taps both go through them.
     struct Command {
         SEL action;
         std::string title;
@@ -53,6 +56,9 @@ public:
     };
     [[nodiscard]] const std::vector<Command>& commands() const { return commands_; }
     [[nodiscard]] CGRect menuFrame() const { return menuFrame_; }
+    // The target rectangle the bar points at, in the same coordinates.
+    [[nodiscard]] CGRect targetFrame() const { return interfaceTarget_; }
+    [[nodiscard]] UIInterfaceOrientation menuOrientation() const { return orientation_; }
     // Whether the bar lies below the target (no room above it).
     [[nodiscard]] bool pointsUp() const { return pointsUp_; }
 
@@ -78,6 +84,8 @@ private:
     std::vector<UIMenuItem> menuItems_;
     std::vector<Command> commands_;
     CGRect menuFrame_ {};
+    CGRect interfaceTarget_ {};
+    UIInterfaceOrientation orientation_ { UIInterfaceOrientationPortrait };
     bool pointsUp_ { false };
     PerformHandle didTimer_;
     // The command a touch on the menu began on ("" for the bar between commands).

@@ -57,7 +57,8 @@ bool applyTransform(cairo_t* cr, CGAffineTransform t)
 
 CGAffineTransform translation(CGFloat x, CGFloat y) { return CGAffineTransformMakeTranslation(x, y); }
 
-// From a layer's own coordinates (y downward, before any flip) to its superlayer's.
+// From a layer's coordinates to its superlayer's, as if both ran the same way (the mirror between
+// spaces that run different ways is the painter's).
 CGAffineTransform layerToSuperlayer(const CALayer& layer)
 {
     const CGRect b = layer.bounds();
@@ -68,9 +69,17 @@ CGAffineTransform layerToSuperlayer(const CALayer& layer)
     return CGAffineTransformConcat(m, translation(p.x, p.y));
 }
 
-// Between a flipped layer's sublayer space (y upward) and its own space (y downward): the flip
+// Between a space that runs y upward and one that runs y downward over the same bounds: the flip
 // maps the bounds onto themselves, so it is its own inverse.
 CGAffineTransform flipWithin(CGRect b) { return CGAffineTransformMake(1, 0, 0, -1, 0, 2 * b.origin.y + b.size.height); }
+
+CGAffineTransform flipWithinIf(bool flip, CGRect b) { return flip ? flipWithin(b) : CGAffineTransformIdentity; }
+
+// Painting works in each layer's "look space": its bounds with y downward on screen, where
+// backgrounds, borders, images and (through displayInContext) drawRect are drawn. A layer
+// whose space runs upward has its sublayers placed through a flip of its bounds; a layer inside
+// such a space is flipped back into its own look space after it is placed, so its content
+// stays upright (the rule is CALayer::isGeometryFlipped's).
 
 void addRoundedRect(cairo_t* cr, CGRect r, CGFloat radius)
 {
@@ -181,23 +190,27 @@ struct Shown {
 
 bool isInvisible(const CALayer& layer) { return layer.isHidden() || !(layer.opacity() > 0); }
 
-// Where a layer tree draws, in the layer's own (unflipped) space: its bounds and, unless it
-// clips, what its visible sublayers draw. Content drawn by drawRect stays within the bounds.
-CGRect subtreeExtent(const CALayer& shown, const CALayer& model)
+// Where a layer tree draws, in the layer's look space: its bounds and, unless it clips, what its
+// visible sublayers draw. Content drawn by drawRect stays within the bounds.
+CGRect subtreeExtent(const CALayer& shown, const CALayer& model, bool upward)
 {
     const CGRect b = shown.bounds();
     if (shown.masksToBounds()) {
         return b;
     }
     CGRect extent = b;
-    const CGAffineTransform flip = shown.isGeometryFlipped() ? flipWithin(b) : CGAffineTransformIdentity;
+    const CGAffineTransform flip = flipWithinIf(upward, b);
     for (const auto& sublayer : model.sublayers()) {
         const Shown sub(*sublayer);
         if (isInvisible(sub.layer)) {
             continue;
         }
-        const CGAffineTransform toHere = CGAffineTransformConcat(layerToSuperlayer(sub.layer), flip);
-        extent = CGRectUnion(extent, CGRectApplyAffineTransform(subtreeExtent(sub.layer, *sublayer), toHere));
+        // The sublayer's look space, placed in this layer's space, seen in this look space.
+        CGAffineTransform toHere = flipWithinIf(upward, sub.layer.bounds());
+        toHere = CGAffineTransformConcat(toHere, layerToSuperlayer(sub.layer));
+        toHere = CGAffineTransformConcat(toHere, flip);
+        const bool subUpward = CALayer::spaceRunsUpward(sub.layer.isGeometryFlipped(), upward);
+        extent = CGRectUnion(extent, CGRectApplyAffineTransform(subtreeExtent(sub.layer, *sublayer, subUpward), toHere));
     }
     return extent;
 }
@@ -208,7 +221,8 @@ class Painter {
 public:
     explicit Painter(CGContextRef context) : context_(context), cr_(context->cairo()) { }
 
-    void paintLayer(const CALayer& model, UIView* view)
+    // The context's user space is the superlayer's space, which runs upward or not.
+    void paintLayer(const CALayer& model, UIView* view, bool superlayerRunsUpward)
     {
         const Shown shown(model);
         const CALayer& layer = shown.layer;
@@ -221,11 +235,15 @@ public:
             cairo_restore(cr_);
             return;
         }
+        if (superlayerRunsUpward) {
+            applyTransform(cr_, flipWithin(layer.bounds()));
+        }
+        const bool upward = CALayer::spaceRunsUpward(layer.isGeometryFlipped(), superlayerRunsUpward);
         const double opacity = std::min(1.0, double(layer.opacity()));
         const bool group = opacity < 1;
         if (group) {
             // The group's surface covers only what the tree can draw.
-            const CGRect extent = subtreeExtent(layer, model);
+            const CGRect extent = subtreeExtent(layer, model, upward);
             cairo_rectangle(cr_, extent.origin.x, extent.origin.y, extent.size.width, extent.size.height);
             cairo_clip(cr_);
             cairo_push_group(cr_);
@@ -235,9 +253,9 @@ public:
             transition = model.transitionState();
         }
         if (transition) {
-            paintTransition(layer, model, view, *transition);
+            paintTransition(layer, model, view, *transition, upward);
         } else {
-            paintContent(layer, model, view);
+            paintContent(layer, model, view, upward);
         }
         if (group) {
             cairo_pop_group_to_source(cr_);
@@ -246,9 +264,9 @@ public:
         cairo_restore(cr_);
     }
 
-    // The layer's own look and its sublayers, in its own space; geometry and opacity are the
-    // caller's.
-    void paintContent(const CALayer& layer, const CALayer& model, UIView* view)
+    // The layer's own look and its sublayers, in its look space; geometry and opacity are the
+    // caller's. Upward tells which way the layer's own space runs.
+    void paintContent(const CALayer& layer, const CALayer& model, UIView* view, bool upward)
     {
         const CGRect b = layer.bounds();
         const CGFloat radius = layer.cornerRadius();
@@ -275,13 +293,13 @@ public:
         }
         if (!model.sublayers().empty()) {
             cairo_save(cr_);
-            if (layer.isGeometryFlipped()) {
+            if (upward) {
                 applyTransform(cr_, flipWithin(b));
             }
             // A copy: drawing may change the tree, never the walk.
             const auto sublayers = model.sublayers();
             for (const auto& sublayer : sublayers) {
-                paintLayer(*sublayer, subviewWithLayer(view, sublayer.get()));
+                paintLayer(*sublayer, subviewWithLayer(view, sublayer.get()), upward);
             }
             cairo_restore(cr_);
         }
@@ -297,14 +315,15 @@ public:
     }
 
 private:
-    void paintTransition(const CALayer& layer, const CALayer& model, UIView* view, const CALayer::TransitionState& state)
+    void paintTransition(const CALayer& layer, const CALayer& model, UIView* view, const CALayer::TransitionState& state,
+                         bool upward)
     {
         const CGRect b = layer.bounds();
         cairo_save(cr_);
         addRoundedRect(cr_, b, layer.cornerRadius());
         cairo_clip(cr_);
-        // Offsets are given in the layer's coordinates, which run upward when it is flipped.
-        const CGFloat ySign = layer.isGeometryFlipped() ? -1 : 1;
+        // Offsets are given in the layer's coordinates, which may run upward.
+        const CGFloat ySign = upward ? -1 : 1;
         auto paintOld = [&] {
             if (state.oldSnapshot) {
                 const CGRect at = CGRectOffset(b, state.oldOffset.x, ySign * state.oldOffset.y);
@@ -321,7 +340,7 @@ private:
             if (alpha < 1) {
                 cairo_push_group(cr_);
             }
-            paintContent(layer, model, view);
+            paintContent(layer, model, view, upward);
             if (alpha < 1) {
                 cairo_pop_group_to_source(cr_);
                 cairo_paint_with_alpha(cr_, alpha);
@@ -362,7 +381,7 @@ CGImageRef pictureOfLayer(const CALayer& model, UIView* view, CGFloat scale)
         CGContext context(surface.get());
         cairo_scale(context.cairo(), scale, scale);
         cairo_translate(context.cairo(), -b.origin.x, -b.origin.y);
-        Painter(&context).paintContent(shown.layer, model, view);
+        Painter(&context).paintContent(shown.layer, model, view, model.contentsAreFlipped());
     }
     cairo_surface_flush(surface.get());
     return std::make_shared<const CGImage>(surface.release());
@@ -456,11 +475,11 @@ void drawMenu(CGContextRef c)
         return;
     }
     cairo_t* cr = c->cairo();
+    // The menu is laid out in interface coordinates: drawn there, it stands upright.
+    CGContextSaveGState(c);
+    applyTransform(cr, interfaceToScreen(menu.menuOrientation()));
     const CGRect bar = menu.menuFrame();
-    CGRect target = menu.targetRect();
-    if (const UIView* view = menu.targetView()) {
-        target = CGRectApplyAffineTransform(CGRectStandardize(target), view->transformToScreen());
-    }
+    const CGRect target = menu.targetFrame();
     const CGFloat arrowHalf = UIMenuController::kArrowHeight;
     const CGFloat arrowX = std::clamp(CGRectGetMidX(target), CGRectGetMinX(bar) + kMenuCornerRadius + arrowHalf,
                                       std::max(CGRectGetMinX(bar) + kMenuCornerRadius + arrowHalf,
@@ -494,6 +513,7 @@ void drawMenu(CGContextRef c)
     for (const auto& command : commands) {
         drawCenteredText(c, command.title, font, white, command.frame);
     }
+    CGContextRestoreGState(c);
 }
 
 // Makes an opaque ARGB32 surface and draws the screen into it, upright for the orientation.
@@ -667,7 +687,7 @@ void UIRenderer::drawScreen(CGContextRef context)
             drawChrome(cr);
             chromeDrawn = true;
         }
-        painter.paintLayer(*window->layer(), window.get());
+        painter.paintLayer(*window->layer(), window.get(), false);
     }
     if (!chromeDrawn) {
         drawChrome(cr);
@@ -678,5 +698,5 @@ void UIRenderer::drawScreen(CGContextRef context)
 void UIRenderer::drawLayer(CGContextRef context, const CALayer& layer, UIView* view)
 {
     installSnapshotProvider();
-    Painter(context).paintLayer(layer, view);
+    Painter(context).paintLayer(layer, view, layer.superlayer() != nullptr && layer.superlayer()->contentsAreFlipped());
 }

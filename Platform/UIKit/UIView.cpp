@@ -509,7 +509,7 @@ void UIView::displayInContext(CGContextRef context)
     }
     const CGRect b = bounds();
     CGContextSaveGState(context);
-    if (layer_->isGeometryFlipped()) {
+    if (layer_->contentsAreFlipped()) {
         CGContextTranslateCTM(context, 0, 2 * b.origin.y + b.size.height);
         CGContextScaleCTM(context, 1, -1);
     }
@@ -536,9 +536,10 @@ UIViewRef UIView::hitTest(CGPoint point, UIEvent* event)
     if (isHidden() || !userInteractionEnabled_ || alpha() < kHitTestMinimumAlpha || !pointInside(point, event)) {
         return nullptr;
     }
+    const bool upward = layer_->contentsAreFlipped();
     const auto subviews = subviews_;
     for (auto it = subviews.rbegin(); it != subviews.rend(); ++it) {
-        const CGPoint local = CGPointApplyAffineTransform(point, CGAffineTransformInvert((*it)->transformToSuperview()));
+        const CGPoint local = CGPointApplyAffineTransform(point, CGAffineTransformInvert((*it)->placeInSuperview(upward)));
         if (UIViewRef hit = (*it)->hitTest(local, event)) {
             return hit;
         }
@@ -553,11 +554,18 @@ bool UIView::pointInside(CGPoint point, UIEvent*) const
 
 CGAffineTransform UIView::transformToSuperview() const
 {
+    return placeInSuperview(superview_ != nullptr && superview_->layer_->contentsAreFlipped());
+}
+
+CGAffineTransform UIView::placeInSuperview(bool superviewRunsUpward) const
+{
     const CGRect b = bounds();
     const CGPoint anchor = layer_->anchorPoint();
     CGAffineTransform m = CGAffineTransformIdentity;
-    if (layer_->isGeometryFlipped()) {
-        // y runs upward from the bottom edge of the bounds.
+    // This view's space is mirrored against its superview's where the two run different ways
+    // (the rule is the layer's: see CALayer::isGeometryFlipped). The mirror maps the bounds onto
+    // themselves, so it moves no frame.
+    if (CALayer::spaceRunsUpward(layer_->isGeometryFlipped(), superviewRunsUpward) != superviewRunsUpward) {
         m = CGAffineTransformMake(1, 0, 0, -1, 0, 2 * b.origin.y + b.size.height);
     }
     m = CGAffineTransformConcat(m, translation(-(b.origin.x + anchor.x * b.size.width), -(b.origin.y + anchor.y * b.size.height)));
@@ -568,9 +576,20 @@ CGAffineTransform UIView::transformToSuperview() const
 
 CGAffineTransform UIView::transformToScreen() const
 {
-    CGAffineTransform m = CGAffineTransformIdentity;
+    // Root first, so each view learns which way its superview runs in one walk.
+    std::vector<const UIView*> chain;
     for (const UIView* view = this; view != nullptr; view = view->superview_) {
-        m = CGAffineTransformConcat(m, view->transformToSuperview());
+        chain.push_back(view);
+    }
+    std::vector<CGAffineTransform> steps(chain.size());
+    bool upward = false;
+    for (std::size_t i = chain.size(); i-- > 0;) {
+        steps[i] = chain[i]->placeInSuperview(upward);
+        upward = CALayer::spaceRunsUpward(chain[i]->layer_->isGeometryFlipped(), upward);
+    }
+    CGAffineTransform m = CGAffineTransformIdentity;
+    for (const CGAffineTransform& step : steps) {
+        m = CGAffineTransformConcat(m, step);
     }
     return m;
 }

@@ -42,8 +42,11 @@ enum UIViewAnimationCurve : int {
 // A rectangle of the interface: geometry, hierarchy, drawing, hit testing and coordinate
 // conversion. Its look lives in its layer (bounds, centre as position, transform, alpha as
 // opacity, hidden, clipping as masksToBounds, geometry flipping), which the renderer reads; a
-// layer whose geometry is flipped gives the view (and its subviews' frames) a coordinate space
-// with the origin at the bottom left and y upward. Views are shared objects: make them with
+// layer whose geometry is flipped turns the view's coordinate space (its drawing and its
+// subviews' frames) against its superview's: origin at the bottom left and y upward inside an
+// ordinary superview. An unflipped subview of a flipped view keeps its own space y-downward
+// (the full rule is CALayer::isGeometryFlipped's).
+// Views are shared objects: make them with
 // std::make_shared. A superview owns its subviews; the back-references are plain pointers that
 // the owner clears. Main thread only.
 class UIView : public UIResponder {
@@ -121,7 +124,8 @@ public:
 
     // Drawing. drawRect draws the view's own content in its coordinates (the current context of
     // UIGraphicsGetCurrentContext); displayInContext runs it into a context whose user space is
-    // the view's bounds with y downward, flipping first when the layer is geometry-flipped.
+    // the view's bounds with y downward, flipping first when the view's space runs upward
+    // (CALayer::contentsAreFlipped).
     // The background colour, border and subviews are the renderer's.
     virtual void drawRect(CGRect rect) { }
     void setNeedsDisplay();
@@ -195,6 +199,8 @@ private:
     void resignFirstResponderInSubtree();
     void markDescendantNeedsLayout();
     [[nodiscard]] UIView* rootView() const;
+    // transformToSuperview, given which way the superview's space runs.
+    [[nodiscard]] CGAffineTransform placeInSuperview(bool superviewRunsUpward) const;
 
     std::shared_ptr<CALayer> layer_ { std::make_shared<CALayer>() };
     UIView* superview_ { nullptr }; // not owned: the superview owns this view and clears it

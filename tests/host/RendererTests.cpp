@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <numeric>
 
 #include "Platform/QuartzCore/CATransition.h"
 #include "Platform/UIKit/UIImage.h"
@@ -159,6 +160,93 @@ TEST_F(RendererTest, FlippedLayersDrawWhereTouchesFindThem)
     EXPECT_EQ(window_->hitTest(inside, nullptr), drawing);
 }
 
+// Flipping moves where an unflipped subview sits, never mirrors what it shows: the child's bar at
+// its top shows at its top, its own subviews are laid out top-down, and touches and conversions
+// find all of it where it is drawn. A flipped view inside a flipped one runs downward again.
+TEST_F(RendererTest, UnflippedChildOfFlippedViewStaysUpright)
+{
+    auto bar = [](CGFloat r, CGFloat g, CGFloat b, CGRect rect) {
+        return [=](CGContextRef c) {
+            CGContextSetRGBFillColor(c, r, g, b, 1);
+            CGContextFillRect(c, rect);
+        };
+    };
+    // Its own drawing runs upward: a black strip along y = 0 lies at its bottom.
+    auto flipped = std::make_shared<DrawingView>(CGRectMake(0, 100, 200, 200), bar(0, 0, 0, CGRectMake(0, 0, 200, 5)));
+    flipped->setBackgroundColor(UIColor::whiteColor());
+    flipped->layer()->setGeometryFlipped(true);
+    window_->addSubview(flipped);
+    // Frame in the flipped space: on screen x 10...90, y 230...290.
+    auto child = std::make_shared<DrawingView>(CGRectMake(10, 10, 80, 60), bar(1, 0, 0, CGRectMake(0, 0, 80, 10)));
+    child->setBackgroundColor(nullptr);
+    flipped->addSubview(child);
+    child->addSubview(colouredView(CGRectMake(0, 50, 10, 10), UIColor::greenColor()));
+    // On screen x 110...190, y 230...290.
+    auto flippedAgain = std::make_shared<DrawingView>(CGRectMake(110, 10, 80, 60), bar(0, 0, 1, CGRectMake(0, 0, 80, 10)));
+    flippedAgain->setBackgroundColor(nullptr);
+    flippedAgain->layer()->setGeometryFlipped(true);
+    flipped->addSubview(flippedAgain);
+
+    const CGImageRef image = snapshot();
+    struct Case {
+        const char* what;
+        std::size_t x, y;
+        CGImage::Pixel expected;
+    };
+    const Case cases[] = {
+        { "flipped view's strip at its bottom", 100, 298, kBlack },
+        { "flipped view's top", 100, 103, kWhite },
+        { "child's bar at its top", 50, 235, kRed },
+        { "child's bottom", 50, 285, kWhite },
+        { "child's subview at its bottom left", 15, 285, kGreen },
+        { "nothing at the child's top left but the bar", 15, 245, kWhite },
+        { "flipped inside flipped: bar at its top", 150, 235, kBlue },
+        { "flipped inside flipped: bottom", 150, 285, kWhite },
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(pixelNear(*image, c.x, c.y, c.expected)) << c.what;
+    }
+    // Conversions say the same.
+    const CGPoint onBar = child->convertPointToView(CGPointMake(40, 5), nullptr);
+    EXPECT_NEAR(onBar.x, 50, 1e-9);
+    EXPECT_NEAR(onBar.y, 235, 1e-9);
+    const CGPoint back = child->convertPointFromView(CGPointMake(50, 285), nullptr);
+    EXPECT_NEAR(back.x, 40, 1e-9);
+    EXPECT_NEAR(back.y, 55, 1e-9);
+    EXPECT_EQ(window_->hitTest(onBar, nullptr), child);
+
+    // A picture of the child alone is upright too; one of the flipped view places it from the
+    // bottom.
+    const CGImageRef alone = UIRenderer::snapshotView(*child, 1);
+    ASSERT_TRUE(alone);
+    EXPECT_TRUE(pixelNear(*alone, 40, 5, kRed));
+    EXPECT_TRUE(pixelNear(*alone, 5, 55, kGreen));
+    const CGImageRef parent = UIRenderer::snapshotView(*flipped, 1);
+    ASSERT_TRUE(parent);
+    EXPECT_TRUE(pixelNear(*parent, 50, 135, kRed));
+    EXPECT_TRUE(pixelNear(*parent, 15, 185, kGreen));
+}
+
+// A translucent flipped view is drawn as one group; the group holds what its subtree draws
+// outside its bounds, also below an unflipped child.
+TEST_F(RendererTest, TranslucentFlippedViewKeepsItsOverhangingSubtree)
+{
+    auto flipped = std::make_shared<UIView>(CGRectMake(100, 100, 80, 80));
+    flipped->layer()->setGeometryFlipped(true);
+    flipped->setAlpha(0.5);
+    // Below the flipped view's bottom edge: screen y 180...210.
+    auto child = colouredView(CGRectMake(0, -30, 40, 30), UIColor::redColor());
+    flipped->addSubview(child);
+    // Below the child, in the child's own downward space: screen y 210...230.
+    child->addSubview(colouredView(CGRectMake(0, 30, 40, 20), UIColor::blueColor()));
+    window_->addSubview(flipped);
+
+    const CGImageRef image = snapshot();
+    EXPECT_TRUE(pixelNear(*image, 120, 195, CGImage::Pixel { 255, 128, 128, 255 }, 4));
+    EXPECT_TRUE(pixelNear(*image, 120, 220, CGImage::Pixel { 128, 128, 255, 255 }, 4));
+    EXPECT_TRUE(pixelNear(*image, 120, 235, kWhite));
+}
+
 TEST_F(RendererTest, DrawRectStaysWithinTheBounds)
 {
     auto drawing = std::make_shared<DrawingView>(CGRectMake(50, 50, 40, 40), [](CGContextRef c) {
@@ -294,6 +382,72 @@ TEST_F(RendererTest, StatusBarKeyboardAndMenuAreDrawnOverTheApplication)
     const CGImage::Pixel menuPixel = shown->pixelAt(std::size_t(CGRectGetMinX(bar) + 3), std::size_t(CGRectGetMidY(bar)));
     EXPECT_LT(menuPixel.red, 60);
     EXPECT_LT(menuPixel.green, 60);
+}
+
+// The edit menu stands upright in the interface in every orientation: where its frame says, with
+// its arrow below it pointing at the target, and its title rows as in portrait.
+TEST_F(RendererTest, MenuIsDrawnUprightInEveryOrientation)
+{
+    class Copier : public UIView {
+    public:
+        using UIView::UIView;
+        bool canBecomeFirstResponder() override { return true; }
+        bool respondsToAction(const SEL& action) const override { return action == kUIActionCopy; }
+    };
+    auto copier = std::make_shared<Copier>(UIScreen::mainScreen().bounds());
+    window_->addSubview(copier);
+    ASSERT_TRUE(copier->becomeFirstResponder());
+    auto& menu = UIMenuController::sharedMenuController();
+
+    // Light pixels per row of the bar, from its top: the shape of the title's lines.
+    auto rowProfile = [](const CGImage& image, CGRect bar) {
+        std::vector<int> rows;
+        for (std::size_t y = std::size_t(CGRectGetMinY(bar)) + 2; y + 2 < std::size_t(CGRectGetMaxY(bar)); ++y) {
+            int light = 0;
+            for (std::size_t x = std::size_t(CGRectGetMinX(bar)) + 2; x + 2 < std::size_t(CGRectGetMaxX(bar)); ++x) {
+                light += image.pixelAt(x, y).red > 128 ? 1 : 0;
+            }
+            rows.push_back(light);
+        }
+        return rows;
+    };
+    std::vector<int> portraitRows;
+    for (const UIInterfaceOrientation orientation : { UIInterfaceOrientationPortrait, UIInterfaceOrientationLandscapeRight,
+                                                      UIInterfaceOrientationLandscapeLeft,
+                                                      UIInterfaceOrientationPortraitUpsideDown }) {
+        menu.setMenuVisible(false);
+        UIApplication::sharedApplication().setStatusBarOrientation(orientation);
+        // The same place in the interface each time.
+        const CGRect target = CGRectApplyAffineTransform(CGRectMake(150, 150, 20, 20),
+                                                         CGAffineTransformInvert(UIRenderer::screenToDisplayTransform(orientation)));
+        menu.setTargetRect(target, copier.get());
+        menu.setMenuVisible(true);
+        ASSERT_TRUE(menu.isMenuVisible());
+        const CGRect bar = menu.menuFrame();
+        ASSERT_EQ(CGRectGetMaxY(bar), 150 - UIMenuController::kArrowHeight) << orientation;
+
+        const CGImageRef image = snapshot();
+        const CGImage::Pixel inBar = image->pixelAt(std::size_t(CGRectGetMinX(bar) + 3), std::size_t(CGRectGetMidY(bar)));
+        EXPECT_LT(inBar.red, 60) << orientation;
+        const CGImage::Pixel onArrow = image->pixelAt(160, std::size_t(CGRectGetMaxY(bar) + 2));
+        EXPECT_LT(onArrow.red, 60) << orientation;
+        EXPECT_TRUE(pixelNear(*image, std::size_t(CGRectGetMinX(bar) + 2), std::size_t(CGRectGetMaxY(bar) + 6), kWhite))
+            << orientation;
+        EXPECT_TRUE(pixelNear(*image, std::size_t(CGRectGetMidX(bar)), std::size_t(CGRectGetMinY(bar) - 3), kWhite)) << orientation;
+
+        const std::vector<int> rows = rowProfile(*image, bar);
+        if (orientation == UIInterfaceOrientationPortrait) {
+            portraitRows = rows;
+            ASSERT_GT(std::accumulate(rows.begin(), rows.end(), 0), 20) << "no title drawn";
+            continue;
+        }
+        ASSERT_EQ(rows.size(), portraitRows.size());
+        int difference = 0;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            difference += std::abs(rows[i] - portraitRows[i]);
+        }
+        EXPECT_LE(difference, std::accumulate(portraitRows.begin(), portraitRows.end(), 0) / 5) << orientation;
+    }
 }
 
 TEST_F(RendererTest, RetinaScreenIsDrawnAtTwicePixels)

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIKeyInput.h"
+#include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIScreen.h"
 
 namespace {
@@ -273,4 +274,58 @@ TEST_F(Menu, TappingACommandPerformsItAndHidesTheMenu)
     tap(onCopy);
     EXPECT_EQ(box->performed, std::vector<SEL> { kUIActionCopy });
     EXPECT_FALSE(menu.isMenuVisible());
+}
+
+// The menu stands upright in the interface whatever way the device is turned: it sits above its
+// target in interface terms, inside the interface, and a tap where it shows performs the command.
+TEST_F(Menu, LaidOutAndTappedInInterfaceCoordinatesInEveryOrientation)
+{
+    box->selected = true;
+    ASSERT_TRUE(box->becomeFirstResponder());
+    const CGRect local = CGRectMake(10, 20, 3, 20);
+    for (const UIInterfaceOrientation orientation : { UIInterfaceOrientationPortrait, UIInterfaceOrientationLandscapeRight,
+                                                      UIInterfaceOrientationLandscapeLeft,
+                                                      UIInterfaceOrientationPortraitUpsideDown }) {
+        UIApplication::sharedApplication().setStatusBarOrientation(orientation);
+        box->performed.clear();
+        menu.setTargetRect(local, box.get());
+        menu.setMenuVisible(true, false);
+        ASSERT_TRUE(menu.isMenuVisible()) << orientation;
+        const CGRect target = CGRectApplyAffineTransform(box->convertRectToView(local, nullptr),
+                                                         UIRenderer::screenToDisplayTransform(orientation));
+        const CGRect bar = menu.menuFrame();
+        const CGSize interface = UIRenderer::displaySize(orientation);
+        EXPECT_FALSE(menu.pointsUp()) << orientation;
+        EXPECT_LE(CGRectGetMaxY(bar), CGRectGetMinY(target)) << orientation;
+        EXPECT_GE(CGRectGetMaxY(bar), CGRectGetMinY(target) - UIMenuController::kArrowHeight - 1) << orientation;
+        EXPECT_NEAR(CGRectGetMidX(bar), CGRectGetMidX(target), 0.5) << orientation;
+        EXPECT_EQ(bar.size.height, UIMenuController::kMenuHeight) << orientation;
+        EXPECT_GE(CGRectGetMinX(bar), 0) << orientation;
+        EXPECT_LE(CGRectGetMaxX(bar), interface.width) << orientation;
+        EXPECT_EQ(menu.targetFrame(), target) << orientation;
+
+        ASSERT_EQ(menu.commands().size(), 1u);
+        const CGRect copy = menu.commands().front().frame;
+        const CGPoint onCopy = UIRenderer::screenPointFromDisplayPoint({ CGRectGetMidX(copy), CGRectGetMidY(copy) }, orientation);
+        tap(onCopy);
+        EXPECT_EQ(box->performed, std::vector<SEL> { kUIActionCopy }) << orientation;
+        EXPECT_FALSE(menu.isMenuVisible()) << orientation;
+    }
+}
+
+// In landscape the interface is wider than the portrait screen: a target near the interface's
+// right edge keeps the bar within the interface, not the portrait width.
+TEST_F(Menu, LandscapeBarStaysInsideTheInterfaceWidth)
+{
+    UIApplication::sharedApplication().setStatusBarOrientation(UIInterfaceOrientationLandscapeLeft);
+    box->selected = true;
+    ASSERT_TRUE(box->becomeFirstResponder());
+    // The screen's top edge is the interface's right edge in this orientation.
+    menu.setTargetRect(CGRectMake(100, 2, 3, 20), window.get());
+    menu.setMenuVisible(true, false);
+    ASSERT_TRUE(menu.isMenuVisible());
+    const CGRect bar = menu.menuFrame();
+    EXPECT_GT(CGRectGetMaxX(bar), 768);
+    EXPECT_LE(CGRectGetMaxX(bar), 1024 - 4);
+    EXPECT_LT(CGRectGetMaxY(bar), 100);
 }

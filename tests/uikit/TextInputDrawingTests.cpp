@@ -127,11 +127,28 @@ TEST(StringTokenizer, WordsLinesAndDocument)
     EXPECT_FALSE(tokenizer.isPositionWithinTextUnitInDirection(pos(4), UITextGranularityWord, UITextStorageDirectionBackward));
 }
 
+// A flipped view draws with its origin at the bottom, unless its superview's space already runs
+// upward: then the flip turns it back. An unflipped view always draws from the top.
 TEST(ViewDrawing, FlippedViewsDrawWithTheOriginAtTheBottom)
 {
-    for (const bool flipped : { false, true }) {
+    struct Case {
+        bool flipped;
+        bool parentFlipped;
+        bool originAtBottom;
+    };
+    const Case cases[] = {
+        { false, false, false },
+        { true, false, true },
+        { false, true, false },
+        { true, true, false },
+    };
+    for (const Case& c : cases) {
+        auto parent = std::make_shared<UIView>(CGRectMake(0, 0, 100, 100));
+        parent->layer()->setGeometryFlipped(c.parentFlipped);
         auto view = std::make_shared<CornerView>(CGRectMake(0, 0, 40, 40));
-        view->layer()->setGeometryFlipped(flipped);
+        view->layer()->setGeometryFlipped(c.flipped);
+        parent->addSubview(view);
+        const bool flipped = c.originAtBottom;
         EXPECT_TRUE(view->needsDisplay());
         auto context = CGContext::createImageContext({ 40, 40 }, 1, true, true);
         ASSERT_NE(context, nullptr);
@@ -148,7 +165,7 @@ TEST(ViewDrawing, FlippedViewsDrawWithTheOriginAtTheBottom)
             const unsigned char* p = data + y * stride + x * 4;
             return p[2] > 200 && p[1] < 50 && p[0] < 50;
         };
-        EXPECT_EQ(isRed(2, 2), !flipped) << flipped;
-        EXPECT_EQ(isRed(2, 37), flipped) << flipped;
+        EXPECT_EQ(isRed(2, 2), !flipped) << c.flipped << c.parentFlipped;
+        EXPECT_EQ(isRed(2, 37), flipped) << c.flipped << c.parentFlipped;
     }
 }

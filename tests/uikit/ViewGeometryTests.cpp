@@ -71,6 +71,57 @@ TEST_F(ViewGeometry, ConversionThroughFlippedAndScrolledViews)
     EXPECT_EQ(window->hitTest({ 150, 150 }, nullptr), window);
 }
 
+// A flipped view places its subviews from its bottom edge; an unflipped subview keeps its own
+// space y-downward inside it, and a flipped view inside a flipped one runs downward again.
+TEST_F(ViewGeometry, NestedFlipsKeepEachViewsOwnOrientation)
+{
+    auto window = makeWindow();
+    auto flipped = std::make_shared<UIView>(CGRectMake(0, 100, 200, 200));
+    flipped->layer()->setGeometryFlipped(true);
+    window->addSubview(flipped);
+    auto plain = std::make_shared<UIView>(CGRectMake(10, 10, 80, 60)); // screen y 230...290
+    flipped->addSubview(plain);
+    auto plainChild = std::make_shared<UIView>(CGRectMake(0, 50, 10, 10));
+    plain->addSubview(plainChild);
+    auto flippedInPlain = std::make_shared<UIView>(CGRectMake(20, 20, 20, 20));
+    flippedInPlain->layer()->setGeometryFlipped(true);
+    plain->addSubview(flippedInPlain);
+    auto flippedInFlipped = std::make_shared<UIView>(CGRectMake(110, 10, 80, 60));
+    flippedInFlipped->layer()->setGeometryFlipped(true);
+    flipped->addSubview(flippedInFlipped);
+
+    struct Case {
+        const char* what;
+        const UIView* view;
+        CGPoint local;
+        CGPoint onScreen;
+    };
+    const Case cases[] = {
+        { "flipped: origin at its bottom left", flipped.get(), { 0, 0 }, { 0, 300 } },
+        { "unflipped child: origin at its top left", plain.get(), { 0, 0 }, { 10, 230 } },
+        { "unflipped child: y runs down", plain.get(), { 40, 50 }, { 50, 280 } },
+        { "its child, laid out top-down", plainChild.get(), { 5, 5 }, { 15, 285 } },
+        { "flipped inside the unflipped child: y runs up", flippedInPlain.get(), { 0, 0 }, { 30, 270 } },
+        { "flipped inside flipped: y runs down", flippedInFlipped.get(), { 0, 0 }, { 110, 230 } },
+        { "flipped inside flipped: bottom edge", flippedInFlipped.get(), { 5, 60 }, { 115, 290 } },
+    };
+    for (const Case& c : cases) {
+        expectPoint(c.view->convertPointToView(c.local, nullptr), c.onScreen);
+        expectPoint(c.view->convertPointFromView(c.onScreen, nullptr), c.local);
+        expectPoint(window->convertPointToView(c.onScreen, c.view), c.local);
+    }
+    // The frames themselves sit where the flipped parent's space puts them.
+    expectRect(plain->convertRectToView(plain->bounds(), nullptr), CGRectMake(10, 230, 80, 60));
+    expectRect(plainChild->convertRectToView(plainChild->bounds(), nullptr), CGRectMake(10, 280, 10, 10));
+    expectRect(flippedInPlain->convertRectToView(flippedInPlain->bounds(), nullptr), CGRectMake(30, 250, 20, 20));
+    // Between siblings directly, and hit testing agrees with conversion.
+    expectPoint(plain->convertPointToView({ 0, 0 }, flippedInFlipped.get()), { -100, 0 });
+    EXPECT_EQ(window->hitTest({ 15, 285 }, nullptr), plainChild);
+    EXPECT_EQ(window->hitTest({ 40, 260 }, nullptr), flippedInPlain);
+    EXPECT_EQ(window->hitTest({ 60, 235 }, nullptr), plain);
+    EXPECT_EQ(window->hitTest({ 150, 235 }, nullptr), flippedInFlipped);
+}
+
 TEST_F(ViewGeometry, ConversionThroughTransformsRoundTrips)
 {
     auto window = makeWindow();
