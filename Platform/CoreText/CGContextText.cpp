@@ -1,36 +1,16 @@
 #include "Platform/CoreText/CGContextText.h"
 
-#include <unicode/ucnv.h>
-
 #include "Platform/CoreText/CTLine.h"
 #include "Platform/Foundation/NSAttributedString.h"
+#include "Platform/Foundation/NSStringEncoding.h"
 
 namespace {
 
-struct ConverterDeleter {
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-
+// Gutter numbers arrive as bytes in the platform's text encoding, Mac OS Roman, which maps
+// every byte.
 std::u16string decodeMacRoman(const char* bytes, std::size_t length)
 {
-    std::u16string out;
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, ConverterDeleter> converter(ucnv_open("macintosh", &status));
-    if (U_SUCCESS(status)) {
-        out.resize(length * 2 + 1);
-        const int32_t n = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
-                                        bytes, static_cast<int32_t>(length), &status);
-        if (U_SUCCESS(status)) {
-            out.resize(static_cast<std::size_t>(n));
-            return out;
-        }
-    }
-    // Without the converter the bytes still show: ASCII is the same in every case that matters.
-    out.clear();
-    for (std::size_t i = 0; i < length; ++i) {
-        out.push_back(static_cast<unsigned char>(bytes[i]));
-    }
-    return out;
+    return stringFromData(std::string_view(bytes, length), NSMacOSRomanStringEncoding).value_or(std::u16string());
 }
 
 }
