@@ -1,8 +1,6 @@
 #include "tests/colouring/ColouringTestSupport.h"
 
-#include <atomic>
 #include <fstream>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -94,22 +92,16 @@ std::string realBundlePath()
 
 TemporaryBundle::TemporaryBundle()
 {
-    static std::atomic<int> counter { 0 };
-    path_ = std::filesystem::temp_directory_path()
-        / ("colouring-bundle-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path_ / "Syntax Definitions");
-    if (const char* bundle = std::getenv("LEXIPHANT_BUNDLE")) previous_ = bundle;
-    ::setenv("LEXIPHANT_BUNDLE", path_.c_str(), 1);
+    std::filesystem::create_directories(path() / "Syntax Definitions");
+    bundleEnv_.emplace("LEXIPHANT_BUNDLE", dir_.path());
     NSBundle::resetMainBundleForTesting();
 }
 
 TemporaryBundle::~TemporaryBundle()
 {
-    if (previous_) ::setenv("LEXIPHANT_BUNDLE", previous_->c_str(), 1);
-    else ::unsetenv("LEXIPHANT_BUNDLE");
+    // The old bundle setting comes back before the main bundle is forgotten; the folder goes last.
+    bundleEnv_.reset();
     NSBundle::resetMainBundleForTesting();
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 void TemporaryBundle::writeList(const PlistValue::Array& list) const
@@ -128,7 +120,7 @@ void TemporaryBundle::writeDefinition(const std::string& name, const PlistValue:
 
 void TemporaryBundle::writeFile(const std::string& relative, const std::string& bytes) const
 {
-    std::ofstream out(path_ / relative, std::ios::binary);
+    std::ofstream out(path() / relative, std::ios::binary);
     out << bytes;
 }
 
@@ -138,21 +130,4 @@ DefinitionEngine::DefinitionEngine(const PlistValue::Dictionary& definition)
     bundle.writeDefinition("test", definition);
     engine = std::make_unique<SyntaxColouring>();
     engine->setSyntaxDefinition("file.test");
-}
-
-LogCapture::LogCapture()
-{
-    previous_ = NSLogSetSink([this](const std::string& line) { lines_.push_back(line); });
-}
-
-LogCapture::~LogCapture()
-{
-    NSLogSetSink(previous_);
-}
-
-bool LogCapture::contains(const std::string& fragment) const
-{
-    for (const auto& line : lines_)
-        if (line.find(fragment) != std::string::npos) return true;
-    return false;
 }

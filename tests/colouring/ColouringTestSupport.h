@@ -14,6 +14,9 @@
 #include "Platform/Foundation/NSAttributedString.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPropertyList.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
 
 // A stand-in for the code text view: keeps the coloured text as an attributed string and counts
 // what the engine asks of it. `failAfter` makes the n-th call raise, as a broken view would.
@@ -57,15 +60,15 @@ public:
     TemporaryBundle(const TemporaryBundle&) = delete;
     TemporaryBundle& operator=(const TemporaryBundle&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path path() const { return dir_.path(); }
     void writeList(const PlistValue::Array& list) const;
     void writeDefinition(const std::string& name, const PlistValue::Dictionary& definition) const;
     // Raw bytes, for broken files; `relative` is inside the bundle.
     void writeFile(const std::string& relative, const std::string& bytes) const;
 
 private:
-    std::filesystem::path path_;
-    std::optional<std::string> previous_;
+    TempDir dir_ { "colouring-bundle" };
+    std::optional<ScopedEnv> bundleEnv_;
 };
 
 // An engine set up with one definition under the extension "test" of a temporary bundle.
@@ -74,19 +77,6 @@ struct DefinitionEngine {
     TemporaryBundle bundle;
     std::unique_ptr<SyntaxColouring> engine;
     std::string colour(const std::u16string& text) const { return colourText(*engine, text); }
-};
-
-// Captures log lines while it lives.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    const std::vector<std::string>& lines() const { return lines_; }
-    bool contains(const std::string& fragment) const;
-
-private:
-    std::vector<std::string> lines_;
-    NSLogSink previous_;
 };
 
 // The repository's own bundle folder.

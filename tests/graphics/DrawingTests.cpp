@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "Platform/CoreGraphics/CGContext.h"
 #include "Platform/CoreText/CGContextText.h"
@@ -14,6 +15,8 @@
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIImage.h"
 #include "tests/graphics/GraphicsTestSupport.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
 
 using namespace graphics_test;
 
@@ -179,22 +182,22 @@ class ImageFiles : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() / ("lexiphant-images-" + std::to_string(getpid()));
+        folder_.emplace("lexiphant-images");
+        dir_ = folder_->path();
         std::filesystem::create_directories(dir_ / "Images");
         // Fonts keep resolving through the real bundle's alias table.
         std::filesystem::create_directory_symlink(std::filesystem::path(LEXIPHANT_SOURCE_DIR) / "Resources" / "Fonts", dir_ / "Fonts");
-        oldBundle_ = std::getenv("LEXIPHANT_BUNDLE") ? std::getenv("LEXIPHANT_BUNDLE") : "";
-        setenv("LEXIPHANT_BUNDLE", dir_.c_str(), 1);
+        bundleEnv_.emplace("LEXIPHANT_BUNDLE", dir_.string());
         NSBundle::resetMainBundleForTesting();
         UIImage::clearNamedCache();
     }
     void TearDown() override
     {
-        setenv("LEXIPHANT_BUNDLE", oldBundle_.c_str(), 1);
+        bundleEnv_.reset();
         NSBundle::resetMainBundleForTesting();
         UIImage::setScreenScale(1);
         UIImage::clearNamedCache();
-        std::filesystem::remove_all(dir_);
+        folder_.reset();
     }
 
     // A picture w x h pixels: red top half, green bottom half.
@@ -224,8 +227,9 @@ protected:
         g_object_unref(pixbuf);
     }
 
+    std::optional<TempDir> folder_;
+    std::optional<ScopedEnv> bundleEnv_;
     std::filesystem::path dir_;
-    std::string oldBundle_;
 };
 
 TEST_F(ImageFiles, FormatsDecodeUpright)

@@ -10,6 +10,7 @@
 
 #include "Platform/CoreGraphics/CGImage.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
 
 // The host run as its own process (this test program started with --host-child), the way the
 // editor's executable runs it.
@@ -19,22 +20,13 @@ namespace fs = std::filesystem;
 
 class HostProcessTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / "lexiphant-host-process" / info->name();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     static std::string self() { return fs::read_symlink("/proc/self/exe").string(); }
 
     std::string write(const std::string& name, const std::string& text) const
     {
-        const fs::path path = dir_ / name;
+        const std::string path = dir_ / name;
         std::ofstream(path) << text;
-        return path.string();
+        return path;
     }
 
     std::string log() const
@@ -45,7 +37,7 @@ protected:
         return text.str();
     }
 
-    fs::path dir_;
+    TempDir dir_ { "lexiphant-host-process" };
 };
 
 TEST_F(HostProcessTest, HeadlessScriptWithAnUnknownCommandFailsNamingItsLine)
@@ -63,7 +55,7 @@ TEST_F(HostProcessTest, DesktopWindowRunsUnderXvfbAndQuitsFromItsScript)
     if (!fs::exists("/usr/bin/xvfb-run") || !fs::exists("/usr/bin/Xvfb")) {
         GTEST_SKIP() << "Xvfb is not installed";
     }
-    const std::string png = (dir_ / "window.png").string();
+    const std::string png = dir_ / "window.png";
     const std::string script = write("smoke.txt", "wait 0.2\ntap 240 400\nkey F5\nwait 0.2\nkey ctrl+r\nsnapshot " + png + "\nquit\n");
     ::setenv("SDL_VIDEODRIVER", "x11", 1);
     ChildProcess::Command command;

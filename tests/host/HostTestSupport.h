@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -16,6 +15,7 @@
 #include "Platform/UIKit/UIMenuController.h"
 #include "Platform/UIKit/UIPasteboard.h"
 #include "Platform/UIKit/UIResponder.h"
+#include "tests/support/TempDir.h"
 
 // Every host test starts from a fresh application on the given device in portrait, with the run
 // loop's clock moved by hand, and gets a scratch folder of its own.
@@ -30,18 +30,9 @@ protected:
         RunLoop::main().bindToCurrentThread();
         clock_ = std::make_shared<ManualClock>(1000.0);
         RunLoop::main().setClock(clock_);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        scratch_ = std::filesystem::temp_directory_path() / "lexiphant-host-tests"
-            / (std::string(info->test_suite_name()) + "." + info->name());
-        std::filesystem::remove_all(scratch_);
-        std::filesystem::create_directories(scratch_);
     }
 
-    void TearDown() override
-    {
-        resetAll();
-        std::filesystem::remove_all(scratch_);
-    }
+    void TearDown() override { resetAll(); }
 
     static void resetAll()
     {
@@ -57,11 +48,11 @@ protected:
 
     void advance(double seconds) { RunLoop::main().advance(seconds); }
 
-    std::string scratch(const std::string& name) const { return (scratch_ / name).string(); }
+    std::string scratch(const std::string& name) const { return scratch_ / name; }
 
     std::string device_;
     std::shared_ptr<ManualClock> clock_;
-    std::filesystem::path scratch_;
+    TempDir scratch_ { "lexiphant-host-tests" };
 };
 
 // Colour comparison with a tolerance for antialiasing and rounding.

@@ -2,7 +2,7 @@
 #include "Classes/Others/PermissionHelpers.h"
 
 #include "Platform/Foundation/NSException.h"
-#include "Platform/Foundation/NSLog.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -89,21 +89,19 @@ TEST(FileEntryPermissions, SymbolicText)
 
 TEST(FileEntryPermissions, OtherFormsKeepRightsAndOnlyUnknownOnesLog)
 {
-    std::vector<std::string> log;
-    const NSLogSink previous = NSLogSetSink([&](const std::string& line) { log.push_back(line); });
+    LogCapture log;
     FileEntry entry;
     entry.parsePermissions("-rwxrwxrwx");
     const FileEntry::Rights all = entry.rights();
     entry.parsePermissions("d [RWCEAFMS]");
     EXPECT_EQ(entry.dirType(), FileEntry::kDirectoryByPermissions);
     EXPECT_EQ(entry.rights(), all);
-    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(log.lines().empty());
     entry.parsePermissions("-Xrw");
     EXPECT_EQ(entry.rights(), all);
-    EXPECT_EQ(log, std::vector<std::string> { "Unknown FTP Permission State" });
+    EXPECT_EQ(log.lines(), std::vector<std::string> { "Unknown FTP Permission State" });
     entry.parsePermissions("");
     EXPECT_EQ(entry.dirType(), FileEntry::kOtherType);
-    NSLogSetSink(previous);
 }
 
 TEST(FileEntryPermissions, OctalText)

@@ -1,7 +1,7 @@
 #include "Classes/Others/NetworkManager.h"
 #include "tests/listings/ListingTestClock.h"
 
-#include "Platform/Foundation/NSLog.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,20 +9,6 @@
 #include <vector>
 
 namespace {
-
-// Log lines while in scope.
-class CapturedLog {
-public:
-    CapturedLog()
-        : previous_(NSLogSetSink([this](const std::string& line) { lines.push_back(line); }))
-    {
-    }
-    ~CapturedLog() { NSLogSetSink(previous_); }
-    std::vector<std::string> lines;
-
-private:
-    NSLogSink previous_;
-};
 
 std::vector<std::string> namesOf(const NetworkManager::Entries& entries)
 {
@@ -34,7 +20,7 @@ std::vector<std::string> namesOf(const NetworkManager::Entries& entries)
 class ListingDecodingTest : public ::testing::Test {
 protected:
     ScopedListingNow now_ { utc(2023, 12, 9, 12, 0) };
-    CapturedLog log_;
+    LogCapture log_;
 };
 
 TEST_F(ListingDecodingTest, LongListingBecomesEntries)
@@ -185,7 +171,7 @@ TEST_F(ListingDecodingTest, MicrosoftLines)
         "Parsing returned 1", "Names: docs/docs -> share/doc...",
         "Parsing returned 0",
     };
-    EXPECT_EQ(log_.lines, expectedLog);
+    EXPECT_EQ(log_.lines(), expectedLog);
 }
 
 TEST_F(ListingDecodingTest, MicrosoftListingDecodesEachLineOnItsOwn)
@@ -197,7 +183,7 @@ TEST_F(ListingDecodingTest, MicrosoftListingDecodesEachLineOnItsOwn)
     const auto entries = NetworkManager::parseMicrosoftListing(listing);
     EXPECT_EQ(namesOf(entries), (std::vector<std::string> { "caf\xc3\xa9", "ol\xc3\xa9.txt", "two words.txt" }));
     // The piece after the last line feed is an empty line, which adds nothing.
-    EXPECT_EQ(log_.lines.back(), "Parsing returned 0");
+    EXPECT_EQ(log_.lines().back(), "Parsing returned 0");
 }
 
 TEST(GetStringFromData, TriesUtf8ThenLatin1)

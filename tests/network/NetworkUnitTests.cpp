@@ -10,6 +10,8 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSThread.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +23,10 @@
 int main(int argc, char** argv)
 {
     // A private home, so cached copies land in a fresh temporary folder.
-    char home[] = "/tmp/lexiphant-network-XXXXXX";
-    if (::mkdtemp(home) == nullptr)
-        return 2;
-    ::setenv("LEXIPHANT_HOME", home, 1);
+    const TempDir home("lexiphant-network");
+    const ScopedEnv homeEnv("LEXIPHANT_HOME", home.path());
     testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    std::filesystem::remove_all(home);
-    return result;
+    return RUN_ALL_TESTS();
 }
 
 TEST(NetworkPaths, Curl2PathOfUrls)

@@ -1,4 +1,4 @@
-#include "tests/servers/CurlClient.h"
+#include "tests/support/CurlClient.h"
 #include "tests/support/FtpTestServer.h"
 
 #include <gtest/gtest.h>
@@ -39,15 +39,6 @@ std::string allByteValues()
     return bytes;
 }
 
-CurlRequest as(const FtpTestServer& server, const std::string& path)
-{
-    CurlRequest request;
-    request.url = server.url() + path;
-    request.user = server.user();
-    request.password = server.password();
-    return request;
-}
-
 class FtpServer : public testing::Test {
 protected:
     void SetUp() override { server().clearRoot(); }
@@ -58,7 +49,7 @@ TEST_F(FtpServer, ListsTheRoot)
 {
     server().writeFile("index.html", "<html></html>");
     server().makeDir("My Folder");
-    const auto result = performCurl(as(server(), ""));
+    const auto result = performCurl(curlRequestFor(server(), ""));
     ASSERT_EQ(result.code, CURLE_OK) << curl_easy_strerror(result.code);
     EXPECT_NE(result.body.find("index.html"), std::string::npos) << result.body;
     EXPECT_NE(result.body.find("My Folder"), std::string::npos) << result.body;
@@ -66,7 +57,7 @@ TEST_F(FtpServer, ListsTheRoot)
 
 TEST_F(FtpServer, UploadLandsOnDisk)
 {
-    auto request = as(server(), "uploaded.txt");
+    auto request = curlRequestFor(server(), "uploaded.txt");
     request.upload = true;
     request.uploadBytes = "first line\nsecond line\n";
     const auto result = performCurl(request);
@@ -77,7 +68,7 @@ TEST_F(FtpServer, UploadLandsOnDisk)
 TEST_F(FtpServer, DownloadMatchesDiskByteForByte)
 {
     server().writeFile("sub/data.bin", allByteValues());
-    const auto result = performCurl(as(server(), "sub/data.bin"));
+    const auto result = performCurl(curlRequestFor(server(), "sub/data.bin"));
     ASSERT_EQ(result.code, CURLE_OK) << curl_easy_strerror(result.code);
     EXPECT_EQ(result.body, allByteValues());
 }
@@ -85,7 +76,7 @@ TEST_F(FtpServer, DownloadMatchesDiskByteForByte)
 TEST_F(FtpServer, ReadOnlyUserDownloadsButCannotUpload)
 {
     server().writeFile("public.txt", "readable");
-    auto download = as(server(), "public.txt");
+    auto download = curlRequestFor(server(), "public.txt");
     download.user = server().readOnlyUser();
     download.password = server().readOnlyPassword();
     EXPECT_EQ(performCurl(download).body, "readable");
@@ -100,14 +91,14 @@ TEST_F(FtpServer, ReadOnlyUserDownloadsButCannotUpload)
 
 TEST_F(FtpServer, WrongPasswordIsALoginFailure)
 {
-    auto request = as(server(), "");
+    auto request = curlRequestFor(server(), "");
     request.password = "wrong";
     EXPECT_EQ(performCurl(request).code, CURLE_LOGIN_DENIED);
 }
 
 TEST_F(FtpServer, GreetingIsNotMicrosoft)
 {
-    const auto result = performCurl(as(server(), ""));
+    const auto result = performCurl(curlRequestFor(server(), ""));
     ASSERT_FALSE(result.responseLines.empty());
     EXPECT_TRUE(result.responseLines.front().starts_with("220 ")) << result.responseLines.front();
     EXPECT_EQ(result.responseLines.front().find("Microsoft"), std::string::npos);
@@ -117,7 +108,7 @@ TEST_F(FtpServer, SparseFileBeyondFourGigabytesIsListedWithItsSize)
 {
     const std::uint64_t size = 5ULL * 1024 * 1024 * 1024;
     server().makeSparseFile("big.iso", size);
-    const auto result = performCurl(as(server(), ""));
+    const auto result = performCurl(curlRequestFor(server(), ""));
     ASSERT_EQ(result.code, CURLE_OK);
     EXPECT_NE(result.body.find(" 5368709120 "), std::string::npos) << result.body;
 }
@@ -133,7 +124,7 @@ TEST(MicrosoftFtpServer, GreetsAsMicrosoftAndListsInMsDosForm)
     server.makeSparseFile("huge.bin", 5ULL * 1024 * 1024 * 1024);
     server.setModificationTime("huge.bin", utc(1998, 3, 22, 12, 5));
 
-    const auto result = performCurl(as(server, ""));
+    const auto result = performCurl(curlRequestFor(server, ""));
     ASSERT_EQ(result.code, CURLE_OK) << curl_easy_strerror(result.code);
     ASSERT_FALSE(result.responseLines.empty());
     EXPECT_EQ(result.responseLines.front(), "220 Microsoft FTP Service");
@@ -151,7 +142,7 @@ TEST(ThrottledFtpServer, SlowTransferRunsIntoTheClientTimeout)
     options.throttleBytesPerSecond = 4096;
     auto& server = FtpTestServer::shared(options);
     server.writeFile("slow.bin", std::string(256 * 1024, 's'));
-    auto request = as(server, "slow.bin");
+    auto request = curlRequestFor(server, "slow.bin");
     request.timeoutSeconds = 1;
     EXPECT_EQ(performCurl(request).code, CURLE_OPERATION_TIMEDOUT);
 }
@@ -176,7 +167,7 @@ TEST_P(DroppingFtpServer, ClientGetsAnErrorNotAHang)
     server.makeDir("drop-connection-folder");
     server.writeFile("plain.txt", content);
 
-    auto request = as(server, GetParam().path);
+    auto request = curlRequestFor(server, GetParam().path);
     request.timeoutSeconds = 5;
     request.upload = GetParam().upload;
     request.uploadBytes = "upload";
@@ -186,7 +177,7 @@ TEST_P(DroppingFtpServer, ClientGetsAnErrorNotAHang)
     EXPECT_LT(result.body.size(), content.size());
 
     // The server itself keeps greeting the next client.
-    const auto next = performCurl(as(server, "plain.txt"));
+    const auto next = performCurl(curlRequestFor(server, "plain.txt"));
     ASSERT_FALSE(next.responseLines.empty());
     EXPECT_TRUE(next.responseLines.front().starts_with("220")) << next.responseLines.front();
 }

@@ -1,5 +1,6 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FtpTestServer.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -97,17 +97,16 @@ TEST(ServerLifecycle, BadOptionsAreRefusedBeforeAnythingStarts)
 
 TEST(ServerLifecycle, StartFailureIsAnErrorThatSaysWhy)
 {
-    const char* saved = std::getenv("TMPDIR");
-    const std::string previous = saved ? saved : "";
-    ::setenv("TMPDIR", "/nonexistent/lexiphant", 1);
     FtpTestServer server;
     std::string message;
-    try {
-        server.start();
-    } catch (const std::runtime_error& e) {
-        message = e.what();
+    {
+        const ScopedEnv tmpdir("TMPDIR", "/nonexistent/lexiphant");
+        try {
+            server.start();
+        } catch (const std::runtime_error& e) {
+            message = e.what();
+        }
     }
-    saved ? ::setenv("TMPDIR", previous.c_str(), 1) : ::unsetenv("TMPDIR");
     EXPECT_TRUE(message.starts_with("FTP test server cannot start: ")) << message;
     EXPECT_NE(message.find("/nonexistent/lexiphant"), std::string::npos) << message;
     EXPECT_FALSE(server.running());

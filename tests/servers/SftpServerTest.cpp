@@ -1,4 +1,4 @@
-#include "tests/servers/CurlClient.h"
+#include "tests/support/CurlClient.h"
 #include "tests/support/SftpTestServer.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +7,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-CurlRequest as(const SftpTestServer& server, const std::string& path)
-{
-    CurlRequest request;
-    request.url = server.url() + path;
-    request.user = server.user();
-    request.password = server.password();
-    return request;
-}
 
 class SftpServer : public testing::Test {
 protected:
@@ -35,7 +26,7 @@ TEST_F(SftpServer, ListsTheRoot)
     server().writeFile("index.html", "<html></html>");
     server().makeDir("My Folder");
     server().makeSparseFile("big.iso", 5ULL * 1024 * 1024 * 1024);
-    const auto result = performCurl(as(server(), ""));
+    const auto result = performCurl(curlRequestFor(server(), ""));
     ASSERT_EQ(result.code, CURLE_OK) << curl_easy_strerror(result.code) << "\n" << server().logText();
     EXPECT_NE(result.body.find("index.html"), std::string::npos) << result.body;
     EXPECT_NE(result.body.find("My Folder"), std::string::npos) << result.body;
@@ -44,7 +35,7 @@ TEST_F(SftpServer, ListsTheRoot)
 
 TEST_F(SftpServer, UploadLandsOnDiskOwnedByTheAccount)
 {
-    auto request = as(server(), "uploaded.txt");
+    auto request = curlRequestFor(server(), "uploaded.txt");
     request.upload = true;
     request.uploadBytes = "first line\nsecond line\n";
     const auto result = performCurl(request);
@@ -62,7 +53,7 @@ TEST_F(SftpServer, HelperFilesCanBeReplacedOverSftp)
 {
     // Files the tests put in place belong to the account, so uploads may overwrite them.
     server().writeFile("nested/old.txt", "old");
-    auto request = as(server(), "nested/old.txt");
+    auto request = curlRequestFor(server(), "nested/old.txt");
     request.upload = true;
     request.uploadBytes = "new";
     ASSERT_EQ(performCurl(request).code, CURLE_OK);
@@ -76,7 +67,7 @@ TEST_F(SftpServer, DownloadMatchesDiskByteForByte)
         for (int b = 0; b < 256; ++b)
             bytes.push_back(static_cast<char>(b));
     server().writeFile("data.bin", bytes);
-    const auto result = performCurl(as(server(), "data.bin"));
+    const auto result = performCurl(curlRequestFor(server(), "data.bin"));
     ASSERT_EQ(result.code, CURLE_OK) << curl_easy_strerror(result.code);
     EXPECT_EQ(result.body, bytes);
 }
@@ -89,7 +80,7 @@ TEST_F(SftpServer, OnlyTheTestAccountWithItsPasswordLogsIn)
     };
     for (const Case c : { Case { SftpTestServer::kAccount, "wrong" },
              Case { "root", SftpTestServer::kPassword }, Case { SftpTestServer::kAccount, "" } }) {
-        auto request = as(server(), "");
+        auto request = curlRequestFor(server(), "");
         request.user = c.user;
         request.password = c.password;
         EXPECT_EQ(performCurl(request).code, CURLE_LOGIN_DENIED) << c.user << " / " << c.password;

@@ -258,7 +258,7 @@ TEST_F(Store, OpeningLogsAndReadsRowsWrittenAsStringLiterals)
 {
     store();
     seedRows(databasePath(), 2, true, 100);
-    log_.clear();
+    log_->clear();
     auto& manager = restart();
     EXPECT_TRUE(logged("Connected (" + databasePath() + ")!"));
     EXPECT_TRUE(logged("Done initing table!"));

@@ -94,7 +94,7 @@ TEST_F(StoreFaults, UnreadableFilesAreLeftUntouched)
         std::filesystem::remove(databasePath());
         c.make(databasePath());
         const std::string before = fileBytes(databasePath());
-        log_.clear();
+        log_->clear();
         expectClosedStore(restart());
         ConnectionManager::resetSharedManagerForTesting();
         EXPECT_EQ(fileBytes(databasePath()), before);
@@ -110,7 +110,7 @@ TEST_F(StoreFaults, LockedDatabaseIsReportedAndKeepsItsRows)
 
     SecondConnection locker(databasePath());
     ASSERT_EQ(locker.exec("BEGIN EXCLUSIVE"), SQLITE_OK);
-    log_.clear();
+    log_->clear();
     expectClosedStore(restart());
     EXPECT_TRUE(logged("database is locked"));
     ASSERT_EQ(locker.exec("COMMIT"), SQLITE_OK);
@@ -131,7 +131,7 @@ TEST_F(StoreFaults, FailedInsertAnswersNegativeAndLosesNothing)
     }
     auto& manager = restart();
     ASSERT_TRUE(manager.isOpen());
-    log_.clear();
+    log_->clear();
     EXPECT_EQ(manager.addConn(makeConn("new")), ConnectionManager::kInsertFailed);
     EXPECT_TRUE(logged("disk full"));
     EXPECT_EQ(countRows(databasePath(), "isBookmark=0"), 21);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "Classes/Others/ConnectionManager.h"
-#include "Platform/Foundation/NSLog.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,25 +20,19 @@ class StoreTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/lexiphant-store-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home_ = pattern;
-        if (const char* old = std::getenv("LEXIPHANT_HOME"))
-            oldHome_ = old;
-        setenv("LEXIPHANT_HOME", home_.c_str(), 1);
+        homeDir_.emplace("lexiphant-store");
+        home_ = homeDir_->path();
+        homeEnv_.emplace("LEXIPHANT_HOME", home_);
         ConnectionManager::resetSharedManagerForTesting();
-        previousSink_ = NSLogSetSink([this](const std::string& line) { log_.push_back(line); });
+        log_.emplace();
     }
 
     void TearDown() override
     {
         ConnectionManager::resetSharedManagerForTesting();
-        NSLogSetSink(previousSink_);
-        if (oldHome_)
-            setenv("LEXIPHANT_HOME", oldHome_->c_str(), 1);
-        else
-            unsetenv("LEXIPHANT_HOME");
-        std::filesystem::remove_all(home_);
+        log_.reset();
+        homeEnv_.reset();
+        homeDir_.reset();
     }
 
     std::string documents() const { return home_ + "/Documents"; }
@@ -64,21 +60,14 @@ protected:
         return conn;
     }
 
-    bool logged(const std::string& fragment) const
-    {
-        for (const auto& line : log_) {
-            if (line.find(fragment) != std::string::npos)
-                return true;
-        }
-        return false;
-    }
+    bool logged(const std::string& fragment) const { return log_->contains(fragment); }
 
     std::string home_;
-    std::vector<std::string> log_;
+    std::optional<LogCapture> log_;
 
 private:
-    std::optional<std::string> oldHome_;
-    NSLogSink previousSink_;
+    std::optional<TempDir> homeDir_;
+    std::optional<ScopedEnv> homeEnv_;
 };
 
 // A second, independent connection to a database file, for checking what is on disk.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TestServer.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -9,7 +11,8 @@
 #include <vector>
 
 // Plain libcurl, the way a client of the test servers talks to them: nothing of
-// the project's own network code is involved.
+// the project's own network code is involved. A test program using it calls
+// curl_global_init once in main, before any thread starts.
 struct CurlResult {
     CURLcode code { CURLE_OK };
     std::string body;
@@ -24,6 +27,16 @@ struct CurlRequest {
     bool upload { false };
     std::string uploadBytes;
 };
+
+// A request for `path` below the server's root, logged in as the server's account.
+inline CurlRequest curlRequestFor(const TestServer& server, const std::string& path)
+{
+    CurlRequest request;
+    request.url = server.url() + path;
+    request.user = server.user();
+    request.password = server.password();
+    return request;
+}
 
 inline CurlResult performCurl(const CurlRequest& request)
 {
