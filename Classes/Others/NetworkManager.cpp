@@ -7,12 +7,10 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSRunLoop.h"
-#include "Platform/Foundation/NSThread.h"
 
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <future>
 
 namespace {
 
@@ -138,20 +136,7 @@ void NetworkManager::deliver(NetworkManagerDelegate::Operation operation,
                 send(*receiver);
         }
     };
-    if (!wait || isMainThread()) {
-        performOnMainThread(std::move(delivery), wait);
-        return;
-    }
-    // The worker waits until the delivery has run, or was dropped with the run loop's queue:
-    // the release rides along with the queued work and fires when that work is destroyed.
-    struct Release {
-        std::promise<void> done;
-        ~Release() { done.set_value(); }
-    };
-    auto release = std::make_shared<Release>();
-    std::future<void> delivered = release->done.get_future();
-    performOnMainThread([delivery = std::move(delivery), release = std::move(release)] { delivery(); }, false);
-    delivered.wait();
+    performOnMainThread(std::move(delivery), wait);
 }
 
 // ---- Callbacks -------------------------------------------------------------------------------

@@ -69,13 +69,7 @@ void RecordingDelegate::setData(NSData bytes)
 
 bool waitFor(const std::function<bool()>& predicate, double seconds)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!predicate()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        (void)RunLoop::main().runUntil(predicate, 0.01);
-    }
-    return true;
+    return RunLoop::main().runUntil(predicate, seconds);
 }
 
 bool runInBackground(std::function<void()> work, double seconds)
