@@ -64,8 +64,6 @@ std::u16string escapedForPattern(const std::u16string& quote)
     return escaped;
 }
 
-std::string utf8(std::u16string_view text) { return utf16ToUtf8(text); }
-
 // The scanners ignore case when they look for a marker. For a marker of ASCII characters
 // other than letters no other character folds to it, so the cheaper literal search finds
 // exactly the same places.
@@ -311,6 +309,7 @@ void SyntaxColouring::resetDefinition()
 {
     // A second definition starts from the defaults, not from what the first one left.
     keywords_.clear();
+    longestKeyword_ = 0;
     keywordsCaseSensitive_ = false;
     recolourKeywordIfAlreadyColoured_ = false;
     beginCommand_.clear();
@@ -377,6 +376,7 @@ void SyntaxColouring::loadDefinition(const PlistValue::Dictionary& definition)
             if (!keyword.isString()) continue;
             std::u16string word = utf8ToUtf16(keyword.asString());
             if (!keywordsCaseSensitive_) lowercaseInPlace(word);
+            longestKeyword_ = std::max(longestKeyword_, word.size());
             keywords_.insert(std::move(word));
         }
     }
@@ -413,11 +413,11 @@ std::unique_ptr<RegexPattern> SyntaxColouring::stringPatternForQuote(const std::
     // Put in as it stands, a mark such as "]" or "^" would break the pattern or change its
     // meaning; escaped, every mark is the literal character, and plain quotes match as before.
     if (quote.find_first_of(kPatternSpecialCharacters) != std::u16string::npos)
-        NSLogf("The %s string mark \"%s\" is special in patterns; it is read literally", kind, utf8(quote).c_str());
+        NSLogf("The %s string mark \"%s\" is special in patterns; it is read literally", kind, utf16ToUtf8(quote).c_str());
     try {
         return std::make_unique<RegexPattern>(stringPattern(escapedForPattern(quote)));
     } catch (const NamedException& failure) {
-        NSLogf("The %s string mark \"%s\" cannot be used (%s); %s strings are not coloured", kind, utf8(quote).c_str(),
+        NSLogf("The %s string mark \"%s\" cannot be used (%s); %s strings are not coloured", kind, utf16ToUtf8(quote).c_str(),
             failure.reason().c_str(), kind);
     }
     return nullptr;
@@ -570,8 +570,6 @@ void SyntaxColouring::colourInstructions(Pass& pass)
 void SyntaxColouring::colourKeywords(Pass& pass)
 {
     if (keywords_.empty()) return;
-    std::size_t longestKeyword = 0;
-    for (const auto& keyword : keywords_) longestKeyword = std::max(longestKeyword, keyword.size());
 
     const std::u16string& text = pass.complete();
     NSScanner& scanner = pass.scanner;
@@ -586,7 +584,7 @@ void SyntaxColouring::colourKeywords(Pass& pass)
         const NSUInteger end = scanner.scanLocation();
         if (end > pass.searchStringLength || end == beginning) break;
         // Lowercasing never shortens a word, so a longer word cannot be a keyword.
-        if (end - beginning > longestKeyword) continue;
+        if (end - beginning > longestKeyword_) continue;
         keywordTestString.assign(text, pass.rangeLocation + beginning, end - beginning);
         if (!keywordsCaseSensitive_) lowercaseInPlace(keywordTestString);
         if (!keywords_.contains(keywordTestString)) continue;

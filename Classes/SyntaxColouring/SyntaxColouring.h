@@ -131,6 +131,7 @@ private:
 
     std::string definitionName_ { "standard" };
     std::unordered_set<std::u16string> keywords_;
+    std::size_t longestKeyword_ { 0 }; // in UTF-16 units, kept with keywords_
     bool keywordsCaseSensitive_ { false };
     bool recolourKeywordIfAlreadyColoured_ { false };
     std::u16string beginCommand_;

@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <optional>
+
+#include "Platform/Foundation/NSFileManager.h"
 
 namespace {
 
@@ -142,12 +143,8 @@ CGImageRef CGImage::createWithData(const NSData& bytes)
 
 CGImageRef CGImage::createWithContentsOfFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return nullptr;
-    }
-    const NSData bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return createWithData(bytes);
+    const std::optional<NSData> bytes = NSFileManager::defaultManager().contentsAtPath(path);
+    return bytes ? createWithData(*bytes) : nullptr;
 }
 
 std::size_t CGImage::width() const { return static_cast<std::size_t>(cairo_image_surface_get_width(surface_)); }

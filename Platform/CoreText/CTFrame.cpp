@@ -31,10 +31,8 @@ void CTFrameGetLineOrigins(const CTFrameRef& frame, CFRange range, CGPoint origi
         return;
     }
     const auto& all = frame->origins();
-    const CFIndex count = static_cast<CFIndex>(all.size());
-    const CFIndex start = std::clamp<CFIndex>(range.location, 0, count);
-    const CFIndex end = range.length <= 0 ? count : std::clamp<CFIndex>(range.location + range.length, start, count);
-    std::copy(all.begin() + start, all.begin() + end, origins);
+    const CFRange part = CFRangeClamp(range, static_cast<CFIndex>(all.size()));
+    std::copy(all.begin() + part.location, all.begin() + part.location + part.length, origins);
 }
 
 CGPathRef CTFrameGetPath(const CTFrameRef& frame) { return frame ? frame->path() : nullptr; }

@@ -22,10 +22,9 @@ const std::vector<CTLineRef>& CTFramesetter::linesFor(CFRange range, double widt
         return cachedLines_;
     }
     cachedLines_.clear();
-    const CFIndex n = typesetter_->length();
-    const CFIndex start = std::clamp<CFIndex>(range.location, 0, n);
-    const CFIndex end = range.length <= 0 ? n : std::clamp<CFIndex>(range.location + range.length, start, n);
-    for (CFIndex lineStart = start; lineStart < end;) {
+    const CFRange lines = CFRangeClamp(range, typesetter_->length());
+    const CFIndex end = lines.location + lines.length;
+    for (CFIndex lineStart = lines.location; lineStart < end;) {
         const CFIndex lineEnd = std::min(end, typesetter_->suggestLineBreak(lineStart, width));
         cachedLines_.push_back(typesetter_->createLine(CFRangeMake(lineStart, lineEnd - lineStart)));
         lineStart = lineEnd;
@@ -56,8 +55,7 @@ CTFramesetter::LineSet CTFramesetter::setLines(CFRange range, CGSize box) const
         used = top;
     }
     set.size = { widest, used };
-    const CFIndex n = typesetter_->length();
-    const CFIndex start = std::clamp<CFIndex>(range.location, 0, n);
+    const CFIndex start = CFRangeClamp(range, typesetter_->length()).location;
     if (set.lines.empty()) {
         set.fitRange = CFRangeMake(start, 0);
     } else {
@@ -86,10 +84,8 @@ CTFrameRef CTFramesetterCreateFrame(const CTFramesetterRef& framesetter, CFRange
     const CGRect box = CGPathGetBoundingBox(path);
     const CGSize size = CGRectIsNull(box) ? CGSizeZero : CGRectStandardize(box).size;
     CTFramesetter::LineSet set = framesetter->setLines(stringRange, size);
-    const CFIndex n = framesetter->typesetter()->length();
-    const CFIndex start = std::clamp<CFIndex>(stringRange.location, 0, n);
-    const CFIndex end = stringRange.length <= 0 ? n : std::clamp<CFIndex>(stringRange.location + stringRange.length, start, n);
-    return std::make_shared<const CTFrame>(path, CFRangeMake(start, end - start), std::move(set.lines), std::move(set.origins));
+    return std::make_shared<const CTFrame>(path, CFRangeClamp(stringRange, framesetter->typesetter()->length()),
+                                           std::move(set.lines), std::move(set.origins));
 }
 
 CGSize CTFramesetterSuggestFrameSizeWithConstraints(const CTFramesetterRef& framesetter, CFRange stringRange,

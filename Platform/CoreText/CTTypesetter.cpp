@@ -327,10 +327,7 @@ CFIndex CTTypesetter::suggestLineBreak(CFIndex start, double width) const
 
 CTLineRef CTTypesetter::createLine(CFRange range) const
 {
-    const CFIndex n = length();
-    CFIndex start = std::clamp<CFIndex>(range.location, 0, n);
-    CFIndex end = range.length <= 0 ? n : std::clamp<CFIndex>(range.location + range.length, start, n);
-    return std::make_shared<const CTLine>(shared_from_this(), CFRangeMake(start, end - start));
+    return std::make_shared<const CTLine>(shared_from_this(), CFRangeClamp(range, length()));
 }
 
 CTTypesetterRef CTTypesetterCreateWithAttributedString(const NSAttributedString& string)
