@@ -1,5 +1,8 @@
 #include "Platform/Foundation/NSBundle.h"
 
+#include "Platform/Foundation/NSPathUtilities.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,15 +36,8 @@ std::string locateMainBundle()
 bool staysInside(const std::string& relative)
 {
     if (!relative.empty() && relative.front() == '/') return false;
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-        const std::size_t slash = relative.find('/', start);
-        const std::size_t end = slash == std::string::npos ? relative.size() : slash;
-        if (relative.compare(start, end - start, "..") == 0 && end - start == 2) return false;
-        if (slash == std::string::npos) break;
-        start = slash + 1;
-    }
-    return true;
+    const std::vector<std::string> components = pathComponents(relative);
+    return std::find(components.begin(), components.end(), "..") == components.end();
 }
 
 } // namespace

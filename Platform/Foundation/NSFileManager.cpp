@@ -1,6 +1,7 @@
 #include "Platform/Foundation/NSFileManager.h"
 
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,14 +42,6 @@ std::string withoutTrailingSlashes(std::string path)
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
-}
-
-std::string parentOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
 }
 
 std::string homeFolderOfUser()
@@ -204,9 +197,9 @@ bool NSFileManager::createDirectoryAtPath(
 bool NSFileManager::writeToFile(const std::string& path, std::string_view bytes, mode_t mode) const
 {
     if (path.empty() || path.back() == '/') return fail("Could not write", path, EISDIR);
-    const std::string directory = parentOf(path);
-    const std::string name
-        = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+    const std::string parent = stringByDeletingLastPathComponent(path);
+    const std::string directory = parent.empty() ? "." : parent;
+    const std::string name = lastPathComponent(path);
     std::string temporary = directory + "/." + name + ".XXXXXX";
     FdCloser file { ::mkstemp(temporary.data()) };
     if (file.fd < 0) return fail("Could not create a temporary file for", path, errno);

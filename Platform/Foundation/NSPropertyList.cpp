@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -88,19 +89,29 @@ bool binaryStructureIsSafe(std::string_view bytes)
     auto offsetOf = [&](std::uint64_t index) {
         return readBigEndian(data + tableOffset + index * offsetSize, offsetSize);
     };
+    // The length in an object's marker, or in the integer after it when the marker says 0xF,
+    // and the offset where the object's contents start.
+    struct Counted {
+        std::uint64_t count { 0 };
+        std::uint64_t at { 0 };
+    };
+    auto countAt = [&](std::uint64_t offset) -> std::optional<Counted> {
+        Counted counted { data[offset] & 0xFu, offset + 1 };
+        if (counted.count != 0xF) return counted;
+        if (counted.at >= tableOffset) return std::nullopt;
+        const unsigned intMarker = data[counted.at];
+        if ((intMarker >> 4) != 0x1 || (intMarker & 0xF) > 3) return std::nullopt;
+        const unsigned intSize = 1u << (intMarker & 0xF);
+        if (counted.at + 1 + intSize > tableOffset) return std::nullopt;
+        counted.count = readBigEndian(data + counted.at + 1, intSize);
+        counted.at += 1 + intSize;
+        return counted;
+    };
     // A key's characters lie inside the object area and hold no NUL (the parser asserts on one).
     auto keyTextIsClean = [&](std::uint64_t offset, unsigned unitSize) {
-        std::uint64_t length = data[offset] & 0xF;
-        std::uint64_t at = offset + 1;
-        if (length == 0xF) {
-            if (at >= tableOffset) return false;
-            const unsigned intMarker = data[at];
-            if ((intMarker >> 4) != 0x1 || (intMarker & 0xF) > 3) return false;
-            const unsigned intSize = 1u << (intMarker & 0xF);
-            if (at + 1 + intSize > tableOffset) return false;
-            length = readBigEndian(data + at + 1, intSize);
-            at += 1 + intSize;
-        }
+        const auto counted = countAt(offset);
+        if (!counted) return false;
+        const auto [length, at] = *counted;
         if (length > (tableOffset - at) / unitSize) return false;
         for (std::uint64_t i = 0; i < length; ++i) {
             const unsigned char* unit = data + at + i * unitSize;
@@ -120,17 +131,9 @@ bool binaryStructureIsSafe(std::string_view bytes)
         const unsigned marker = data[offset];
         const unsigned kind = marker >> 4;
         if (kind != 0xA && kind != 0xB && kind != 0xC && kind != 0xD) return { true, 0, 0 };
-        std::uint64_t count = marker & 0xF;
-        std::uint64_t at = offset + 1;
-        if (count == 0xF) {
-            if (at >= tableOffset) return {};
-            const unsigned intMarker = data[at];
-            if ((intMarker >> 4) != 0x1 || (intMarker & 0xF) > 3) return {};
-            const unsigned intSize = 1u << (intMarker & 0xF);
-            if (at + 1 + intSize > tableOffset) return {};
-            count = readBigEndian(data + at + 1, intSize);
-            at += 1 + intSize;
-        }
+        const auto counted = countAt(offset);
+        if (!counted) return {};
+        const auto [count, at] = *counted;
         const std::uint64_t refs = kind == 0xD ? count * 2 : count;
         if (count > tableOffset || refs > (tableOffset - at) / refSize) return {};
         if (kind == 0xD) {

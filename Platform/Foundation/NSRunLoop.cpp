@@ -50,6 +50,18 @@ struct WaitSignal {
     }
 };
 
+// Runs work; an exception it throws is logged and swallowed.
+void runLogged(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        NSLogf("Exception on the main run loop: %s", error.what());
+    } catch (...) {
+        NSLog("Unknown exception on the main run loop");
+    }
+}
+
 } // namespace
 
 RunLoop& RunLoop::main()
@@ -142,13 +154,7 @@ void RunLoop::removeTimerLocked(Timer& timer)
 
 void RunLoop::runWork(std::function<void()>& work)
 {
-    try {
-        work();
-    } catch (const std::exception& error) {
-        NSLogf("Exception on the main run loop: %s", error.what());
-    } catch (...) {
-        NSLog("Unknown exception on the main run loop");
-    }
+    runLogged(work);
 }
 
 bool RunLoop::runOnce()
@@ -397,13 +403,7 @@ void performOnMainThread(std::function<void()> work, bool wait)
         return;
     }
     if (loop.isMainThread()) {
-        try {
-            work();
-        } catch (const std::exception& error) {
-            NSLogf("Exception on the main run loop: %s", error.what());
-        } catch (...) {
-            NSLog("Unknown exception on the main run loop");
-        }
+        runLogged(work);
         return;
     }
     auto state = std::make_shared<WaitState>();
