@@ -20,7 +20,7 @@ namespace {
 // the desktop.
 constexpr double kDesktopFill = 0.92;
 
-// UTF-16 units before the code point at `index` of the text.
+// UTF-16 units before the given number of code points of the text.
 NSUInteger utf16Offset(const std::u16string& text, int codePoints)
 {
     NSUInteger offset = 0;

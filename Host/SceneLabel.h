@@ -17,11 +17,6 @@ public:
 
     void drawRect(CGRect rect) override;
 
-    // Draws one line of text into the context (y downward), vertically centred in the
-    // rectangle, starting at its left edge or centred in it. Answers the width drawn.
-    static CGFloat drawText(CGContextRef context, const std::u16string& text, const UIFontRef& font, const CGColorRef& color,
-                            CGRect rect, bool centred);
-
     static constexpr CGFloat kInset = 8;
 
 private:

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "Host/SceneLabel.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UITapGestureRecognizer.h"
 
 SceneTapView::SceneTapView(CGRect frame) : UIView(frame), font_(UIFont::systemFontOfSize(16))
@@ -34,7 +34,7 @@ void SceneTapView::drawRect(CGRect rect)
     const CGRect b = bounds();
     static const CGColorRef ink = CGColorCreateRGBA(0.1, 0.2, 0.4, 1);
     const std::string caption = taps_ == 0 ? "Tap here" : "Taps: " + std::to_string(taps_);
-    SceneLabel::drawText(c, utf8ToUtf16(caption), font_, ink, CGRectMake(b.origin.x, b.origin.y + 8, b.size.width, 24), true);
+    UIRenderer::drawTextLine(c, utf8ToUtf16(caption), font_, ink, CGRectMake(b.origin.x, b.origin.y + 8, b.size.width, 24), true);
     if (taps_ > 0) {
         CGContextSetRGBFillColor(c, 0.9, 0.1, 0.6, 1);
         CGContextFillEllipseInRect(c, CGRectMake(lastTap_.x - kMarkRadius, lastTap_.y - kMarkRadius, 2 * kMarkRadius, 2 * kMarkRadius));

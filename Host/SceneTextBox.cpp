@@ -2,6 +2,7 @@
 
 #include "Host/SceneLabel.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
 #include "Platform/UIKit/UIMenuController.h"
 #include "Platform/UIKit/UIPasteboard.h"
@@ -130,10 +131,10 @@ void SceneTextBox::drawRect(CGRect rect)
         }
     }
     if (shown.empty() && !isFirstResponder()) {
-        SceneLabel::drawText(c, u"Tap here and type", font_, placeholder, area, false);
+        UIRenderer::drawTextLine(c, u"Tap here and type", font_, placeholder, area, false);
         return;
     }
-    const CGFloat width = SceneLabel::drawText(c, shown, font_, ink, area, false);
+    const CGFloat width = UIRenderer::drawTextLine(c, shown, font_, ink, area, false);
     if (allSelected_) {
         CGContextSetRGBFillColor(c, 0.2, 0.45, 0.95, 0.3);
         CGContextFillRect(c, CGRectMake(area.origin.x, area.origin.y + 8, width, area.size.height - 16));

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <string>
 
-#include "Platform/CoreText/CTLine.h"
-#include "Platform/Foundation/NSAttributedString.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIDevice.h"
@@ -27,15 +25,7 @@ public:
     {
         static const UIFontRef font = UIFont::systemFontOfSize(17);
         static const CGColorRef ink = CGColorCreateRGBA(0.1, 0.1, 0.15, 1);
-        const NSAttributeDictionary attributes { { kCTFontAttributeName, font->CTFont() }, { kCTForegroundColorAttributeName, ink } };
-        const CTLineRef line = CTLineCreateWithAttributedString(NSAttributedString(text_, attributes));
-        CGContextRef c = UIGraphicsGetCurrentContext();
-        CGContextSaveGState(c);
-        CGContextTranslateCTM(c, 12, bounds().size.height / 2 + 6);
-        CGContextScaleCTM(c, 1, -1);
-        CGContextSetTextPosition(c, 0, 0);
-        CTLineDraw(line, c);
-        CGContextRestoreGState(c);
+        UIRenderer::drawTextLine(UIGraphicsGetCurrentContext(), text_, font, ink, CGRectInset(bounds(), 12, 0), false);
     }
 
 private:

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Platform/Foundation/NSBundle.h"
+#include "Platform/Foundation/NSString.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ std::vector<ContextEntry>& contextStack()
 {
     static std::vector<ContextEntry> stack;
     return stack;
-}
-
-bool endsWith(const std::string& s, const std::string& suffix)
-{
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 }
@@ -73,7 +69,7 @@ UIImageRef UIImage::imageNamed(const std::string& name)
         return path ? path : bundle.pathForResource(file, type, "Images");
     };
     UIImageRef image;
-    if (gScreenScale >= 2 && !endsWith(base, "@2x")) {
+    if (gScreenScale >= 2 && !hasSuffix(base, "@2x")) {
         if (const auto path = find(base + "@2x")) {
             if (auto decoded = CGImage::createWithContentsOfFile(*path)) {
                 image = std::make_shared<const UIImage>(std::move(decoded), 2);
@@ -99,7 +95,7 @@ UIImageRef UIImage::imageWithContentsOfFile(const std::string& path)
     }
     const auto dot = path.rfind('.');
     const std::string stem = dot == std::string::npos ? path : path.substr(0, dot);
-    return std::make_shared<const UIImage>(std::move(decoded), endsWith(stem, "@2x") ? 2 : 1);
+    return std::make_shared<const UIImage>(std::move(decoded), hasSuffix(stem, "@2x") ? 2 : 1);
 }
 
 UIImageRef UIImage::imageWithData(const NSData& bytes, CGFloat scale)

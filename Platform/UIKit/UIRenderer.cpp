@@ -119,28 +119,6 @@ void drawImage(cairo_t* cr, const CGImage& image, CGRect rect, double alpha)
     cairo_restore(cr);
 }
 
-// One line of text centred in a rectangle of a y-downward space.
-void drawCenteredText(CGContextRef c, const std::string& text, const UIFontRef& font, const CGColorRef& color, CGRect rect)
-{
-    if (!font) {
-        return;
-    }
-    const NSAttributeDictionary attributes {
-        { kCTFontAttributeName, font->CTFont() },
-        { kCTForegroundColorAttributeName, color },
-    };
-    const CTLineRef line = CTLineCreateWithAttributedString(NSAttributedString(utf8ToUtf16(text), attributes));
-    CGFloat ascent = 0, descent = 0, leading = 0;
-    const double width = CTLineGetTypographicBounds(line, &ascent, &descent, &leading);
-    CGContextSaveGState(c);
-    CGContextTranslateCTM(c, CGRectGetMidX(rect) - width / 2, CGRectGetMidY(rect) + (ascent - descent) / 2);
-    // Glyphs stand upright where y runs upward.
-    CGContextScaleCTM(c, 1, -1);
-    CGContextSetTextPosition(c, 0, 0);
-    CTLineDraw(line, c);
-    CGContextRestoreGState(c);
-}
-
 // The view among the parent's subviews whose layer this is.
 UIView* subviewWithLayer(UIView* parent, const CALayer* layer)
 {
@@ -511,7 +489,7 @@ void drawMenu(CGContextRef c)
     static const UIFontRef font = UIFont::boldSystemFontOfSize(kMenuTitleSize);
     static const CGColorRef white = CGColorCreateRGBA(1, 1, 1, 1);
     for (const auto& command : commands) {
-        drawCenteredText(c, command.title, font, white, command.frame);
+        UIRenderer::drawTextLine(c, utf8ToUtf16(command.title), font, white, command.frame, true);
     }
     CGContextRestoreGState(c);
 }
@@ -699,4 +677,28 @@ void UIRenderer::drawLayer(CGContextRef context, const CALayer& layer, UIView* v
 {
     installSnapshotProvider();
     Painter(context).paintLayer(layer, view, layer.superlayer() != nullptr && layer.superlayer()->contentsAreFlipped());
+}
+
+CGFloat UIRenderer::drawTextLine(CGContextRef context, const std::u16string& text, const UIFontRef& font,
+                                 const CGColorRef& color, CGRect rect, bool centred)
+{
+    if (context == nullptr || !font || text.empty()) {
+        return 0;
+    }
+    const NSAttributeDictionary attributes {
+        { kCTFontAttributeName, font->CTFont() },
+        { kCTForegroundColorAttributeName, color },
+    };
+    const CTLineRef line = CTLineCreateWithAttributedString(NSAttributedString(text, attributes));
+    CGFloat ascent = 0, descent = 0, leading = 0;
+    const double width = CTLineGetTypographicBounds(line, &ascent, &descent, &leading);
+    const CGFloat x = centred ? CGRectGetMidX(rect) - width / 2 : CGRectGetMinX(rect);
+    CGContextSaveGState(context);
+    CGContextTranslateCTM(context, x, CGRectGetMidY(rect) + (ascent - descent) / 2);
+    // Glyphs stand upright where y runs upward.
+    CGContextScaleCTM(context, 1, -1);
+    CGContextSetTextPosition(context, 0, 0);
+    CTLineDraw(line, context);
+    CGContextRestoreGState(context);
+    return width;
 }

@@ -9,6 +9,7 @@
 #include "Platform/CoreGraphics/CGGeometry.h"
 #include "Platform/CoreGraphics/CGImage.h"
 #include "Platform/UIKit/Forward.h"
+#include "Platform/UIKit/UIFont.h"
 #include "Platform/UIKit/UIInterfaceOrientation.h"
 
 class CALayer;
@@ -60,6 +61,10 @@ public:
     // Draws a layer tree into a context whose user space is the layer's superlayer's coordinates;
     // the view, when given, is the one owning the layer (its drawRect and subviews are drawn).
     static void drawLayer(CGContextRef context, const CALayer& layer, UIView* view);
+    // Draws one line of text into the context (y downward), vertically centred in the
+    // rectangle, starting at its left edge or centred in it. Answers the width drawn.
+    static CGFloat drawTextLine(CGContextRef context, const std::u16string& text, const UIFontRef& font,
+                                const CGColorRef& color, CGRect rect, bool centred);
 
 private:
     struct Look {
