@@ -1,14 +1,18 @@
 #include <iostream>
-#include <memory>
 #include <string>
 #include <variant>
+#include <vector>
 
+#include "Classes/LexiphantClasses.h"
+#include "Classes/SettingsCommand.h"
 #include "Host/HostMain.h"
 #include "Host/HostOptions.h"
-#include "Host/TestScene.h"
+#include "Platform/UIKit/UIApplicationMain.h"
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::string(argv[1]) == "settings")
+        return runSettingsCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     const auto parsed = HostOptions::parse(argc, argv);
     if (const auto* error = std::get_if<std::string>(&parsed)) {
         std::cerr << "lexiphant: " << *error << '\n' << HostOptions::usage();
@@ -23,6 +27,9 @@ int main(int argc, char** argv)
         std::cout << HostOptions::usage();
         return 0;
     }
-    // The screens are not there yet: the host shows its test scene.
-    return runHost(options, std::make_shared<TestScene>(), std::cerr);
+    // The main interface file makes the application delegate, its window and its navigation
+    // controller from these classes.
+    registerLexiphantClasses();
+    installHostForApplicationMain(std::cerr);
+    return UIApplicationMain(argc, argv, "", "");
 }

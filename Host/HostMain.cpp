@@ -4,13 +4,16 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <variant>
 
 #include "Host/HostSession.h"
 #include "Host/SDLHost.h"
 #include "Host/ScriptDriver.h"
+#include "Host/TestScene.h"
 #include "Platform/Foundation/NSClock.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIApplicationMain.h"
 #include "Platform/UIKit/UIDevice.h"
 #include "Platform/UIKit/UIWindow.h"
 
@@ -50,8 +53,43 @@ void runUntilStopped(HostSession& session)
 int runHost(const HostOptions& options, std::shared_ptr<UIApplicationDelegate> delegate, std::ostream& err,
             const std::function<void(ScriptDriver&)>& extendScript)
 {
+    return runHost(options, HostDelegateMaker([&delegate] { return std::move(delegate); }), err, extendScript);
+}
+
+void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript)
+{
+    UIApplicationSetHost([&err, extendScript](int argc, char** argv, const HostDelegateMaker& makeDelegate) {
+        const auto parsed = HostOptions::parse(argc, argv);
+        if (const auto* error = std::get_if<std::string>(&parsed)) {
+            err << "lexiphant: " << *error << '\n' << HostOptions::usage();
+            return 2;
+        }
+        HostDelegateMaker orTestScene = [&makeDelegate]() -> std::shared_ptr<UIApplicationDelegate> {
+            if (UIApplicationMainInterfaceFileName().empty()) {
+                return std::make_shared<TestScene>();
+            }
+            return makeDelegate();
+        };
+        return runHost(std::get<HostOptions>(parsed), orTestScene, err, extendScript);
+    });
+}
+
+int runHost(const HostOptions& options, const HostDelegateMaker& makeDelegate, std::ostream& err,
+            const std::function<void(ScriptDriver&)>& extendScript)
+{
     if (const UIDeviceProfile* profile = UIDevice::profileNamed(options.device)) {
         UIDevice::currentDevice().setProfile(*profile);
+    }
+    std::shared_ptr<UIApplicationDelegate> delegate;
+    try {
+        delegate = makeDelegate();
+    } catch (const std::exception& error) {
+        err << "lexiphant: " << error.what() << '\n';
+        return 1;
+    }
+    if (!delegate) {
+        err << "lexiphant: the main interface file made no application delegate\n";
+        return 1;
     }
     RunLoop& loop = RunLoop::main();
     loop.bindToCurrentThread();

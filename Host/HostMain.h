@@ -17,3 +17,12 @@ class ScriptDriver;
 // script failed (the error, naming file and line, goes to err).
 int runHost(const HostOptions& options, std::shared_ptr<UIApplicationDelegate> delegate, std::ostream& err,
             const std::function<void(ScriptDriver&)>& extendScript = {});
+// The same with a delegate made once the device is chosen (the main interface file depends on
+// it); a maker that fails (a broken interface file) ends the run with code 1 and its message.
+using HostDelegateMaker = std::function<std::shared_ptr<UIApplicationDelegate>()>;
+int runHost(const HostOptions& options, const HostDelegateMaker& makeDelegate, std::ostream& err,
+            const std::function<void(ScriptDriver&)>& extendScript = {});
+
+// Makes the host what UIApplicationMain runs the application with: the options come from the
+// process arguments, and without a main interface file the host shows its test scene.
+void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript = {});

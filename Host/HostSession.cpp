@@ -11,6 +11,7 @@
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIResponder.h"
 #include "Platform/UIKit/UITextInput.h"
+#include "Platform/UIKit/UIViewController.h"
 #include "Platform/UIKit/UIWindow.h"
 
 namespace {
@@ -105,9 +106,9 @@ void HostSession::rotate(UIInterfaceOrientation orientation)
         UIMenuController::sharedMenuController().setMenuVisible(false);
     }
     UIDevice::currentDevice().setOrientation(deviceOrientationFor(orientation));
-    // Whoever turns the interface may have followed the device already; otherwise the status
-    // bar follows it here when the application allows the orientation.
-    if (applicationSupports(orientation)) {
+    // When a window shows a view controller, the controllers have decided on the turn while the
+    // device turned; otherwise the status bar follows it here when the application allows it.
+    if (!UIViewControllerManagesRotation() && applicationSupports(orientation)) {
         UIApplication::sharedApplication().setStatusBarOrientation(orientation);
     }
     turn();

@@ -8,6 +8,13 @@
 #include "Host/HostKey.h"
 #include "Host/HostSession.h"
 #include "Platform/Foundation/NSString.h"
+#include "Platform/UIKit/UIActionSheet.h"
+#include "Platform/UIKit/UIAlertView.h"
+#include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIRenderer.h"
+#include "Platform/UIKit/UIViewController.h"
+#include "Platform/UIKit/UIVisibleText.h"
+#include "Platform/UIKit/UIViewController.h"
 
 namespace {
 
@@ -52,6 +59,88 @@ std::optional<double> parseNumber(const std::string& word)
 }
 
 std::string quoted(const std::string& word) { return "\"" + word + "\""; }
+
+// The button an answer names: a number is an index, anything else a title. Answers the error
+// (with the titles on screen) when there is no such button.
+template <class Panel>
+std::optional<std::string> buttonNamed(const Panel& panel, const std::string& answer, const char* what, int& index)
+{
+    const int count = panel.numberOfButtons();
+    if (const auto number = parseNumber(answer); number && *number == std::floor(*number)) {
+        index = int(*number);
+        if (index >= 0 && index < count) {
+            return std::nullopt;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        if (panel.buttonTitleAtIndex(i) == answer) {
+            index = i;
+            return std::nullopt;
+        }
+    }
+    std::string titles;
+    for (int i = 0; i < count; ++i) {
+        titles += (i > 0 ? ", " : "") + quoted(panel.buttonTitleAtIndex(i));
+    }
+    return "no button " + quoted(answer) + " on the " + what + " (buttons: " + titles + ")";
+}
+
+// How long waitFor waits when the script names no time, and how often it looks.
+constexpr double kDefaultWaitForSeconds = 5;
+constexpr double kWaitForStepSeconds = 0.05;
+
+// The texts on screen, for a failure message.
+std::string textsOnScreen()
+{
+    const auto texts = UIVisibleText::onScreen();
+    if (texts.empty()) {
+        return "no text is on screen";
+    }
+    std::string list = "on screen:";
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        list += (i == 0 ? " " : ", ") + quoted(utf16ToUtf8(texts[i].text));
+    }
+    return list;
+}
+
+std::string notVisible(const std::string& text) { return "no visible text " + quoted(text) + "; " + textsOnScreen(); }
+
+// The controllers whose views are on screen, the front-most first.
+std::vector<std::shared_ptr<UIViewController>> visibleControllers()
+{
+    std::vector<std::shared_ptr<UIViewController>> controllers;
+    for (const auto& window : UIApplication::sharedApplication().windowsFrontToBack()) {
+        if (const auto& root = window->rootViewController()) {
+            std::vector<std::shared_ptr<UIViewController>> shown;
+            root->collectVisibleControllers(shown);
+            controllers.insert(controllers.end(), shown.rbegin(), shown.rend());
+        }
+    }
+    return controllers;
+}
+
+// Whether a person can see the view: in a window, and neither it nor a superview hidden or clear.
+bool isShown(const UIView& view)
+{
+    if (view.window() == nullptr) {
+        return false;
+    }
+    for (const UIView* v = &view; v != nullptr; v = v->superview()) {
+        if (v->isHidden() || v->alpha() < 0.01) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The text a label command names: the rest of the line, without surrounding double quotes.
+std::string labelText(std::string_view rest)
+{
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"') {
+        return std::string(rest.substr(1, rest.size() - 2));
+    }
+    return std::string(rest);
+}
 
 } // namespace
 
@@ -234,6 +323,130 @@ void ScriptDriver::addStandardCommands()
         }
         return std::nullopt;
     });
+    addCommand("tapLabel", "tapLabel TEXT", [&s](const Line& line) -> std::optional<std::string> {
+        const std::string text = labelText(line.rest);
+        if (text.empty()) {
+            return std::string("no text named: tapLabel TEXT");
+        }
+        const UIVisibleText found = UIVisibleText::find(utf8ToUtf16(text));
+        if (!found.view) {
+            return notVisible(text);
+        }
+        const CGPoint centre = CGPointMake(CGRectGetMidX(found.screenRect), CGRectGetMidY(found.screenRect));
+        s.tap(CGPointApplyAffineTransform(centre, UIRenderer::screenToDisplayTransform(s.orientation())));
+        return std::nullopt;
+    });
+    addCommand("tapOutlet", "tapOutlet NAME", [this, &s](const Line& line) -> std::optional<std::string> {
+        if (auto error = expectWords(line, 1)) {
+            return error;
+        }
+        const std::string& name = line.words[0];
+        std::string known;
+        for (const auto& controller : visibleControllers()) {
+            const auto view = std::dynamic_pointer_cast<UIView>(controller->boundOutlet(name));
+            if (view && isShown(*view)) {
+                const CGRect onScreen = CGRectApplyAffineTransform(view->bounds(), view->transformToScreen());
+                const CGPoint centre = CGPointMake(CGRectGetMidX(onScreen), CGRectGetMidY(onScreen));
+                s.tap(CGPointApplyAffineTransform(centre, UIRenderer::screenToDisplayTransform(s.orientation())));
+                return std::nullopt;
+            }
+            for (const auto& [outlet, unused] : controller->connections().outlets()) {
+                const auto bound = std::dynamic_pointer_cast<UIView>(controller->boundOutlet(outlet));
+                if (bound && isShown(*bound)) {
+                    known += (known.empty() ? " " : ", ") + outlet;
+                }
+            }
+        }
+        return "no visible view bound to the outlet " + quoted(name) + "; visible outlets:" + (known.empty() ? " none" : known);
+    });
+    addCommand("assertVisible", "assertVisible TEXT", [](const Line& line) -> std::optional<std::string> {
+        const std::string text = labelText(line.rest);
+        if (text.empty()) {
+            return std::string("no text named: assertVisible TEXT");
+        }
+        if (!UIVisibleText::find(utf8ToUtf16(text)).view) {
+            return notVisible(text);
+        }
+        return std::nullopt;
+    });
+    addCommand("waitFor", "waitFor TEXT [SECONDS]", [&s](const Line& line) -> std::optional<std::string> {
+        std::string_view rest = line.rest;
+        double seconds = kDefaultWaitForSeconds;
+        // A last word that is a number is the time to wait, unless it is all there is.
+        if (line.words.size() >= 2) {
+            if (const auto number = parseNumber(line.words.back())) {
+                if (*number < 0 || *number > kMaximumSeconds) {
+                    std::ostringstream message;
+                    message << "not a number of seconds from 0 to " << kMaximumSeconds << ": " << quoted(line.words.back());
+                    return message.str();
+                }
+                seconds = *number;
+                rest = trim(rest.substr(0, rest.size() - line.words.back().size()));
+            }
+        }
+        const std::string text = labelText(rest);
+        if (text.empty()) {
+            return std::string("no text named: waitFor TEXT [SECONDS]");
+        }
+        const std::u16string wanted = utf8ToUtf16(text);
+        for (double waited = 0;; waited += kWaitForStepSeconds) {
+            s.turn();
+            if (UIVisibleText::find(wanted).view) {
+                return std::nullopt;
+            }
+            if (waited >= seconds || s.isTerminated()) {
+                break;
+            }
+            s.wait(std::min(kWaitForStepSeconds, seconds - waited));
+        }
+        std::ostringstream message;
+        message << "waited " << seconds << " s: " << notVisible(text);
+        return message.str();
+    });
+    // Answers go through a finger on the button, as a user's would; the dismissal is delivered
+    // before the next line runs.
+    auto tapScreenPoint = [&s](CGPoint screen) {
+        s.tap(CGPointApplyAffineTransform(screen, UIRenderer::screenToDisplayTransform(s.orientation())));
+        s.turn();
+    };
+    addCommand("answerAlert", "answerAlert INDEX|TITLE", [&s, tapScreenPoint](const Line& line) -> std::optional<std::string> {
+        if (line.rest.empty()) {
+            return std::string("no answer named: answerAlert INDEX|TITLE");
+        }
+        s.turn();
+        const auto alert = UIAlertView::visibleAlert();
+        if (!alert) {
+            return std::string("no alert on screen");
+        }
+        int index = -1;
+        if (auto error = buttonNamed(*alert, line.rest, "alert", index)) {
+            return error;
+        }
+        const CGRect button = alert->screenRectForButtonAtIndex(index);
+        tapScreenPoint(CGPointMake(CGRectGetMidX(button), CGRectGetMidY(button)));
+        return std::nullopt;
+    });
+    addCommand("answerSheet", "answerSheet INDEX|TITLE", [&s, tapScreenPoint](const Line& line) -> std::optional<std::string> {
+        if (line.rest.empty()) {
+            return std::string("no answer named: answerSheet INDEX|TITLE");
+        }
+        s.turn();
+        const auto sheets = UIActionSheet::visibleSheets();
+        if (sheets.empty()) {
+            return std::string("no action sheet on screen");
+        }
+        const auto& sheet = sheets.back();
+        int index = -1;
+        if (auto error = buttonNamed(*sheet, line.rest, "action sheet", index)) {
+            return error;
+        }
+        const auto point = sheet->screenPointForButtonAtIndex(index);
+        if (!point) {
+            return "the button " + quoted(line.rest) + " cannot be reached on the action sheet";
+        }
+        tapScreenPoint(*point);
+        return std::nullopt;
+    });
     auto simple = [this](const char* name, std::function<void()> action) {
         addCommand(name, name, [this, action](const Line& line) -> std::optional<std::string> {
             if (auto error = expectWords(line, 0)) {
@@ -246,6 +459,11 @@ void ScriptDriver::addStandardCommands()
     simple("background", [&s] { s.enterBackground(); });
     simple("foreground", [&s] { s.enterForeground(); });
     simple("quit", [&s] { s.quit(); });
+    // The host never unloads views by itself: the screens hear the warning and decide.
+    simple("memoryWarning", [&s] {
+        UIApplicationSimulateMemoryWarning();
+        s.turn();
+    });
 }
 
 ScriptDriver::Outcome ScriptDriver::runFile(const std::string& path)

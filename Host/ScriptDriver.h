@@ -12,7 +12,8 @@
 class HostSession;
 
 // Runs a script of host commands, one a line, against a session: taps and drags in display
-// points, typing, keys, waits, snapshots, rotation and the life cycle. Blank lines and lines
+// points or by the text a person sees (tapLabel, waitFor, assertVisible: a text that is not on
+// screen fails with the texts that are), typing, keys, waits, snapshots, rotation and the life cycle. Blank lines and lines
 // starting with "#" are skipped. The run stops at the first line that fails (an unknown command,
 // a bad argument, typing with nothing to type into, a snapshot that cannot be written), at
 // "quit", or when the application has terminated. Later screens add commands of their own

@@ -203,3 +203,54 @@ BENCHMARK_CAPTURE(recolour, php1k, "index.php", repeatTo("", kPhp, 1024))
     ->Name("BM_recolour/php1k")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(recolour, php5k, "index.php", repeatTo("", kPhp, 5120))
     ->Name("BM_recolour/php5k")->Unit(benchmark::kMicrosecond);
+
+// Strings with escaped quotes, open and closed, in several languages and with both quote kinds:
+// typing an opening quote turns the rest of the file into such a string, at every keystroke.
+namespace {
+
+// Whole bodies only (a cut one could leave a backslash escaping the closing quote), then spaces.
+std::u16string quoted(const std::string& header, const std::string& body, const std::string& closing, std::size_t bytes)
+{
+    std::string text = header;
+    while (text.size() + body.size() + closing.size() <= bytes) text += body;
+    text.resize(bytes - closing.size(), ' ');
+    return utf8ToUtf16(text + closing);
+}
+
+const char* const kJsonBody = R"({\"name\": \"x\", \"list\": [1, 2], \"ok\": true}, )";
+
+} // namespace
+
+#define LEXIPHANT_QUOTED_CASE(label, file, header, body, closing)                                                     \
+    BENCHMARK_CAPTURE(recolour, label##5k, file, quoted(header, body, closing, 5120))                                \
+        ->Name("BM_recolour/" #label "5k")->Unit(benchmark::kMicrosecond);                                          \
+    BENCHMARK_CAPTURE(recolour, label##10k, file, quoted(header, body, closing, kLargestColouredFile))               \
+        ->Name("BM_recolour/" #label "10k")->Unit(benchmark::kMicrosecond)
+
+LEXIPHANT_QUOTED_CASE(php_escapedDoubleOpen, "index.php", "<?php\n$a = \"", "\\\"", "");
+LEXIPHANT_QUOTED_CASE(php_escapedDoubleClosed, "index.php", "<?php\n$a = \"", "\\\"", "\";\n");
+LEXIPHANT_QUOTED_CASE(php_jsonSingleOpen, "index.php", "<?php\n$json = '", kJsonBody, "");
+LEXIPHANT_QUOTED_CASE(php_jsonSingleClosed, "index.php", "<?php\n$json = '", kJsonBody, "';\n");
+LEXIPHANT_QUOTED_CASE(js_itsSingleOpen, "menu.js", "var s = '", "it\\'s ", "");
+LEXIPHANT_QUOTED_CASE(js_itsSingleClosed, "menu.js", "var s = '", "it\\'s ", "';\n");
+LEXIPHANT_QUOTED_CASE(js_escapedDoubleLinesOpen, "menu.js", "var s = \"", "say \\\"hi\\\"\n", "");
+LEXIPHANT_QUOTED_CASE(html_escapedDoubleOpen, "index.html", "<p title=\"", "a \\\" b ", "");
+LEXIPHANT_QUOTED_CASE(html_escapedSingleOpen, "index.html", "<p title='", "a \\' b ", "");
+LEXIPHANT_QUOTED_CASE(css_escapedDoubleOpen, "style.css", "a::after { content: \"", "\\\" ", "");
+LEXIPHANT_QUOTED_CASE(python_escapedSingleOpen, "tool.py", "s = '", "don\\'t ", "");
+LEXIPHANT_QUOTED_CASE(python_escapedDoubleClosed, "tool.py", "s = \"", "\\\"x\\\" ", "\"\n");
+LEXIPHANT_QUOTED_CASE(perl_escapedDoubleOpen, "script.pl", "my $s = \"", "\\\"$x\\\" ", "");
+LEXIPHANT_QUOTED_CASE(ruby_escapedSingleOpen, "app.rb", "s = '", "it\\'s ", "");
+LEXIPHANT_QUOTED_CASE(xml_escapedDoubleOpen, "feed.xml", "<a b=\"", "\\\"", "");
+LEXIPHANT_QUOTED_CASE(asp_escapedDoubleOpen, "page.asp", "<% s = \"", "\\\"", "");
+LEXIPHANT_QUOTED_CASE(htaccess_escapedDoubleOpen, ".htaccess", "Header set X \"", "\\\"", "");
+LEXIPHANT_QUOTED_CASE(ini_escapedDoubleOpen, "a.ini", "key = \"", "\\\"", "");
+
+// Other passes of the same shape: many starts whose end lies far ahead or never comes.
+LEXIPHANT_QUOTED_CASE(html_commentsWithoutLetters, "index.html", "", "<!---->1 ", "");
+LEXIPHANT_QUOTED_CASE(css_commentOpenersInStrings, "style.css", "", " \"/*\"", "");
+LEXIPHANT_QUOTED_CASE(perl_podOpenersInStrings, "script.pl", "", " \"=pod\"", "");
+LEXIPHANT_QUOTED_CASE(perl_unclosedPod, "script.pl", "=pod\n", "text \\\" \"x\" $y\n", "");
+LEXIPHANT_QUOTED_CASE(ruby_unclosedBegin, "app.rb", "=begin\n", "text 'x' @y\n", "");
+LEXIPHANT_QUOTED_CASE(xml_cdataOpenersInStrings, "feed.xml", "", " '<![CDATA['", "");
+LEXIPHANT_QUOTED_CASE(python_hashesInStrings, "tool.py", "", " '#'", "");

@@ -55,6 +55,20 @@ struct QuietLog {
     NSLogSink previous;
 };
 
+// The app keeps the listing on show until the next one replaces it, with the rest of the app
+// above it on the heap, so a decode reuses the memory of the listing before last. Set that
+// up before timing: decode twice, keep the second (the one on show) for the whole run and
+// free the first. Otherwise each iteration's freed entries lie at the top of the heap, go back
+// to the system and are faulted in again by the next iteration, which then measures the
+// kernel rather than the decoder.
+template <class Decode>
+NetworkManager::Entries listingOnShow(const Decode& decode)
+{
+    const NetworkManager::Entries spare = decode();
+    NetworkManager::Entries shown = decode();
+    return shown;
+}
+
 void BM_parseListLine(benchmark::State& state)
 {
     const std::vector<std::string> lines = mixedLines(100000);
@@ -75,7 +89,9 @@ void BM_parseDirDataList(benchmark::State& state)
 {
     NSData listing = "total 123456\r\n";
     for (int i = 0; i < state.range(0); ++i) listing += unixLine(i) + "\r\n";
-    for (auto _ : state) benchmark::DoNotOptimize(NetworkManager::parseDirDataList(listing));
+    const auto decode = [&listing] { return NetworkManager::parseDirDataList(listing); };
+    const auto shown = listingOnShow(decode);
+    for (auto _ : state) benchmark::DoNotOptimize(decode());
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(listing.size()));
 }
@@ -86,7 +102,9 @@ void BM_parseDirList(benchmark::State& state)
     const QuietLog quiet;
     std::vector<std::string> lines;
     for (int i = 0; i < state.range(0); ++i) lines.push_back(msdosLine(i));
-    for (auto _ : state) benchmark::DoNotOptimize(NetworkManager::parseDirList(lines));
+    const auto decode = [&lines] { return NetworkManager::parseDirList(lines); };
+    const auto shown = listingOnShow(decode);
+    for (auto _ : state) benchmark::DoNotOptimize(decode());
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_parseDirList)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -96,7 +114,9 @@ void BM_parseMicrosoftListing(benchmark::State& state)
     const QuietLog quiet;
     NSData listing;
     for (int i = 0; i < state.range(0); ++i) listing += msdosLine(i) + "\r\n";
-    for (auto _ : state) benchmark::DoNotOptimize(NetworkManager::parseMicrosoftListing(listing));
+    const auto decode = [&listing] { return NetworkManager::parseMicrosoftListing(listing); };
+    const auto shown = listingOnShow(decode);
+    for (auto _ : state) benchmark::DoNotOptimize(decode());
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(listing.size()));
 }

@@ -91,4 +91,43 @@ void BM_renderScreen_ipadRetina(benchmark::State& state)
 }
 BENCHMARK(BM_renderScreen_ipadRetina)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
+// A caret blinking in the scene: one small view changes its opacity, the rest recomposites from
+// the last frame.
+void BM_renderFrame_oneViewChanged(benchmark::State& state)
+{
+    const auto window = buildScreen();
+    auto caret = std::make_shared<UIView>(CGRectMake(140, 100, 2, 22));
+    caret->setBackgroundColor(UIColor::blueColor());
+    window->subviews()[1]->addSubview(caret);
+    UIRenderer renderer;
+    (void)renderer.renderFrame();
+    bool on = true;
+    for (auto _ : state) {
+        on = !on;
+        caret->setAlpha(on ? 1 : 0);
+        benchmark::DoNotOptimize(renderer.renderFrame());
+    }
+    state.SetItemsProcessed(state.iterations());
+    UIApplication::sharedApplication().resetForTesting();
+}
+BENCHMARK(BM_renderFrame_oneViewChanged)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
+// Every pixel changes (the window's background), so the whole scene is composited again from
+// the views' cached pictures.
+void BM_renderFrame_fullScreenChanged(benchmark::State& state)
+{
+    const auto window = buildScreen();
+    UIRenderer renderer;
+    (void)renderer.renderFrame();
+    bool light = true;
+    for (auto _ : state) {
+        light = !light;
+        window->setBackgroundColor(UIColor::colorWithWhite(light ? 0.93 : 0.9, 1));
+        benchmark::DoNotOptimize(renderer.renderFrame());
+    }
+    state.SetItemsProcessed(state.iterations());
+    UIApplication::sharedApplication().resetForTesting();
+}
+BENCHMARK(BM_renderFrame_fullScreenChanged)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
 } // namespace

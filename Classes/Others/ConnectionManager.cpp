@@ -4,9 +4,12 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -22,15 +25,21 @@ constexpr const char* kCreateTable
 // Ties on last use go by row id, so the order never depends on how SQLite happens to scan.
 #define CONNS_ORDER " ORDER BY `lastUse` DESC, `id` DESC"
 
+// QVConnection::isBookmarkColumn in SQL: the low 8 bits of the flag (NULL reads as 0, as the
+// record reads it), so the lists, the bookmark limit and the trim agree with the record on
+// every row, whatever an older version or another tool stored there.
+#define IS_BOOKMARK "(IFNULL(`isBookmark`, 0) & 255) <> 0"
+#define IS_LAST_CONN "(IFNULL(`isBookmark`, 0) & 255) = 0"
+
 constexpr const char* kSelectAll = CONNS_COLUMNS CONNS_ORDER;
-constexpr const char* kSelectBookmarks = CONNS_COLUMNS "WHERE `isBookmark` = 1" CONNS_ORDER;
-constexpr const char* kSelectLastConns = CONNS_COLUMNS "WHERE `isBookmark` = 0" CONNS_ORDER;
+constexpr const char* kSelectBookmarks = CONNS_COLUMNS "WHERE " IS_BOOKMARK CONNS_ORDER;
+constexpr const char* kSelectLastConns = CONNS_COLUMNS "WHERE " IS_LAST_CONN CONNS_ORDER;
 constexpr const char* kSelectByID = CONNS_COLUMNS "WHERE `id` = ?1";
-constexpr const char* kCountBookmarks = "SELECT COUNT(*) FROM `conns` WHERE `isBookmark`=1";
-constexpr const char* kCountLastConns = "SELECT COUNT(*) FROM `conns` WHERE `isBookmark`=0";
+constexpr const char* kCountBookmarks = "SELECT COUNT(*) FROM `conns` WHERE " IS_BOOKMARK;
+constexpr const char* kCountLastConns = "SELECT COUNT(*) FROM `conns` WHERE " IS_LAST_CONN;
 // Exactly one row goes, the oldest by last use and then by id.
 constexpr const char* kTrimOldestLastConn
-    = "DELETE FROM `conns` WHERE `id` = (SELECT `id` FROM `conns` WHERE `isBookmark` = 0 "
+    = "DELETE FROM `conns` WHERE `id` = (SELECT `id` FROM `conns` WHERE " IS_LAST_CONN " "
       "ORDER BY `lastUse` ASC, `id` ASC LIMIT 1)";
 constexpr const char* kInsert = "INSERT INTO `conns` VALUES (NULL, ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 constexpr const char* kReplace
@@ -44,6 +53,24 @@ constexpr const char* kRollbackAdd = "ROLLBACK TO addConn; RELEASE addConn";
 
 #undef CONNS_COLUMNS
 #undef CONNS_ORDER
+#undef IS_BOOKMARK
+#undef IS_LAST_CONN
+
+// The files SQLite keeps beside the database, which hold the same rows.
+constexpr const char* kCompanionSuffixes[] = { "-journal", "-wal", "-shm" };
+
+// Takes every right from group and others on a regular file of ours; the owner keeps its own
+// (a write-protected file stays write-protected). Another user's file, a link or a missing
+// file is left alone.
+void makePrivate(const std::string& path)
+{
+    struct stat info { };
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()
+        || (info.st_mode & 077) == 0)
+        return;
+    if (::chmod(path.c_str(), info.st_mode & 0700) != 0)
+        NSLogf("Could not make %s private: %s", path.c_str(), std::strerror(errno));
+}
 
 // Binds the record's fields, name to start path, from parameter `first` on. Text is bound
 // with its length, so quotes, semicolons, NULs or invalid UTF-8 are stored byte for byte.
@@ -139,14 +166,23 @@ int ConnectionManager::initConnection()
 
 int ConnectionManager::connect()
 {
-    // Created here, not by SQLite, so that the file holding passwords is private from the start;
-    // SQLite gives its journal the same mode. An existing file keeps its mode.
+    // A link in the database's place could send the passwords anywhere (and a dangling one
+    // would have its target created): refuse it rather than follow it.
+    struct stat info { };
+    if (::lstat(path_.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        NSLogf("Failed! Returned %d", SQLITE_CANTOPEN);
+        NSLogf("Refusing to open the connection store: %s is a symbolic link, not a file", path_.c_str());
+        return SQLITE_CANTOPEN;
+    }
+    // Created here, not by SQLite, so that the file holding passwords is private from the start.
+    // O_EXCL never follows a link that appears meanwhile.
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0)
         ::close(fd);
 
     sqlite3* database = nullptr;
-    const int rc = sqlite3_open(path_.c_str(), &database);
+    const int rc = sqlite3_open_v2(path_.c_str(), &database,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW, nullptr);
     sqlHandle_.reset(database);
     if (rc != SQLITE_OK) {
         NSLogf("Failed! Returned %d", rc);
@@ -154,6 +190,12 @@ int ConnectionManager::connect()
         sqlHandle_.reset();
         return rc;
     }
+    // A file restored from a backup, made by another tool or left empty in its place keeps the
+    // mode it came with; tighten it before the first read, so that the journal SQLite creates
+    // beside it takes the private mode too. A journal left over gets the same treatment.
+    makePrivate(path_);
+    for (const char* suffix : kCompanionSuffixes)
+        makePrivate(path_ + suffix);
     NSLogf("Connected (%s)!", path_.c_str());
     return rc;
 }

@@ -48,7 +48,9 @@ public:
     // Opens "data.sqlite3" in the Documents folder.
     ConnectionManager();
     // Opens the file of that name in the Documents folder, creating the folder when missing
-    // and a missing file with mode 0600 (it holds passwords).
+    // and a missing file with mode 0600 (it holds passwords). An existing file of ours that
+    // group or others may read is made private; a symbolic link in its place is refused
+    // (logged; the store stays closed).
     explicit ConnectionManager(std::string_view filename);
     ~ConnectionManager();
     ConnectionManager(const ConnectionManager&) = delete;

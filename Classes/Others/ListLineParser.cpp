@@ -15,7 +15,7 @@ constexpr std::int64_t kInt64Min = std::numeric_limits<std::int64_t>::min();
 // (from last year on) that is not further in the past than this.
 constexpr std::int64_t kYearGuessWindow = 30239999;
 
-// Listing fields are untrusted: every sum and product saturates instead of wrapping.
+// Listing fields are untrusted: these saturate instead of wrapping.
 std::int64_t saturatingAdd(std::int64_t a, std::int64_t b)
 {
     std::int64_t r = 0;
@@ -30,37 +30,44 @@ std::int64_t saturatingSub(std::int64_t a, std::int64_t b)
     return r;
 }
 
-std::int64_t saturatingMul(std::int64_t a, std::int64_t b)
-{
-    std::int64_t r = 0;
-    if (__builtin_mul_overflow(a, b, &r)) return ((a < 0) != (b < 0)) ? kInt64Min : kInt64Max;
-    return r;
-}
-
-// A number field: value * 10 + (byte - '0') for every byte, digits or not (as listings
-// have always been read), kept within 0 and the 64-bit maximum so that no field is ever
-// negative and a long run of digits saturates.
+// A number field as listings have always been read: value * 10 + (byte - '0') for every
+// byte, digits or not, so a stray sign or space weighs in exactly as that arithmetic says.
+// Once the value leaves the 64-bit range it can only grow away from zero, so it saturates
+// there, keeping its sign.
 std::int64_t numberField(const char* bytes, std::int64_t count)
 {
     std::int64_t value = 0;
-    // Sixteen bytes of at most 255 - '0' each stay far below the 64-bit limit.
+    // Sixteen bytes of -48 to 207 each stay far inside the 64-bit range.
     if (count <= 16) {
-        for (std::int64_t k = 0; k < count; ++k) {
+        for (std::int64_t k = 0; k < count; ++k)
             value = value * 10 + (static_cast<int>(static_cast<unsigned char>(bytes[k])) - '0');
-            if (value < 0) value = 0;
-        }
         return value;
     }
     for (std::int64_t k = 0; k < count; ++k) {
         const int digit = static_cast<int>(static_cast<unsigned char>(bytes[k])) - '0';
         std::int64_t next = 0;
-        if (__builtin_mul_overflow(value, 10, &next) || __builtin_add_overflow(next, digit, &next)) {
-            value = kInt64Max;
-        } else {
-            value = next < 0 ? 0 : next;
-        }
+        if (__builtin_mul_overflow(value, 10, &next) || __builtin_add_overflow(next, digit, &next))
+            return value > 0 ? kInt64Max : kInt64Min;
+        value = next;
     }
     return value;
+}
+
+// A size is never negative: a field whose arithmetic goes below zero gives 0.
+std::int64_t sizeField(const char* bytes, std::int64_t count)
+{
+    const std::int64_t value = numberField(bytes, count);
+    return value < 0 ? 0 : value;
+}
+
+using Wide = __int128;
+
+// The one saturation of a time: sums are taken wide and clamped once, at the end.
+std::int64_t saturated(Wide value)
+{
+    if (value > kInt64Max) return kInt64Max;
+    if (value < kInt64Min) return kInt64Min;
+    return static_cast<std::int64_t>(value);
 }
 
 // Day count of a date from 1970-01-01, counted from March so that leap days fall last.
@@ -98,6 +105,19 @@ Int civilDays(Int year, Int month, Int day)
 // Within these bounds the 64-bit computation cannot overflow (about 1e12 days at most).
 constexpr std::int64_t kSafeCivilInput = 1000000000;
 
+// Seconds of a date, exactly: any 64-bit fields fit the 128-bit arithmetic.
+Wide civilSecondsWide(std::int64_t year, std::int64_t month, std::int64_t day)
+{
+    const auto safe = [](std::int64_t v) { return v >= -kSafeCivilInput && v <= kSafeCivilInput; };
+    if (safe(year) && safe(month) && safe(day)) return static_cast<Wide>(civilDays<std::int64_t>(year, month, day) * 86400);
+    return civilDays<Wide>(year, month, day) * 86400;
+}
+
+Wide clockSecondsWide(std::int64_t hour, std::int64_t minute)
+{
+    return static_cast<Wide>(hour) * 3600 + static_cast<Wide>(minute) * 60;
+}
+
 std::int64_t defaultClock() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 // Process-wide caches. One listing is decoded at a time; relaxed atomics keep a stray
@@ -124,15 +144,13 @@ std::int64_t yearOfSeconds(std::int64_t seconds)
     return monthFromMarch >= 10 ? year + 1 : year; // January and February belong to the next year
 }
 
-std::int64_t withTimeBase(std::int64_t seconds)
+// Seconds since 1970 from wide parts: the time base added, then saturated once.
+std::int64_t withTimeBase(Wide seconds)
 {
-    return saturatingAdd(timeBase.load(std::memory_order_relaxed), seconds);
+    return saturated(static_cast<Wide>(timeBase.load(std::memory_order_relaxed)) + seconds);
 }
 
-std::int64_t clockSeconds(std::int64_t hour, std::int64_t minute)
-{
-    return saturatingAdd(saturatingMul(hour, 3600), saturatingMul(minute, 60));
-}
+Wide guessListYearWide(std::int64_t month, std::int64_t day);
 
 // Scanner over one line; every move that reaches the end of the line rejects it.
 struct Cursor {
@@ -187,7 +205,7 @@ int parseEplf(ListLineInfo& info, const char* buf, std::int32_t len)
                 break;
             case 's':
                 info.sizeType = 1;
-                info.size = numberField(rest, restLength);
+                info.size = sizeField(rest, restLength);
                 break;
             case 'm':
                 info.mtimeType = kListTimeExact;
@@ -248,7 +266,7 @@ int parseUnix(ListLineInfo& info, const char* buf, std::int32_t len)
             state = 4;
             break;
         case 4:
-            size = numberField(token, tokenLength);
+            size = sizeField(token, tokenLength);
             state = 5;
             break;
         case 5: {
@@ -257,7 +275,7 @@ int parseUnix(ListLineInfo& info, const char* buf, std::int32_t len)
                 month = m;
                 state = 6;
             } else {
-                size = numberField(token, tokenLength); // the group column came first
+                size = sizeField(token, tokenLength); // the group column came first
             }
             break;
         }
@@ -280,13 +298,13 @@ int parseUnix(ListLineInfo& info, const char* buf, std::int32_t len)
             } else if (tokenLength >= 4) {
                 const std::int64_t year = numberField(token, tokenLength);
                 info.mtimeType = kListTimeServerDate;
-                info.mtime = withTimeBase(civilToSeconds(year, month, day));
+                info.mtime = withTimeBase(civilSecondsWide(year, month, day));
             } else {
                 return 0;
             }
             if (hasTime) {
                 info.mtimeType = kListTimeServerMinute;
-                info.mtime = withTimeBase(saturatingAdd(guessListYear(month, day), clockSeconds(hour, minute)));
+                info.mtime = withTimeBase(guessListYearWide(month, day) + clockSecondsWide(hour, minute));
             }
             // Further spaces belong to the name.
             info.name = buf + j + 1;
@@ -357,7 +375,7 @@ int parseVms(ListLineInfo& info, const char* buf, std::int32_t len, std::int32_t
     const std::int64_t minute = numberField(buf + start, c.pos - start);
 
     info.mtimeType = kListTimeServerMinute;
-    info.mtime = withTimeBase(saturatingAdd(civilToSeconds(year, month, day), clockSeconds(hour, minute)));
+    info.mtime = withTimeBase(civilSecondsWide(year, month, day) + clockSecondsWide(hour, minute));
     return 1;
 }
 
@@ -366,7 +384,7 @@ int parseMsDos(ListLineInfo& info, const char* buf, std::int32_t len)
     Cursor c { buf, len };
     std::int32_t start = 0;
     if (!c.scanTo('-')) return 0;
-    const std::int64_t month = numberField(buf, c.pos) - 1;
+    const std::int64_t month = saturatingSub(numberField(buf, c.pos), 1);
     if (!c.stepOver()) return 0;
     start = c.pos;
     if (!c.scanTo('-')) return 0;
@@ -398,7 +416,7 @@ int parseMsDos(ListLineInfo& info, const char* buf, std::int32_t len)
         start = c.pos;
         if (!c.scanTo(' ')) return 0;
         info.sizeType = 1;
-        info.size = numberField(buf + start, c.pos - start);
+        info.size = sizeField(buf + start, c.pos - start);
         info.tryRetr = 1;
     }
     if (!c.skipSpaces()) return 0;
@@ -406,7 +424,7 @@ int parseMsDos(ListLineInfo& info, const char* buf, std::int32_t len)
     info.nameLength = len - c.pos;
 
     info.mtimeType = kListTimeServerMinute;
-    info.mtime = withTimeBase(saturatingAdd(civilToSeconds(year, month, day), clockSeconds(hour, minute)));
+    info.mtime = withTimeBase(civilSecondsWide(year, month, day) + clockSecondsWide(hour, minute));
     return 1;
 }
 
@@ -468,13 +486,7 @@ int monthFromName(const char* bytes, std::size_t length)
 
 std::int64_t civilToSeconds(std::int64_t year, std::int64_t month, std::int64_t day)
 {
-    const auto safe = [](std::int64_t v) { return v >= -kSafeCivilInput && v <= kSafeCivilInput; };
-    if (safe(year) && safe(month) && safe(day)) return civilDays<std::int64_t>(year, month, day) * 86400;
-    // Absurd fields from a listing: compute wide and saturate.
-    const __int128 seconds = civilDays<__int128>(year, month, day) * 86400;
-    if (seconds > kInt64Max) return kInt64Max;
-    if (seconds < kInt64Min) return kInt64Min;
-    return static_cast<std::int64_t>(seconds);
+    return saturated(civilSecondsWide(year, month, day));
 }
 
 void initTimeBase()
@@ -492,7 +504,9 @@ void initTimeBase()
     timeBaseKnown.store(true, std::memory_order_release);
 }
 
-std::int64_t guessListYear(std::int64_t month, std::int64_t day)
+namespace {
+
+Wide guessListYearWide(std::int64_t month, std::int64_t day)
 {
     initTimeBase();
     const std::int64_t now = saturatingSub(presentClock.load(std::memory_order_relaxed)(), timeBase.load(std::memory_order_relaxed));
@@ -502,10 +516,17 @@ std::int64_t guessListYear(std::int64_t month, std::int64_t day)
     }
     const std::int64_t thisYear = currentYear.load(std::memory_order_relaxed);
     for (std::int64_t year = thisYear - 1; year < thisYear + 100; ++year) {
-        const std::int64_t t = civilToSeconds(year, month, day);
-        if (saturatingSub(now, t) <= kYearGuessWindow) return t;
+        const Wide t = civilSecondsWide(year, month, day);
+        if (static_cast<Wide>(now) - t <= kYearGuessWindow) return t;
     }
     return 0;
+}
+
+} // namespace
+
+std::int64_t guessListYear(std::int64_t month, std::int64_t day)
+{
+    return saturated(guessListYearWide(month, day));
 }
 
 ListLineClock setListLineClock(ListLineClock clock)

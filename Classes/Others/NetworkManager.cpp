@@ -4,6 +4,7 @@
 #include "Classes/Others/NetworkManagerCurl.h"
 #include "Classes/Others/QVConnection.h"
 #include "Classes/Others/TransferData.h"
+#include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSRunLoop.h"
@@ -11,6 +12,9 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +34,36 @@ bool isUnsafeHost(const std::string& host)
 {
     return host.empty() || host.find_first_of("/?#@ \t\r\n", 0) != std::string::npos
         || host.find('\0') != std::string::npos;
+}
+
+// libcurl's check of an SFTP server's host key against the known-hosts file: a first key is
+// remembered, the same key passes, a different one is refused (libcurl then answers with its
+// peer-verification result).
+int hostKeyCheck(CURL*, const curl_khkey*, const curl_khkey*, curl_khmatch match, void* changed)
+{
+    switch (match) {
+    case CURLKHMATCH_OK:
+        return CURLKHSTAT_FINE;
+    case CURLKHMATCH_MISSING:
+        return CURLKHSTAT_FINE_ADD_TO_FILE;
+    default:
+        if (changed != nullptr)
+            static_cast<std::atomic<bool>*>(changed)->store(true);
+        return CURLKHSTAT_REJECT;
+    }
+}
+
+// The known-hosts file exists, private, before libssh2 reads or rewrites it (rewriting keeps
+// the mode of a file that is there).
+void makePrivateFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        NSLogf("Could not create %s: %s", path.c_str(), std::strerror(errno));
+        return;
+    }
+    (void)::fchmod(fd, 0600);
+    ::close(fd);
 }
 
 } // namespace
@@ -176,12 +210,19 @@ std::size_t NetworkManager::listWriteCallback(char* bytes, std::size_t size, std
     return total;
 }
 
-std::size_t NetworkManager::greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void*)
+std::size_t NetworkManager::greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void* replies)
 {
     const std::size_t total = size * count;
     const std::string_view line(bytes, total);
     if (line.size() >= 3 && line.substr(0, 3) == "220" && line.find("Microsoft") != std::string_view::npos)
         sharedManager().setMicrosoft(true);
+    if (replies != nullptr) {
+        try {
+            static_cast<std::vector<std::string>*>(replies)->emplace_back(line);
+        } catch (const std::exception&) {
+            // A reply not kept only means a refused rename is not told from a refused source.
+        }
+    }
     return total;
 }
 
@@ -263,6 +304,11 @@ NetworkManager::Protocol NetworkManager::protocol() const
     return conn_ && conn_->type() == QVConnection::kTypeSFTP ? Protocol::sftp : Protocol::ftp;
 }
 
+std::string NetworkManager::knownHostsPath()
+{
+    return NSHomeDirectory() + "/known_hosts";
+}
+
 std::string NetworkManager::getErrorMessage(int code) const
 {
     switch (code) {
@@ -271,8 +317,17 @@ std::string NetworkManager::getErrorMessage(int code) const
     case kCodeUnencodableText:
         return "The text holds characters that cannot be stored as UTF-8.";
     case kCodeReplaceIncomplete:
-        return std::string("The new text was stored under the temporary name ending in \"") + kTemporarySuffix
-            + "\", but the original file could not be replaced.";
+        return std::string("The file could not be replaced completely: the new text may stand under the "
+                           "temporary name ending in \"")
+            + kTemporarySuffix + "\", the original under its own name or one ending in \"" + kAsideSuffix + "\".";
+    case CURLE_PEER_FAILED_VERIFICATION: {
+        std::lock_guard lock(stateMutex_);
+        if (!changedKeyHost_.empty())
+            return "The host key of " + changedKeyHost_
+                + " differs from the one it showed before: the connection was refused, as another machine may "
+                  "be answering in its place.";
+        return curl_easy_strerror(CURLE_PEER_FAILED_VERIFICATION);
+    }
     default:
         return curl_easy_strerror(static_cast<CURLcode>(code));
     }
@@ -321,6 +376,11 @@ void NetworkManager::connect()
         }
         naviStack_.setBaseURL(url);
         microsoft_ = false;
+        hostKeyChanged_ = false;
+        {
+            std::lock_guard lock(stateMutex_);
+            changedKeyHost_.clear();
+        }
 
         if (isUnsafeHost(connection->host()) || hasUnsafeCharacters(connection->username())
             || hasUnsafeCharacters(connection->password())
@@ -329,13 +389,25 @@ void NetworkManager::connect()
                   "cannot be sent to a server");
             code = isUnsafeHost(connection->host()) ? int(CURLE_URL_MALFORMAT) : int(kCodeUnsafeName);
         } else {
-            if (sftp)
+            const std::string knownHosts = knownHostsPath();
+            if (sftp) {
                 curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_ANY));
+                // The password goes only to the machine that answered the first time.
+                makePrivateFile(knownHosts);
+                curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, knownHosts.c_str());
+                curl_easy_setopt(curl, CURLOPT_SSH_KEYFUNCTION, &hostKeyCheck);
+                curl_easy_setopt(curl, CURLOPT_SSH_KEYDATA, static_cast<void*>(&hostKeyChanged_));
+            }
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
             curl_easy_setopt(curl, CURLOPT_USERNAME, connection->username().c_str());
             curl_easy_setopt(curl, CURLOPT_PASSWORD, connection->password().c_str());
             curl_easy_setopt(curl, CURLOPT_FTP_RESPONSE_TIMEOUT, limit.serverResponseSeconds);
-            curl_easy_setopt(curl, CURLOPT_TIMEOUT, limit.transferSeconds);
+            // No cap on a transfer that keeps moving (a large file on a slow line takes what it
+            // takes); one that moves no byte for the stall time ends, and so does a connect.
+            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limit.stallSeconds);
+            curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limit.stallSeconds);
+            stallSeconds_ = limit.stallSeconds;
             curl_easy_setopt(curl, CURLOPT_FTP_USE_EPSV, 0L);
             curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
             curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &NetworkManager::greetingHeaderCallback);
@@ -345,10 +417,19 @@ void NetworkManager::connect()
             record.kind = TransferData::kListing;
             record.data = &bytes;
             record.limit = limit.listingBytes;
-            TransferOptionsScope options(curl);
+            TransferOptionsScope options(curl, stallSeconds_.load());
             options.setWrite(&NetworkManager::listWriteCallback, &record);
             code = options.perform(record);
             NSLog("connectTo is done!");
+            if (sftp) {
+                (void)::chmod(knownHosts.c_str(), 0600);
+                if (hostKeyChanged_.load()) {
+                    NSLog("The host key of " + connection->host()
+                          + " has changed since the last connection: refused to connect");
+                    std::lock_guard lock(stateMutex_);
+                    changedKeyHost_ = connection->host();
+                }
+            }
         }
     }
 
@@ -394,6 +475,12 @@ bool NetworkManager::changeCWorkDir(const std::string& dir, const std::vector<st
 
 int NetworkManager::performCommands(const std::vector<std::string>& commands)
 {
+    return performCommands(commands, workLocation());
+}
+
+int NetworkManager::performCommands(const std::vector<std::string>& commands, const WorkLocation& folder,
+                                    std::vector<std::string>* replies)
+{
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr)
         return CURLE_FAILED_INIT;
@@ -402,20 +489,49 @@ int NetworkManager::performCommands(const std::vector<std::string>& commands)
         if (!list.append(command))
             return CURLE_OUT_OF_MEMORY;
     }
-    const std::string url = getWorkUrl();
-    TransferOptionsScope options(curl);
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    // FTP commands act where the connection stands after moving into the work directory, that
-    // is after the transfer; SFTP commands carry full paths, so before it is as good.
-    if (protocol() == Protocol::sftp)
-        options.setQuote(list.get());
-    else
-        options.setPostQuote(list.get());
-    options.setNoBody();
-    options.setWrite(&NetworkManager::listWriteCallback, nullptr);
-    TransferData none;
-    const int code = options.perform(none);
+    const std::string url = urlFor(folder);
+    int code = CURLE_OK;
+    {
+        TransferOptionsScope options(curl, stallSeconds_.load());
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        // FTP commands act where the connection stands after moving into the folder, that is
+        // after the transfer; SFTP commands carry full paths, so before it is as good.
+        if (protocol() == Protocol::sftp)
+            options.setQuote(list.get());
+        else
+            options.setPostQuote(list.get());
+        options.setNoBody();
+        options.setWrite(&NetworkManager::listWriteCallback, nullptr);
+        if (replies != nullptr)
+            options.setReplies(replies);
+        TransferData none;
+        code = options.perform(none);
+    }
     NSLogf("Commands returned %d", code);
+    const std::string workUrl = getWorkUrl();
+    curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
+    return code;
+}
+
+int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
+{
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    if (curl == nullptr)
+        return CURLE_FAILED_INIT;
+    const std::string url = urlFor(folder);
+    TransferData record;
+    record.kind = TransferData::kListing;
+    record.data = &bytes;
+    record.limit = limits().listingBytes;
+    int code = CURLE_OK;
+    {
+        TransferOptionsScope options(curl, stallSeconds_.load());
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        options.setWrite(&NetworkManager::listWriteCallback, &record);
+        code = options.perform(record);
+    }
+    const std::string workUrl = getWorkUrl();
+    curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
     return code;
 }
 
@@ -423,23 +539,28 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
                                      bool skipListing, TransferProgressFunction progress, void* progressData,
                                      int& commandCode)
 {
-    auto reload = [this] {
+    ReloadResult result;
+    auto reload = [this, &result] {
         deliver(NetworkManagerDelegate::Operation::needsReload,
-                [](NetworkManagerDelegate& receiver) { receiver.needsReload(); }, true);
+                [result](NetworkManagerDelegate& receiver) { receiver.needsReloadWithResult(result); }, true);
     };
     if (hasUnsafeCharacters(dir)) {
         NSLog("Refused to change to a folder whose name holds a line break or NUL character");
+        result.listingCode = kCodeUnsafeName;
         reload(); // the screen waits for it to end its busy display
         return false;
     }
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr) {
+        result.listingCode = CURLE_FAILED_INIT;
         reload();
         return false;
     }
 
-    if (!commands.empty())
+    if (!commands.empty()) {
         commandCode = performCommands(commands);
+        result.commandCode = commandCode;
+    }
 
     WorkLocation target = workLocation();
     if (dir == "..") {
@@ -460,7 +581,7 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
         record.kind = TransferData::kListing;
         record.data = &bytes;
         record.limit = limits().listingBytes;
-        TransferOptionsScope options(curl);
+        TransferOptionsScope options(curl, stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         options.setWrite(&NetworkManager::listWriteCallback, &record);
         options.setProgress(progress, progressData);
@@ -469,15 +590,18 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
             entries = decodeListing(bytes);
     } catch (const std::exception& e) {
         NSLog("Exception occured while performing curl operation! :(");
+        result.listingCode = CURLE_FAILED_INIT;
         reload();
         return false;
     }
 
     if (code != CURLE_OK) {
-        // The previous folder and its listing stand; the handle goes back to its URL.
+        // The previous folder and its listing stand; the handle goes back to its URL. The
+        // command before it, if any, keeps its own result: it may well have worked.
         NSLogf("Listing %s failed with code %d", url.c_str(), code);
         const std::string workUrl = getWorkUrl();
         curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
+        result.listingCode = code;
         if (!skipListing)
             reload();
         return true;
@@ -502,8 +626,10 @@ int NetworkManager::runCommand(std::initializer_list<std::string> names, std::ve
     for (const std::string& name : names) {
         if (name.empty() || hasUnsafeCharacters(name)) {
             NSLog("Refused a command on a name that is empty or holds a line break or NUL character");
+            ReloadResult refused;
+            refused.commandCode = kCodeUnsafeName;
             deliver(NetworkManagerDelegate::Operation::needsReload,
-                    [](NetworkManagerDelegate& receiver) { receiver.needsReload(); }, true);
+                    [refused](NetworkManagerDelegate& receiver) { receiver.needsReloadWithResult(refused); }, true);
             return kCodeUnsafeName;
         }
     }

@@ -38,16 +38,23 @@ public:
     enum LocalCode : int {
         kCodeUnsafeName = 1001,        // a CR, LF or NUL in a name, or a name that names no file
         kCodeUnencodableText = 1002,   // the text cannot be written as UTF-8
-        kCodeReplaceIncomplete = 1003, // the new text stands under the temporary name
+        kCodeReplaceIncomplete = 1003, // the swap stopped after the new text arrived; the log tells
+                                       // which names hold which text
     };
-    // The temporary name of a replacing upload is the name followed by this.
+    // Every save uploads to the name followed by this, then renames it into place.
     static constexpr const char* kTemporarySuffix = "_##_";
+    // Where an SFTP save keeps the original until the new text has its name.
+    static constexpr const char* kAsideSuffix = "_#old#_";
+    // Links followed from a saved name to the file that takes the text.
+    static constexpr int kMostLinksFollowed = 8;
 
     // Time and memory limits of every transfer. Tests shorten them; the values here are the
     // product's.
     struct Limits {
         long serverResponseSeconds { 20 }; // each reply of an FTP server
-        long transferSeconds { 25 };       // every whole transfer of the connection
+        // A transfer (or a connect) that moves no byte for this long ends with libcurl's
+        // time-out; one that keeps moving may take as long as it needs.
+        long stallSeconds { 25 };
         std::size_t listingBytes { std::size_t(64) << 20 };
         // Screens refuse files above 10 MB; the margin covers listings that understate sizes.
         std::size_t downloadBytes { std::size_t(16) << 20 };
@@ -112,8 +119,11 @@ public:
     // The decoded path of a URL without its final slash; "/" for a root URL, "" for anything
     // shorter or empty.
     [[nodiscard]] static std::string curl2path(const std::string& url);
-    // English text for a transfer code (libcurl's, or ours above).
+    // English text for a transfer code (libcurl's, or ours above). A refused SFTP host key
+    // names the host.
     [[nodiscard]] std::string getErrorMessage(int code) const;
+    // The SFTP host keys met so far, one per host, in OpenSSH's form; mode 0600.
+    [[nodiscard]] static std::string knownHostsPath();
 
     // ---- Downloads and uploads ---------------------------------------------------------
     // A text file into memory: setData with the bytes, then downloadedFile with the code.
@@ -125,8 +135,10 @@ public:
     void downloadBinaryFile(const std::string& name) { downloadBinaryFile(DownloadRequest { name }); }
     // Background entry of a save: busy (4) while the upload runs.
     void uploadASCII(const UploadRequest& request);
-    // Stores `text` as UTF-8 under `name` in the work directory, through the temporary name
-    // when `name` is listed; queues uploadedFile with the name and the code, and answers it.
+    // Stores `text` as UTF-8 under `name` in the work directory; queues uploadedFile with the
+    // name and the code, and answers it. The text goes to the temporary name first and takes
+    // the name only once it has arrived whole, with the mode the original had; the original
+    // stays until then. A link keeps pointing where it did: its target takes the text.
     int uploadASCII(const std::string& name, const std::u16string& text);
     // Writes `content` to the private temporary folder under the last component of `name`,
     // replacing an older copy; nullopt when the name names no file or the old copy stays.
@@ -134,7 +146,8 @@ public:
 
     // libcurl callbacks (plain functions with libcurl's signatures).
     static std::size_t listWriteCallback(char* bytes, std::size_t size, std::size_t count, void* record);
-    static std::size_t greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void* unused);
+    // Also appends each line to the std::vector<std::string> given as user data, when there is one.
+    static std::size_t greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void* replies);
     static int quietDebugCallback(void* handle, int type, char* text, std::size_t length, void* unused);
     static std::size_t uploadReadCallback(char* buffer, std::size_t size, std::size_t count, void* record);
 
@@ -183,8 +196,38 @@ private:
     [[nodiscard]] Protocol protocol() const;
     [[nodiscard]] Entries decodeListing(const NSData& bytes);
     void replaceListing(Entries entries);
-    // Runs the commands in the work directory, without a transfer; answers the code.
+    // Runs the commands in a folder (the work directory when none is given), without a
+    // transfer; answers the code. `replies` receives the server's reply lines.
     [[nodiscard]] int performCommands(const std::vector<std::string>& commands);
+    [[nodiscard]] int performCommands(const std::vector<std::string>& commands, const WorkLocation& folder,
+                                      std::vector<std::string>* replies = nullptr);
+    // A listing of a folder into `bytes`, leaving curDirListening alone.
+    [[nodiscard]] int listFolder(const WorkLocation& folder, NSData& bytes);
+
+    // One name of a save, as a fresh listing of its folder shows it.
+    struct RemoteFile {
+        WorkLocation folder;
+        std::string name;
+        bool exists { false };
+        bool isDirectory { false };
+        bool isLink { false };
+        std::optional<unsigned> mode;   // from the listing's permission text
+        std::string link;               // the target, when the name is a symbolic link
+        std::vector<std::string> names; // everything the folder holds
+    };
+    [[nodiscard]] int lookUp(RemoteFile& file);
+    // The file a link points to (nullopt when the target names no file).
+    [[nodiscard]] static std::optional<RemoteFile> linkTarget(const RemoteFile& link);
+    // A name of a save as the log shows it: plain in the work directory, else its full path.
+    [[nodiscard]] std::string shownName(const WorkLocation& folder, const std::string& name) const;
+    [[nodiscard]] std::string sftpPath(const WorkLocation& folder, const std::string& name) const;
+    // The swap after the temporary upload; answers the code of the first step that failed.
+    [[nodiscard]] int swapIntoPlace(const RemoteFile& file, const std::string& temporary, std::string& aside,
+                                    bool& renameTried);
+    // After a failed swap: lists the folder again and logs which names hold which text.
+    void reportIncompleteReplace(const RemoteFile& file, const std::string& temporary, const std::string& aside,
+                                 bool renameTried);
+
     // One command followed by a listing, with the refusal of unsafe names.
     int runCommand(std::initializer_list<std::string> names, std::vector<std::string> ftp,
                    std::vector<std::string> sftp);
@@ -207,4 +250,10 @@ private:
     std::shared_ptr<Entries> curDirListening_ { std::make_shared<Entries>() };
     WorkLocation work_;
     Limits limits_;
+    // The host whose SFTP key differed from the one remembered, at the last connect; the key
+    // check of libcurl sets the flag during the connect's perform.
+    std::string changedKeyHost_;
+    std::atomic<bool> hostKeyChanged_ { false };
+    // The stall limit the current connection was set up with.
+    std::atomic<long> stallSeconds_ { Limits {}.stallSeconds };
 };

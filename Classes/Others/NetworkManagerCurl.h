@@ -9,9 +9,12 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A CR, LF or NUL would end an FTP command line early and start another one.
 [[nodiscard]] inline bool hasUnsafeCharacters(std::string_view text)
@@ -83,9 +86,14 @@ private:
 
 // The options of one perform. Whatever is set through the scope is cleared again when it ends,
 // so no option outlives the records it points to, on every path out of an operation.
+//
+// Every perform also watches for a stall: when no byte has moved either way for
+// `stallSeconds`, it ends with libcurl's time-out result. libcurl's own low-speed check
+// covers only the body of a transfer; this also covers the steps before it (an SFTP command
+// whose answer never comes), while a transfer that keeps moving runs as long as it needs.
 class TransferOptionsScope {
 public:
-    explicit TransferOptionsScope(CURL* curl) : curl_(curl) {}
+    TransferOptionsScope(CURL* curl, long stallSeconds) : curl_(curl) { client_.stallSeconds = stallSeconds; }
     TransferOptionsScope(const TransferOptionsScope&) = delete;
     TransferOptionsScope& operator=(const TransferOptionsScope&) = delete;
 
@@ -96,9 +104,14 @@ public:
             curl_easy_setopt(curl_, CURLOPT_WRITEDATA, static_cast<void*>(nullptr));
         }
         if (progress_) {
+            // Progress off again: with it on and no function, libcurl draws its own meter on
+            // standard error during every later transfer.
+            curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 1L);
             curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, static_cast<curl_xferinfo_callback>(nullptr));
             curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
         }
+        if (replies_)
+            curl_easy_setopt(curl_, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
         if (quote_)
             curl_easy_setopt(curl_, CURLOPT_QUOTE, static_cast<curl_slist*>(nullptr));
         if (postQuote_)
@@ -109,6 +122,7 @@ public:
             curl_easy_setopt(curl_, CURLOPT_READFUNCTION, static_cast<curl_read_callback>(nullptr));
             curl_easy_setopt(curl_, CURLOPT_READDATA, static_cast<void*>(nullptr));
             curl_easy_setopt(curl_, CURLOPT_UPLOAD, 0L);
+            curl_easy_setopt(curl_, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(-1));
         }
     }
 
@@ -120,15 +134,11 @@ public:
         curl_easy_setopt(curl_, CURLOPT_WRITEDATA, data);
     }
 
-    // Progress for this perform only; reporting is off without a function.
+    // The screen's progress function for this perform only; none without a function.
     void setProgress(TransferProgressFunction function, void* client)
     {
-        progress_ = true;
-        client_ = Client { function, client };
-        curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, function == nullptr ? 1L : 0L);
-        curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION,
-                         function == nullptr ? static_cast<curl_xferinfo_callback>(nullptr) : &progressThunk);
-        curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, function == nullptr ? nullptr : &client_);
+        client_.function = function;
+        client_.client = client;
     }
 
     void setQuote(curl_slist* list)
@@ -141,6 +151,13 @@ public:
     {
         postQuote_ = true;
         curl_easy_setopt(curl_, CURLOPT_POSTQUOTE, list);
+    }
+
+    // The server's reply lines of this perform, one string each, through the header function.
+    void setReplies(std::vector<std::string>* lines)
+    {
+        replies_ = true;
+        curl_easy_setopt(curl_, CURLOPT_HEADERDATA, static_cast<void*>(lines));
     }
 
     void setNoBody()
@@ -162,11 +179,18 @@ public:
     // rather than libcurl's plain write error.
     [[nodiscard]] int perform(TransferData& record)
     {
+        progress_ = true;
+        client_.lastMove = std::chrono::steady_clock::now();
+        curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, &progressThunk);
+        curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, static_cast<void*>(&client_));
         record.handle = curl_;
         const CURLcode code = curl_easy_perform(curl_);
         record.handle = nullptr;
         if (record.overflowed)
             return CURLE_FILESIZE_EXCEEDED;
+        if (client_.stalled)
+            return CURLE_OPERATION_TIMEDOUT;
         return code;
     }
 
@@ -174,13 +198,28 @@ private:
     struct Client {
         TransferProgressFunction function { nullptr };
         void* client { nullptr };
+        long stallSeconds { 0 }; // 0: no watch
+        curl_off_t moved { 0 };
+        std::chrono::steady_clock::time_point lastMove;
+        bool stalled { false };
     };
 
     static int progressThunk(void* data, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal,
                              curl_off_t ulnow)
     {
-        const auto* target = static_cast<const Client*>(data);
-        if (target == nullptr || target->function == nullptr)
+        auto* target = static_cast<Client*>(data);
+        if (target == nullptr)
+            return 0;
+        const auto now = std::chrono::steady_clock::now();
+        if (dlnow + ulnow != target->moved) {
+            target->moved = dlnow + ulnow;
+            target->lastMove = now;
+        } else if (target->stallSeconds > 0 && now - target->lastMove >= std::chrono::seconds(target->stallSeconds)) {
+            target->stalled = true;
+            fprintf(stdout, "STALL dl %ld/%ld ul %ld/%ld\n", (long)dlnow, (long)dltotal, (long)ulnow, (long)ultotal);
+            return 1; // ends the perform; perform() answers the time-out
+        }
+        if (target->function == nullptr)
             return 0;
         try {
             return target->function(target->client, static_cast<double>(dltotal), static_cast<double>(dlnow),
@@ -198,4 +237,33 @@ private:
     bool postQuote_ { false };
     bool noBody_ { false };
     bool upload_ { false };
+    bool replies_ { false };
 };
+
+// The mode bits of a long-listing permission text ("-rwsr-x--T" gives 04750 | 01000);
+// nullopt for anything that is not ten such characters.
+[[nodiscard]] inline std::optional<unsigned> modeOfPermissions(std::string_view text)
+{
+    if (text.size() < 10 || std::string_view("-dlbcps").find(text[0]) == std::string_view::npos)
+        return std::nullopt;
+    unsigned mode = 0;
+    static constexpr unsigned kSpecial[3] = { 04000, 02000, 01000 };
+    for (std::size_t row = 0; row < 3; ++row) {
+        const char read = text[1 + row * 3];
+        const char write = text[2 + row * 3];
+        const char execute = text[3 + row * 3];
+        const unsigned shift = static_cast<unsigned>(6 - row * 3);
+        if ((read != 'r' && read != '-') || (write != 'w' && write != '-'))
+            return std::nullopt;
+        mode |= (read == 'r' ? 4u : 0u) << shift;
+        mode |= (write == 'w' ? 2u : 0u) << shift;
+        const char setLetter = row == 2 ? 't' : 's';
+        if (execute == 'x' || execute == setLetter)
+            mode |= 1u << shift;
+        else if (execute != '-' && execute != (setLetter - 'a' + 'A'))
+            return std::nullopt;
+        if (execute == setLetter || execute == setLetter - 'a' + 'A')
+            mode |= kSpecial[row];
+    }
+    return mode;
+}

@@ -3,9 +3,19 @@
 #include "Platform/Foundation/NSData.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class FileEntry;
+
+// What came before a needsReload: the command of the directory screen that ran first (rename,
+// delete, new folder), if any, and the listing that followed it. Both are transfer codes.
+struct ReloadResult {
+    std::optional<int> commandCode;
+    // 0: the listing was read and replaced; otherwise the folder could not be read and the
+    // previous listing stands (it may be stale after a command that worked).
+    int listingCode { 0 };
+};
 
 // How the network manager reports to the screen that started an operation. Every delivery
 // arrives on the main thread. All operations are optional: each has an empty default body,
@@ -39,6 +49,9 @@ public:
     virtual void uploadedFile(const std::string& name, int code) {}
     // The current listing was replaced (or a directory change failed and the old one stands).
     virtual void needsReload() {}
+    // The same delivery with what led to it; a delegate that needs only the reload keeps
+    // overriding needsReload(), which this calls. Asked for as Operation::needsReload.
+    virtual void needsReloadWithResult(const ReloadResult& result) { needsReload(); }
     // The bytes of a text download, handed over (moved) right before downloadedFile.
     virtual void setData(NSData data) {}
 

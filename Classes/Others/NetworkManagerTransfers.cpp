@@ -56,7 +56,7 @@ void NetworkManager::downloadFile(const DownloadRequest& request)
         record.data = data.get();
         record.limit = limits().downloadBytes;
         {
-            TransferOptionsScope options(curl);
+            TransferOptionsScope options(curl, stallSeconds_.load());
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
             options.setWrite(&NetworkManager::listWriteCallback, &record);
             options.setProgress(request.progress, request.pdata);
@@ -97,7 +97,7 @@ void NetworkManager::downloadBinaryFile(const DownloadRequest& request)
         } else {
             TransferData none;
             {
-                TransferOptionsScope options(curl);
+                TransferOptionsScope options(curl, stallSeconds_.load());
                 curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
                 options.setWrite(nullptr, file.get()); // libcurl's own writer fills the file
                 options.setProgress(request.progress, request.pdata);
@@ -163,85 +163,4 @@ void NetworkManager::uploadASCII(const UploadRequest& request)
 {
     ThreadStatusScope busy(threadStatus_, 4);
     (void)uploadASCII(request.name, request.text);
-}
-
-int NetworkManager::uploadASCII(const std::string& name, const std::u16string& text)
-{
-    auto finish = [this, &name](int code) {
-        deliver(NetworkManagerDelegate::Operation::uploadedFile,
-                [name, code](NetworkManagerDelegate& receiver) { receiver.uploadedFile(name, code); }, false);
-        return code;
-    };
-    if (name.empty() || hasUnsafeCharacters(name)) {
-        NSLog("Refused to upload a file whose name is empty or holds a line break or NUL character");
-        return finish(kCodeUnsafeName);
-    }
-    // Always UTF-8. A text that cannot be written so is refused: storing an empty or partial
-    // file in its place would lose the remote original.
-    std::optional<NSData> bytes = dataUsingEncoding(text, NSUTF8StringEncoding);
-    if (!bytes) {
-        NSLog("Refused to upload " + name + ": the text cannot be encoded as UTF-8");
-        return finish(kCodeUnencodableText);
-    }
-    CURL* curl = static_cast<CURL*>(curl_.get());
-    if (curl == nullptr)
-        return finish(CURLE_FAILED_INIT);
-
-    bool exists = false;
-    if (auto listing = curDirListening()) {
-        for (const std::shared_ptr<FileEntry>& entry : *listing) {
-            if (entry && entry->name() == name) {
-                exists = true;
-                break;
-            }
-        }
-    }
-    const std::string temporary = name + kTemporarySuffix;
-    const std::string target = exists ? temporary : name;
-    const std::string url = transferUrl(target);
-    NSLog("Uploading file " + target + " ..");
-
-    // libcurl sends post-transfer commands only after the whole upload arrived, and stops at
-    // the first that fails: the original goes only once the new text stands beside it.
-    CurlStringList commands;
-    if (exists) {
-        bool listed = true;
-        if (protocol() == Protocol::sftp) {
-            const std::string dir = getWorkDir();
-            const std::string rename = "rename " + quotedSftpPath(dir + "/" + temporary) + " "
-                + quotedSftpPath(dir + "/" + name);
-            NSLog(rename);
-            listed = commands.append("rm " + quotedSftpPath(dir + "/" + name)) && commands.append(rename);
-        } else {
-            listed = commands.append("DELE " + name) && commands.append("RNFR " + temporary)
-                && commands.append("RNTO " + name);
-        }
-        if (!listed)
-            return finish(CURLE_OUT_OF_MEMORY);
-    }
-
-    TransferData record;
-    record.kind = TransferData::kUpload;
-    record.data = &*bytes;
-    record.position = 0;
-    record.length = bytes->size();
-    int code = CURLE_OK;
-    {
-        TransferOptionsScope options(curl);
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setUpload(&NetworkManager::uploadReadCallback, &record);
-        if (exists)
-            options.setPostQuote(commands.get());
-        code = options.perform(record);
-    }
-    NSLogf("Uploading returned %d !", code);
-    const std::string workUrl = getWorkUrl();
-    curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
-
-    if (exists && code == CURLE_QUOTE_ERROR) {
-        // The upload itself arrived whole; the swap stopped half-way.
-        NSLog("The new text of " + name + " is kept on the server as " + temporary);
-        code = kCodeReplaceIncomplete;
-    }
-    return finish(code);
 }

@@ -34,8 +34,7 @@ std::shared_ptr<QVConnection> QVConnection::initFromStatement(sqlite3_stmt* stat
     connection->username_ = columnText(statement, 4);
     connection->password_ = columnText(statement, 5);
     connection->type_ = sqlite3_column_int(statement, 6);
-    // The flag is one byte wide: only the low 8 bits of the stored value count.
-    connection->isBookmark_ = (sqlite3_column_int64(statement, 7) & 0xFF) != 0;
+    connection->isBookmark_ = isBookmarkColumn(sqlite3_column_int64(statement, 7));
     connection->lastUse_ = sqlite3_column_int64(statement, 8);
     connection->startPath_ = columnText(statement, 9);
     return connection;

@@ -19,6 +19,10 @@ public:
 
     QVConnection() = default;
 
+    // The stored flag is one byte wide: only the low 8 bits of the column count. The store's
+    // SQL conditions apply the same rule, so a row is a bookmark for both or for neither.
+    [[nodiscard]] static constexpr bool isBookmarkColumn(std::int64_t stored) { return (stored & 0xFF) != 0; }
+
     // A record from the row the statement is positioned on, columns read by position.
     // NULL text reads as empty. Answers nullptr when the row has fewer than ten columns or
     // an id outside the 32-bit range (such a row could not be addressed again safely).

@@ -5,8 +5,7 @@
 #include <exception>
 
 #include "Classes/Others/FileEntry.h"
-#include "Classes/SyntaxColouring/RegexMatcher.h"
-#include "Classes/SyntaxColouring/RegexPattern.h"
+#include "Classes/SyntaxColouring/StringLiteralMatcher.h"
 #include "Platform/CoreGraphics/CGColor.h"
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSException.h"
@@ -32,37 +31,6 @@ constexpr ColourValue kAttributes { 0.05, 0.32, 0.64 };
 
 // Characters with a meaning of their own in a pattern or inside a bracket expression.
 constexpr std::u16string_view kPatternSpecialCharacters = u"\\^$.|?*+()[]{}-&";
-
-std::u16string stringPattern(const std::u16string& quote)
-{
-    // One non-word character, the quote, a run of anything but the quote and backslash where a
-    // backslash escapes the next character or an end of line, and the closing quote.
-    return u"\\W" + quote + u"[^" + quote + u"\\\\]*+(?:\\\\(?:.|$)[^" + quote + u"\\\\]*+)*+" + quote;
-}
-
-// Every character of the quote written so that ICU reads it literally, inside a bracket
-// expression as well as outside one (letters and digits stand for themselves).
-std::u16string escapedForPattern(const std::u16string& quote)
-{
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    std::u16string escaped;
-    for (std::size_t i = 0; i < quote.size(); ++i) {
-        const char16_t unit = quote[i];
-        if ((unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z') || (unit >= u'0' && unit <= u'9')) {
-            escaped += unit;
-            continue;
-        }
-        char32_t codePoint = unit;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < quote.size() && quote[i + 1] >= 0xDC00 && quote[i + 1] <= 0xDFFF) {
-            codePoint = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (quote[i + 1] - 0xDC00);
-            ++i;
-        }
-        escaped += u"\\x{";
-        for (int shift = 20; shift >= 0; shift -= 4) escaped += kHex[(codePoint >> shift) & 0xF];
-        escaped += u'}';
-    }
-    return escaped;
-}
 
 // The scanners ignore case when they look for a marker. For a marker of ASCII characters
 // other than letters no other character folds to it, so the cheaper literal search finds
@@ -219,8 +187,8 @@ struct SyntaxColouring::Pass {
     NSScanner scanner;
     NSScanner completeDocumentScanner;
     LineCache lines;
-    std::unique_ptr<RegexMatcher> firstStringMatcher;
-    std::unique_ptr<RegexMatcher> secondStringMatcher;
+    std::unique_ptr<StringLiteralMatcher> firstStringMatcher;
+    std::unique_ptr<StringLiteralMatcher> secondStringMatcher;
 };
 
 SyntaxColouring::SyntaxColouring()
@@ -402,7 +370,7 @@ void SyntaxColouring::loadDefinition(const PlistValue::Dictionary& definition)
     keywordEndCharacterSet_.addCharactersInString(stringValue(definition, "includeInKeywordEndCharacterSet"));
 }
 
-std::unique_ptr<RegexPattern> SyntaxColouring::stringPatternForQuote(const std::u16string& quote, const char* kind) const
+std::unique_ptr<StringLiteralPattern> SyntaxColouring::stringPatternForQuote(const std::u16string& quote, const char* kind) const
 {
     // The pattern buffer ends at its first U+0000: such a quote would leave a pattern that
     // matches any non-word character.
@@ -415,7 +383,7 @@ std::unique_ptr<RegexPattern> SyntaxColouring::stringPatternForQuote(const std::
     if (quote.find_first_of(kPatternSpecialCharacters) != std::u16string::npos)
         NSLogf("The %s string mark \"%s\" is special in patterns; it is read literally", kind, utf16ToUtf8(quote).c_str());
     try {
-        return std::make_unique<RegexPattern>(stringPattern(escapedForPattern(quote)));
+        return std::make_unique<StringLiteralPattern>(quote);
     } catch (const NamedException& failure) {
         NSLogf("The %s string mark \"%s\" cannot be used (%s); %s strings are not coloured", kind, utf16ToUtf8(quote).c_str(),
             failure.reason().c_str(), kind);
@@ -631,7 +599,7 @@ void SyntaxColouring::colourSecondStrings(Pass& pass)
 {
     if (secondString_.empty() || !secondStringPattern_) return;
     try {
-        pass.secondStringMatcher = std::make_unique<RegexMatcher>(*secondStringPattern_, pass.search());
+        pass.secondStringMatcher = std::make_unique<StringLiteralMatcher>(*secondStringPattern_, pass.search());
     } catch (...) {
         throw SilentEnd {};
     }
@@ -646,7 +614,7 @@ void SyntaxColouring::colourFirstStrings(Pass& pass)
 {
     if (firstString_.empty() || !firstStringPattern_) return;
     try {
-        pass.firstStringMatcher = std::make_unique<RegexMatcher>(*firstStringPattern_, pass.search());
+        pass.firstStringMatcher = std::make_unique<StringLiteralMatcher>(*firstStringPattern_, pass.search());
     } catch (...) {
         throw SilentEnd {};
     }
@@ -746,6 +714,8 @@ void SyntaxColouring::colourMultiLineComments(Pass& pass, const std::u16string& 
     const bool scriptRule = endMarker == u"-->";
     NSUInteger beginLocationInMultiLine = searchBackwards ? multiLineWindowStart(pass, beginMarker, endMarker)
                                                           : pass.rangeLocation;
+    // The letter after each "-->": a text without letters must not be scanned to its end per comment.
+    ForwardSetFinder letterFinder(text, letterCharacterSet_);
     NSScanner& scanner = pass.completeDocumentScanner;
     scanner.setScanLocation(beginLocationInMultiLine);
     while (!scanner.isAtEnd()) {
@@ -766,8 +736,8 @@ void SyntaxColouring::colourMultiLineComments(Pass& pass, const std::u16string& 
             scanner.setScanLocation(location);
             commentLength = location - beginning;
             if (scriptRule) {
-                (void)scanner.scanUpToCharactersFromSet(letterCharacterSet_);
-                const NSUInteger letter = scanner.scanLocation();
+                const NSUInteger letter = letterFinder.next(scanner.scanLocation());
+                scanner.setScanLocation(letter);
                 if (letter + 6 < length && letter >= 2
                     && (equalsIgnoringCase(text, letter - 2, u"</script>") || equalsIgnoringCase(text, letter - 2, u"</style>"))) {
                     beginLocationInMultiLine = letter;
@@ -798,7 +768,11 @@ void SyntaxColouring::recolourSecondStrings(Pass& pass)
     while (pass.secondStringMatcher->findNext()) {
         const NSRange foundRange = pass.secondStringMatcher->rangeOfMatch();
         const NSUInteger before = pass.rangeLocation + foundRange.location;
-        if (isColouredAs(pass.view.get(), before, stringsColour_) || isColouredAs(pass.view.get(), before, commentsColour_))
+        // One read for both tests.
+        const NSAttributeDictionaryRef attributes
+            = pass.view ? pass.view->temporaryAttributesAtCharacterIndex(before, nullptr) : NSAttributeDictionaryRef {};
+        if (attributes
+            && (NSAttributeDictionaryEqual(attributes, stringsColour_) || NSAttributeDictionaryEqual(attributes, commentsColour_)))
             continue;
         setColour(stringsColour_, NSRange { before + 1, foundRange.length - 1 });
     }

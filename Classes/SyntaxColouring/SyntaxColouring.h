@@ -14,8 +14,8 @@
 #include "Platform/Foundation/NSString.h"
 
 class NSScanner;
-class RegexMatcher;
-class RegexPattern;
+class StringLiteralMatcher;
+class StringLiteralPattern;
 
 // The colouring engine of the editor: picks a syntax definition for a file name, then colours
 // a text by commands, instructions, keywords, variables, strings, attributes and comments,
@@ -92,7 +92,7 @@ private:
     void resetDefinition();
     void loadDefinition(const PlistValue::Dictionary& definition);
     // The pattern for one quote mark, or null (the kind switched off) when it cannot compile.
-    [[nodiscard]] std::unique_ptr<RegexPattern> stringPatternForQuote(const std::u16string& quote, const char* kind) const;
+    [[nodiscard]] std::unique_ptr<StringLiteralPattern> stringPatternForQuote(const std::u16string& quote, const char* kind) const;
     [[nodiscard]] bool isColouredAs(SyntaxColouringDelegate* view, NSUInteger index, const NSAttributeDictionaryRef& colour) const;
 
     // The passes, in the order recolourRange runs them.
@@ -149,6 +149,6 @@ private:
     std::u16string beginSecondMultiLineComment_;
     std::u16string endSecondMultiLineComment_;
 
-    std::unique_ptr<RegexPattern> firstStringPattern_;
-    std::unique_ptr<RegexPattern> secondStringPattern_;
+    std::unique_ptr<StringLiteralPattern> firstStringPattern_;
+    std::unique_ptr<StringLiteralPattern> secondStringPattern_;
 };

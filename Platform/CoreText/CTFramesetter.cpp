@@ -16,6 +16,11 @@ CTFramesetter::CTFramesetter(const NSAttributedString& string)
 {
 }
 
+CTFramesetter::CTFramesetter(CTTypesetterRef typesetter)
+    : typesetter_(std::move(typesetter))
+{
+}
+
 const std::vector<CTLineRef>& CTFramesetter::linesFor(CFRange range, double width) const
 {
     if (width == cachedWidth_ && range == cachedRange_) {
@@ -68,6 +73,11 @@ CTFramesetter::LineSet CTFramesetter::setLines(CFRange range, CGSize box) const
 CTFramesetterRef CTFramesetterCreateWithAttributedString(const NSAttributedString& string)
 {
     return std::make_shared<const CTFramesetter>(string);
+}
+
+CTFramesetterRef CTFramesetterCreateWithTypesetter(CTTypesetterRef typesetter)
+{
+    return typesetter ? std::make_shared<const CTFramesetter>(std::move(typesetter)) : nullptr;
 }
 
 CTTypesetterRef CTFramesetterGetTypesetter(const CTFramesetterRef& framesetter)

@@ -17,6 +17,7 @@ class NSAttributedString;
 class CTFramesetter {
 public:
     explicit CTFramesetter(const NSAttributedString& string);
+    explicit CTFramesetter(CTTypesetterRef typesetter);
 
     const CTTypesetterRef& typesetter() const { return typesetter_; }
 
@@ -43,6 +44,8 @@ private:
 using CTFramesetterRef = std::shared_ptr<const CTFramesetter>;
 
 CTFramesetterRef CTFramesetterCreateWithAttributedString(const NSAttributedString& string);
+// A framesetter over a typesetter made with options.
+CTFramesetterRef CTFramesetterCreateWithTypesetter(CTTypesetterRef typesetter);
 CTTypesetterRef CTFramesetterGetTypesetter(const CTFramesetterRef& framesetter);
 // A frame of the string range ((0, 0): all of it) inside the path's bounding box. Frame
 // attributes are not used and may be null.

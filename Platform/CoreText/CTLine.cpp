@@ -110,6 +110,10 @@ const std::vector<CTRunRef>& CTLine::glyphRuns() const
             run->face = style.face;
             run->size = style.size;
             run->color = style.color;
+            run->ascent = style.ascent;
+            run->descent = style.descent;
+            run->runDelegate = style.runDelegate;
+            run->underline = style.underline;
         }
         if (glyph.cluster != cluster) {
             cluster = glyph.cluster;
@@ -129,7 +133,31 @@ const std::vector<CTRunRef>& CTLine::glyphRuns() const
         run->stringRange.length = runEnd - run->stringRange.location;
         runs_.push_back(run);
     }
+    for (const CTRunRef& made : runs_) {
+        auto& r = const_cast<CTRun&>(*made); // still private to this line
+        r.originX = offsetForStringIndex(r.stringRange.location);
+        r.width = offsetForStringIndex(r.stringRange.location + r.stringRange.length) - r.originX;
+    }
     return runs_;
+}
+
+// A single line under the run, below the baseline, as thick as the font's strokes.
+void CTLine::drawUnderline(CGContextRef context, const CTRun& run, const CGColor& color)
+{
+    const double thickness = std::max(1.0, run.size / 14.0);
+    const double below = std::max(1.5, run.size * 0.12);
+    cairo_t* cr = context->cairo();
+    cairo_save(cr);
+    cairo_matrix_t text;
+    const CGAffineTransform& m = context->textMatrix;
+    cairo_matrix_init(&text, m.a, m.b, m.c, m.d, m.tx, m.ty);
+    cairo_transform(cr, &text);
+    context->setSourceColor(color);
+    context->paintMasked([&](cairo_t* c) {
+        cairo_rectangle(c, run.originX, -below - thickness / 2, run.width, thickness);
+        cairo_fill(c);
+    });
+    cairo_restore(cr);
 }
 
 void CTLine::draw(CGContextRef context) const
@@ -140,7 +168,10 @@ void CTLine::draw(CGContextRef context) const
     static const CGColor black(0, 0, 0, 1);
     std::vector<cairo_glyph_t> glyphs;
     for (const CTRunRef& run : glyphRuns()) {
-        if (!run->face) {
+        if (run->underline) {
+            drawUnderline(context, *run, run->color ? *run->color : black);
+        }
+        if (!run->face || run->runDelegate) {
             continue;
         }
         glyphs.clear();

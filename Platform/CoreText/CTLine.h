@@ -35,6 +35,8 @@ public:
     void draw(CGContextRef context) const;
 
 private:
+    static void drawUnderline(CGContextRef context, const CTRun& run, const CGColor& color);
+
     std::shared_ptr<const CTTypesetter> typesetter_;
     CFRange range_ {};
     // offsets_[i]: x before character range_.location + i; one more entry for the end.

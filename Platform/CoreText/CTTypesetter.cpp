@@ -11,6 +11,7 @@
 #include "Platform/CoreText/CTFontFace.h"
 #include "Platform/CoreText/CTLine.h"
 #include "Platform/Foundation/NSAttributedString.h"
+#include "Platform/Foundation/NSNumber.h"
 
 namespace {
 
@@ -70,6 +71,20 @@ bool sameObject(const std::shared_ptr<const NSObject>& a, const std::shared_ptr<
     return a && b && a->isEqual(*b);
 }
 
+// Decorations beyond font and colour that make a run of their own.
+bool sameDecoration(const CTTypesetter::Style& a, const CTTypesetter::Style& b)
+{
+    return a.runDelegate == b.runDelegate && a.underline == b.underline;
+}
+
+// kCTUnderlineStyleAttributeName: a number whose low byte is the style; 1 (single) and the
+// other line styles are drawn as a single line.
+bool underlineFromAttributes(const NSAttributeDictionary& attributes)
+{
+    const auto number = attributes.valueForKey<NSNumber>(kCTUnderlineStyleAttributeName);
+    return number && (number->longLongValue() & 0xFF) != 0;
+}
+
 bool isTerminator(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
 
 // White space that hangs past the line's end (no-break spaces do not).
@@ -85,23 +100,161 @@ bool isMark(UChar32 c)
 }
 
 CTTypesetter::CTTypesetter(const NSAttributedString& string)
+    : CTTypesetter(string, CTTypesetterOptions {})
+{
+}
+
+CTTypesetter::CTTypesetter(const NSAttributedString& string, const CTTypesetterOptions& options)
     : text_(string.string())
+    , ligatures_(options.ligatures)
 {
     const std::size_t n = text_.size();
     unitStyle_.assign(n, 0);
     advance_.assign(n, 0.0f);
     flags_.assign(n, 0);
     resolveStyles(string);
-    applyFallbackFonts();
-    markUnits();
-    shape();
+    glyphs_.reserve(n); // about one glyph per character; growing in steps costs more than shaping
+    if (options.previous && options.previous->ligatures_ == ligatures_) {
+        buildReusing(*options.previous);
+    } else {
+        processRange(0, n);
+    }
+    indexGlyphs();
+}
+
+void CTTypesetter::processRange(std::size_t start, std::size_t end)
+{
+    if (start >= end) {
+        return;
+    }
+    applyFallbackFonts(start, end);
+    markUnits(start, end);
+    shapeRange(start, end);
+    const CFIndex reshapedEnd = reshaped_.length > 0 ? reshaped_.location + reshaped_.length : 0;
+    const CFIndex from = reshaped_.length > 0 ? std::min<CFIndex>(reshaped_.location, static_cast<CFIndex>(start)) : static_cast<CFIndex>(start);
+    reshaped_ = CFRangeMake(from, std::max<CFIndex>(reshapedEnd, static_cast<CFIndex>(end)) - from);
+}
+
+namespace {
+
+// Whether a paragraph starts at k: the text's ends, or just after a terminator (CR LF is one).
+bool paragraphBoundary(const std::u16string& text, std::size_t k)
+{
+    if (k == 0 || k >= text.size()) {
+        return true;
+    }
+    const char16_t before = text[k - 1];
+    return isTerminator(before) && !(before == u'\r' && text[k] == u'\n');
+}
+
+}
+
+void CTTypesetter::buildReusing(const CTTypesetter& previous)
+{
+    const std::u16string& old = previous.text_;
+    const std::size_t n = text_.size();
+    const std::size_t oldN = old.size();
+    const std::size_t shorter = std::min(n, oldN);
+    std::size_t prefix = 0;
+    while (prefix < shorter && text_[prefix] == old[prefix]) {
+        ++prefix;
+    }
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix && text_[n - 1 - suffix] == old[oldN - 1 - suffix]) {
+        ++suffix;
+    }
+
+    // Old style index -> new one (-1: not mapped yet); equality of a new unit's style with the
+    // old unit's, cached per pair of indices.
+    std::vector<int> mapped(previous.styles_.size(), -1);
+    const auto mapStyle = [&](std::uint16_t oldIndex) {
+        if (mapped[oldIndex] < 0) {
+            mapped[oldIndex] = styleIndex(previous.styles_[oldIndex]);
+        }
+        return static_cast<std::uint16_t>(mapped[oldIndex]);
+    };
+    std::vector<std::int8_t> same;
+    const std::size_t newStyles = styles_.size(); // before any mapping adds fallback styles
+    same.assign(previous.styles_.size() * newStyles, -1);
+    const auto sameStyle = [&](std::uint16_t newIndex, std::uint16_t oldIndex) {
+        if (newIndex >= newStyles) {
+            return false;
+        }
+        std::int8_t& known = same[oldIndex * newStyles + newIndex];
+        if (known < 0) {
+            const Style& a = styles_[newIndex];
+            const Style& b = previous.styles_[oldIndex];
+            known = a.face == b.face && a.size == b.size && sameObject(a.font, b.font) && sameObject(a.color, b.color)
+                    && sameDecoration(a, b) ? 1 : 0;
+        }
+        return known == 1;
+    };
+
+    // The old index of the paragraph [start, end) when it can be taken over, else -1.
+    const auto reusableAt = [&](std::size_t start, std::size_t end) -> std::ptrdiff_t {
+        std::size_t oldStart = 0;
+        if (end <= prefix) {
+            oldStart = start;
+        } else if (start >= n - suffix) {
+            oldStart = start - n + oldN;
+        } else {
+            return -1;
+        }
+        const std::size_t oldEnd = oldStart + (end - start);
+        if (!paragraphBoundary(old, oldStart) || !paragraphBoundary(old, oldEnd) || (oldEnd == oldN) != (end == n)) {
+            return -1;
+        }
+        for (std::size_t i = start; i < end; ++i) {
+            if (!sameStyle(unitStyle_[i], previous.unitStyle_[oldStart + i - start])) {
+                return -1;
+            }
+        }
+        return static_cast<std::ptrdiff_t>(oldStart);
+    };
+
+    std::size_t pending = 0; // start of the paragraphs waiting to be shaped anew
+    std::size_t start = 0;
+    while (start < n) {
+        std::size_t end = start;
+        while (end < n && !isTerminator(text_[end])) {
+            ++end;
+        }
+        if (end < n) {
+            end += (text_[end] == u'\r' && end + 1 < n && text_[end + 1] == u'\n') ? 2 : 1;
+        }
+        const std::ptrdiff_t from = reusableAt(start, end);
+        if (from >= 0) {
+            processRange(pending, start);
+            const auto oldStart = static_cast<std::size_t>(from);
+            for (std::size_t i = start; i < end; ++i) {
+                const std::size_t o = oldStart + i - start;
+                unitStyle_[i] = mapStyle(previous.unitStyle_[o]);
+                advance_[i] = previous.advance_[o];
+                flags_[i] = previous.flags_[o];
+            }
+            // A paragraph after a terminator may always start a line; the text's start never does.
+            flags_[start] = static_cast<std::uint8_t>((flags_[start] & ~kBreakBefore) | (start > 0 ? kBreakBefore : 0));
+            const std::size_t firstOld = previous.firstGlyph_[oldStart];
+            const std::size_t lastOld = previous.firstGlyph_[oldStart + (end - start)];
+            for (std::size_t g = firstOld; g < lastOld; ++g) {
+                Glyph glyph = previous.glyphs_[g];
+                glyph.cluster = static_cast<std::uint32_t>(glyph.cluster - oldStart + start);
+                glyph.style = mapStyle(glyph.style);
+                glyphs_.push_back(glyph);
+            }
+            pending = end;
+        }
+        start = end;
+    }
+    processRange(pending, n);
 }
 
 std::uint16_t CTTypesetter::styleIndex(const Style& style)
 {
     for (std::size_t i = 0; i < styles_.size(); ++i) {
         const Style& s = styles_[i];
-        if (s.face == style.face && s.size == style.size && sameObject(s.font, style.font) && sameObject(s.color, style.color)) {
+        if (s.face == style.face && s.size == style.size && sameObject(s.font, style.font) && sameObject(s.color, style.color)
+            && sameDecoration(s, style)) {
             return static_cast<std::uint16_t>(i);
         }
     }
@@ -136,7 +289,15 @@ void CTTypesetter::resolveStyles(const NSAttributedString& string)
         return;
     }
     string.enumerateAttributesInRange(NSMakeRange(0, text_.size()), [&](const NSAttributeDictionary& attributes, NSRange range) {
-        const std::uint16_t index = styleIndex(makeStyle(fontFromAttributes(attributes), colorFromAttributes(attributes)));
+        Style style = makeStyle(fontFromAttributes(attributes), colorFromAttributes(attributes));
+        style.underline = underlineFromAttributes(attributes);
+        if (auto runDelegate = attributes.valueForKey<CTRunDelegate>(kCTRunDelegateAttributeName)) {
+            style.ascent = runDelegate->ascent();
+            style.descent = runDelegate->descent();
+            style.leading = 0;
+            style.runDelegate = std::move(runDelegate);
+        }
+        const std::uint16_t index = styleIndex(style);
         std::fill(unitStyle_.begin() + static_cast<std::ptrdiff_t>(range.location),
                   unitStyle_.begin() + static_cast<std::ptrdiff_t>(range.location + range.length), index);
     });
@@ -145,10 +306,10 @@ void CTTypesetter::resolveStyles(const NSAttributedString& string)
     }
 }
 
-void CTTypesetter::applyFallbackFonts()
+void CTTypesetter::applyFallbackFonts(std::size_t from, std::size_t to)
 {
-    const std::size_t n = text_.size();
-    std::size_t i = 0;
+    const std::size_t n = to;
+    std::size_t i = from;
     while (i < n) {
         const std::size_t start = i;
         UChar32 c = 0;
@@ -157,7 +318,7 @@ void CTTypesetter::applyFallbackFonts()
             continue;
         }
         const Style& style = styles_[unitStyle_[start]];
-        if (!style.face || style.face->hasGlyph(static_cast<char32_t>(c))) {
+        if (!style.face || style.runDelegate || style.face->hasGlyph(static_cast<char32_t>(c))) {
             continue;
         }
         std::uint16_t chosen = unitStyle_[start];
@@ -173,10 +334,10 @@ void CTTypesetter::applyFallbackFonts()
     }
 }
 
-void CTTypesetter::markUnits()
+void CTTypesetter::markUnits(std::size_t from, std::size_t to)
 {
-    const std::size_t n = text_.size();
-    for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t n = to;
+    for (std::size_t i = from; i < n; ++i) {
         const char16_t c = text_[i];
         if (isTerminator(c)) {
             flags_[i] |= kTerminator | kWhitespace | kClusterStart;
@@ -186,8 +347,13 @@ void CTTypesetter::markUnits()
             flags_[i] |= kWhitespace;
         }
     }
-    if (n == 0) {
+    if (n == from) {
         return;
+    }
+    // A part of the text starts after a terminator, where a line may always start; the rules
+    // start afresh there, so the part's breaks are those of the whole text.
+    if (from > 0) {
+        flags_[from] |= kBreakBefore;
     }
     // Opening a line iterator loads its rules (about a millisecond); each thread keeps one.
     thread_local std::unique_ptr<UBreakIterator, BreakIteratorDeleter> lines;
@@ -199,26 +365,31 @@ void CTTypesetter::markUnits()
             return; // no soft breaks: long lines break by character
         }
     }
-    ubrk_setText(lines.get(), reinterpret_cast<const UChar*>(text_.data()), static_cast<int32_t>(n), &status);
+    const std::size_t count = n - from;
+    ubrk_setText(lines.get(), reinterpret_cast<const UChar*>(text_.data() + from), static_cast<int32_t>(count), &status);
     if (U_FAILURE(status)) {
         return;
     }
     for (int32_t b = ubrk_first(lines.get()); b != UBRK_DONE; b = ubrk_next(lines.get())) {
-        if (b > 0 && static_cast<std::size_t>(b) < n) {
-            flags_[static_cast<std::size_t>(b)] |= kBreakBefore;
+        if (b > 0 && static_cast<std::size_t>(b) < count) {
+            flags_[from + static_cast<std::size_t>(b)] |= kBreakBefore;
         }
     }
     // The iterator must not keep pointing into this text.
     ubrk_setText(lines.get(), nullptr, 0, &status);
 }
 
-void CTTypesetter::shape()
+void CTTypesetter::shapeRange(std::size_t from, std::size_t to)
 {
     const std::size_t n = text_.size();
-    std::unique_ptr<hb_buffer_t, HbBufferDeleter> buffer(hb_buffer_create());
-    glyphs_.reserve(n); // about one glyph per character; growing in steps costs more than shaping
-    std::size_t i = 0;
-    while (i < n) {
+    thread_local std::unique_ptr<hb_buffer_t, HbBufferDeleter> buffer(hb_buffer_create());
+    static const hb_feature_t noLigatures[] = {
+        { HB_TAG('l', 'i', 'g', 'a'), 0, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END },
+        { HB_TAG('c', 'l', 'i', 'g'), 0, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END },
+        { HB_TAG('c', 'a', 'l', 't'), 0, HB_FEATURE_GLOBAL_START, HB_FEATURE_GLOBAL_END },
+    };
+    std::size_t i = from;
+    while (i < to) {
         // Tabs and terminators are not shaped: their advance depends on the line, or is none.
         if (flags_[i] & (kTab | kTerminator)) {
             ++i;
@@ -226,10 +397,21 @@ void CTTypesetter::shape()
         }
         const std::size_t start = i;
         const std::uint16_t styleIdx = unitStyle_[i];
-        while (i < n && unitStyle_[i] == styleIdx && !(flags_[i] & (kTab | kTerminator))) {
+        while (i < to && unitStyle_[i] == styleIdx && !(flags_[i] & (kTab | kTerminator))) {
             ++i;
         }
         const Style& style = styles_[styleIdx];
+        if (style.runDelegate) {
+            // The delegate's width is the run's; one placeholder glyph carries it.
+            Glyph glyph;
+            glyph.cluster = static_cast<std::uint32_t>(start);
+            glyph.advance = static_cast<float>(style.runDelegate->width());
+            glyph.style = styleIdx;
+            glyphs_.push_back(glyph);
+            advance_[start] += glyph.advance;
+            flags_[start] |= kClusterStart;
+            continue;
+        }
         if (!style.face) {
             continue;
         }
@@ -238,7 +420,11 @@ void CTTypesetter::shape()
                             static_cast<unsigned>(start), static_cast<int>(i - start));
         hb_buffer_guess_segment_properties(buffer.get());
         hb_buffer_set_direction(buffer.get(), HB_DIRECTION_LTR);
-        hb_shape(style.face->hbFont(), buffer.get(), nullptr, 0);
+        if (ligatures_) {
+            hb_shape(style.face->hbFont(), buffer.get(), nullptr, 0);
+        } else {
+            hb_shape(style.face->hbFont(), buffer.get(), noLigatures, 3);
+        }
         unsigned count = 0;
         const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer.get(), &count);
         const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer.get(), &count);
@@ -259,6 +445,11 @@ void CTTypesetter::shape()
             }
         }
     }
+}
+
+void CTTypesetter::indexGlyphs()
+{
+    const std::size_t n = text_.size();
     firstGlyph_.assign(n + 1, static_cast<std::uint32_t>(glyphs_.size()));
     for (std::size_t g = glyphs_.size(); g-- > 0;) {
         firstGlyph_[glyphs_[g].cluster] = static_cast<std::uint32_t>(g);
@@ -333,6 +524,12 @@ CTLineRef CTTypesetter::createLine(CFRange range) const
 CTTypesetterRef CTTypesetterCreateWithAttributedString(const NSAttributedString& string)
 {
     return std::make_shared<const CTTypesetter>(string);
+}
+
+CTTypesetterRef CTTypesetterCreateWithAttributedStringAndOptions(const NSAttributedString& string,
+                                                                 const CTTypesetterOptions& options)
+{
+    return std::make_shared<const CTTypesetter>(string, options);
 }
 
 CFIndex CTTypesetterSuggestLineBreak(const CTTypesetterRef& typesetter, CFIndex startIndex, double width)

@@ -9,11 +9,24 @@
 #include "Platform/CoreGraphics/CGGeometry.h"
 #include "Platform/CoreText/CFRange.h"
 #include "Platform/CoreText/CTFont.h"
+#include "Platform/CoreText/CTRunDelegate.h"
 
 class NSAttributedString;
 class CTFontFace;
 class CTLine;
+class CTTypesetter;
 using CTLineRef = std::shared_ptr<const CTLine>;
+
+// How a typesetter shapes its text.
+struct CTTypesetterOptions {
+    // Standard and contextual ligatures and contextual alternates (HarfBuzz liga, clig, calt).
+    // Code text turns them off, so that every character keeps a caret position of its own.
+    bool ligatures { true };
+    // The typesetter of an earlier version of the text: its paragraphs whose text and styles
+    // are unchanged are taken over instead of being shaped again. The result is the same as
+    // shaping the whole text.
+    std::shared_ptr<const CTTypesetter> previous;
+};
 
 // The shaped form of an attributed string: every character's font, colour and advance, the
 // glyphs HarfBuzz chose, and where lines may break (ICU, UAX #14). Lines are cut from it for
@@ -31,6 +44,9 @@ public:
         CGFloat ascent { 0 };
         CGFloat descent { 0 };
         CGFloat leading { 0 };
+        // An inline object: the delegate sizes the run, which draws no glyphs.
+        CTRunDelegateRef runDelegate;
+        bool underline { false };        // a single line under the run, in its colour
     };
     struct Glyph {
         std::uint32_t glyph { 0 };
@@ -49,6 +65,7 @@ public:
     };
 
     explicit CTTypesetter(const NSAttributedString& string);
+    CTTypesetter(const NSAttributedString& string, const CTTypesetterOptions& options);
 
     const std::u16string& string() const { return text_; }
     CFIndex length() const { return static_cast<CFIndex>(text_.size()); }
@@ -73,11 +90,20 @@ public:
 
     static double tabAdvance(double x);
 
+    bool ligatures() const { return ligatures_; }
+    // The part of the text that was shaped anew (all of it without a previous typesetter);
+    // length 0 when every paragraph was taken over.
+    CFRange reshapedRange() const { return reshaped_; }
+
 private:
     void resolveStyles(const NSAttributedString& string);
-    void applyFallbackFonts();
-    void markUnits();
-    void shape();
+    // The three steps over [start, end); shapeRange appends glyphs, so ranges go in text order.
+    void applyFallbackFonts(std::size_t start, std::size_t end);
+    void markUnits(std::size_t start, std::size_t end);
+    void shapeRange(std::size_t start, std::size_t end);
+    void indexGlyphs();
+    void buildReusing(const CTTypesetter& previous);
+    void processRange(std::size_t start, std::size_t end);
     std::uint16_t styleIndex(const Style& style);
 
     std::u16string text_;
@@ -87,10 +113,14 @@ private:
     std::vector<std::uint8_t> flags_;
     std::vector<Glyph> glyphs_;
     std::vector<std::uint32_t> firstGlyph_;
+    bool ligatures_ { true };
+    CFRange reshaped_ {};
 };
 
 using CTTypesetterRef = std::shared_ptr<const CTTypesetter>;
 
 CTTypesetterRef CTTypesetterCreateWithAttributedString(const NSAttributedString& string);
+CTTypesetterRef CTTypesetterCreateWithAttributedStringAndOptions(const NSAttributedString& string,
+                                                                 const CTTypesetterOptions& options);
 CFIndex CTTypesetterSuggestLineBreak(const CTTypesetterRef& typesetter, CFIndex startIndex, double width);
 CTLineRef CTTypesetterCreateLine(const CTTypesetterRef& typesetter, CFRange range);

@@ -11,6 +11,9 @@ public:
     NSDate() = default;
 
     [[nodiscard]] static NSDate dateWithTimeIntervalSince1970(double seconds);
+    // Now: the wall-clock time, moved on by the main run loop's clock, so tests that drive the
+    // clock by hand drive dates too.
+    [[nodiscard]] static NSDate date();
     [[nodiscard]] double timeIntervalSince1970() const { return seconds_; }
 
     bool isEqual(const NSObject& other) const override;

@@ -23,6 +23,20 @@ void NSNotificationCenter::addObserver(const void* observer, const std::string& 
     entries_.push_back(std::move(entry));
 }
 
+void NSNotificationCenter::addWeakObserver(std::weak_ptr<const void> owner, const void* observer, const std::string& name,
+                                           const void* object, Block block)
+{
+    auto entry = std::make_shared<Entry>();
+    entry->observer = observer;
+    entry->owner = std::move(owner);
+    entry->weak = true;
+    entry->name = name;
+    entry->object = object;
+    entry->block = std::move(block);
+    const std::lock_guard lock(mutex_);
+    entries_.push_back(std::move(entry));
+}
+
 void NSNotificationCenter::removeObserver(const void* observer)
 {
     const std::lock_guard lock(mutex_);
@@ -51,8 +65,19 @@ void NSNotificationCenter::removeObserver(const void* observer, const std::strin
 void NSNotificationCenter::postNotification(const NSNotification& notification)
 {
     std::vector<std::shared_ptr<Entry>> matching;
+    std::vector<std::shared_ptr<Entry>> dropped;
     {
         const std::lock_guard lock(mutex_);
+        // Registrations of observers that have gone end here; their blocks are released below,
+        // outside the lock.
+        std::erase_if(entries_, [&](const std::shared_ptr<Entry>& entry) {
+            if (!entry->weak || !entry->owner.expired()) {
+                return false;
+            }
+            entry->removed = true;
+            dropped.push_back(entry);
+            return true;
+        });
         for (const auto& entry : entries_) {
             if ((entry->name.empty() || entry->name == notification.name)
                 && (entry->object == nullptr || entry->object == notification.object)) {

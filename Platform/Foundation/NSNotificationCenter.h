@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Platform/Foundation/NSWeakTarget.h"
+
 // Extra values of a notification by key; each value keeps its own type (a keyboard frame is a
 // CGRect, a duration a double).
 using NSUserInfo = std::map<std::string, std::any>;
@@ -41,6 +43,14 @@ public:
     static NSNotificationCenter& defaultCenter();
 
     void addObserver(const void* observer, const std::string& name, const void* object, Block block);
+    // An observer held weakly: block(observer, notification) runs while the observer lives; once
+    // it has gone its registrations are dropped and never run. It can still be removed by address.
+    template <class T, class F>
+    void addObserver(const std::shared_ptr<T>& observer, const std::string& name, const void* object, F block)
+    {
+        addWeakObserver(std::weak_ptr<const void>(observer), observer.get(), name, object,
+                        [call = weakCall(observer, std::move(block))](const NSNotification& n) { call(n); });
+    }
     // Every registration of the observer.
     void removeObserver(const void* observer);
     // Registrations of the observer for that name (and that object, unless null).
@@ -53,8 +63,14 @@ public:
     [[nodiscard]] std::size_t observerCount() const;
 
 private:
+    void addWeakObserver(std::weak_ptr<const void> owner, const void* observer, const std::string& name,
+                         const void* object, Block block);
+
     struct Entry {
         const void* observer { nullptr };
+        // For weakly held observers: the registration ends when this expires.
+        std::weak_ptr<const void> owner;
+        bool weak { false };
         std::string name;
         const void* object { nullptr };
         Block block;

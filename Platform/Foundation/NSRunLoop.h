@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/NSClock.h"
 #include "Platform/Foundation/NSTimer.h"
+#include "Platform/Foundation/NSWeakTarget.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -101,6 +102,14 @@ void performOnMainThread(std::function<void()> work, bool wait);
 PerformHandle performAfterDelay(
     std::function<void()> work, double seconds, const void* target = nullptr, std::string selector = {});
 void cancelPreviousPerformRequests(const void* target, const std::string& selector = {});
+// A delayed perform that holds its target weakly: work(target) runs only if the target still
+// lives when it comes due. It is cancelled by the target's address like any other.
+template <class T, class F>
+PerformHandle performAfterDelay(const std::shared_ptr<T>& target, F work, double seconds, std::string selector = {})
+{
+    return performAfterDelay(
+        [call = weakCall(target, std::move(work))] { call(); }, seconds, target.get(), std::move(selector));
+}
 // Queues the work on the main run loop (never inline).
 void dispatchAsyncMain(std::function<void()> work);
 // Runs the work on the main run loop after `seconds`; 0 means at the next turn after queued work.

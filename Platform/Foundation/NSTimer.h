@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "Platform/Foundation/NSWeakTarget.h"
+
 class RunLoop;
 
 // A timer on a run loop: fires once after its interval, or repeatedly every interval until
@@ -22,6 +24,19 @@ public:
     static std::shared_ptr<Timer> scheduledTimer(double interval, bool repeats, Action action);
     // A timer not yet scheduled; add it with RunLoop::addTimer.
     static std::shared_ptr<Timer> timer(double interval, bool repeats, Action action);
+    // A scheduled timer that holds its target weakly: action(target, timer) runs while the
+    // target lives; the first firing after the target has gone invalidates the timer instead.
+    template <class T, class F>
+    static std::shared_ptr<Timer> scheduledTimer(const std::shared_ptr<T>& target, double interval, bool repeats, F action)
+    {
+        auto call = weakCall(target, std::move(action));
+        auto made = scheduledTimer(interval, repeats, [call = std::move(call)](Timer& timer) {
+            if (!call(timer)) {
+                timer.invalidate();
+            }
+        });
+        return made;
+    }
 
     Timer(double interval, bool repeats, Action action);
 

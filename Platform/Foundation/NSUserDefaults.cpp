@@ -2,11 +2,17 @@
 
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +59,35 @@ double stringAsDouble(std::string_view text)
     return result.ec == std::errc() ? value : 0;
 }
 
+// The file a chain of symbolic links at `path` ends in (itself when it is no link; the last
+// link's target when that does not exist yet). nullopt, with errno set, for a loop or an
+// unreadable link.
+std::optional<std::string> resolvedLinkTarget(std::string path)
+{
+    constexpr int kMaxLinks = 40; // as the kernel allows
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat info { };
+        if (::lstat(path.c_str(), &info) != 0) {
+            if (errno == ENOENT) return path;
+            return std::nullopt;
+        }
+        if (!S_ISLNK(info.st_mode)) return path;
+        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) return std::nullopt;
+        if (static_cast<std::size_t>(length) >= target.size()) {
+            errno = ENAMETOOLONG;
+            return std::nullopt;
+        }
+        target.resize(static_cast<std::size_t>(length));
+        path = !target.empty() && target.front() == '/'
+            ? target
+            : stringByAppendingPathComponent(stringByDeletingLastPathComponent(path), target);
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
 std::string preferencesPathOfHome()
 {
     return NSHomeDirectory() + "/Library/Preferences/" + NSUserDefaults::kDomainName + ".plist";
@@ -72,6 +107,7 @@ void NSUserDefaults::resetStandardUserDefaults()
     std::lock_guard lock(defaults.mutex_);
     defaults.loaded_ = false;
     defaults.fileIsCorrupt_ = false;
+    defaults.readError_.clear();
     defaults.values_.clear();
     defaults.registered_.clear();
 }
@@ -95,20 +131,31 @@ void NSUserDefaults::loadIfNeeded() const
     if (followsHome_) path_ = preferencesPathOfHome();
     values_.clear();
     fileIsCorrupt_ = false;
-    auto& files = NSFileManager::defaultManager();
-    bool isDirectory = false;
-    if (!files.fileExistsAtPath(path_, isDirectory)) return;
-    std::optional<PlistValue> stored;
-    if (const auto bytes = files.contentsAtPath(path_))
-        stored = NSPropertyListSerialization::propertyListWithData(*bytes);
-    if (stored && stored->isDict()) {
-        values_ = std::move(*stored->dictPtr());
+    readError_.clear();
+    struct stat info { };
+    if (::stat(path_.c_str(), &info) != 0) {
+        // No file yet (a dangling link included): the first save makes it.
+        if (errno == ENOENT) return;
+        readError_ = std::strerror(errno);
+    } else if (const auto bytes = NSFileManager::defaultManager().contentsAtPath(path_)) {
+        std::optional<PlistValue> stored = NSPropertyListSerialization::propertyListWithData(*bytes);
+        if (stored && stored->isDict()) {
+            values_ = std::move(*stored->dictPtr());
+            return;
+        }
+        // Read but not a dictionary: start empty and keep the file, which the next save moves
+        // aside rather than overwrites.
+        fileIsCorrupt_ = true;
+        NSLogf("Could not read the user defaults in %s; starting empty, the file will be kept as %s.corrupt",
+            path_.c_str(), path_.c_str());
         return;
+    } else {
+        readError_ = NSFileManager::lastError();
     }
-    // Start empty but keep the file: it is moved aside, not overwritten, at the next save.
-    fileIsCorrupt_ = true;
-    NSLogf("Could not read the user defaults in %s; starting empty, the file will be kept as %s.corrupt",
-        path_.c_str(), path_.c_str());
+    // Permissions, an I/O error, something that is no file: the settings may be intact, so
+    // this session must not replace them with the few keys it sets.
+    NSLogf("Could not read the user defaults in %s (%s); starting empty, and they will not be saved over",
+        path_.c_str(), readError_.c_str());
 }
 
 const PlistValue* NSUserDefaults::lookup(const std::string& key) const
@@ -242,13 +289,25 @@ bool NSUserDefaults::synchronize()
         NSLogf("Could not encode the user defaults for %s", path_.c_str());
         return false;
     }
+    if (!readError_.empty()) {
+        NSLogf("Not saving the user defaults: %s could not be read (%s) and is kept as it is",
+            path_.c_str(), readError_.c_str());
+        return false;
+    }
+    // A link stays a link: the file it leads to is the one replaced.
+    const std::optional<std::string> target = resolvedLinkTarget(path_);
+    if (!target) {
+        NSLogf("Not saving the user defaults: the links at %s lead nowhere (%s)", path_.c_str(),
+            std::strerror(errno));
+        return false;
+    }
     auto& files = NSFileManager::defaultManager();
     if (fileIsCorrupt_) {
         // Never overwrite an unreadable file: someone may want it back.
-        std::string aside = path_ + ".corrupt";
+        std::string aside = *target + ".corrupt";
         for (int n = 1; files.fileExistsAtPath(aside) && n < 1000; ++n)
-            aside = path_ + ".corrupt." + std::to_string(n);
-        if (!files.moveItemAtPath(path_, aside) && files.fileExistsAtPath(path_)) {
+            aside = *target + ".corrupt." + std::to_string(n);
+        if (!files.moveItemAtPath(*target, aside) && files.fileExistsAtPath(*target)) {
             NSLogf(
                 "Could not keep the unreadable user defaults aside: %s", NSFileManager::lastError().c_str());
             return false;
@@ -256,7 +315,7 @@ bool NSUserDefaults::synchronize()
         NSLogf("Kept the unreadable user defaults as %s", aside.c_str());
         fileIsCorrupt_ = false;
     }
-    if (!files.writeToFile(path_, *xml, kDefaultsFileMode)) {
+    if (!files.writeToFile(*target, *xml, kDefaultsFileMode)) {
         NSLogf("Could not write the user defaults: %s", NSFileManager::lastError().c_str());
         return false;
     }

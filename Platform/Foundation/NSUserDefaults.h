@@ -49,8 +49,11 @@ public:
     // Values that answer for keys without a stored value; merged over earlier registrations.
     void registerDefaults(const PlistValue::Dictionary& defaults);
 
-    // Writes the stored values to the file, atomically with mode 0600. A file that could not be
-    // read at load time is first moved aside to "<file>.corrupt", so it is never lost. Returns
+    // Writes the stored values to the file, atomically with mode 0600; when the file is a
+    // symbolic link, the file it leads to is written and the link kept. A file that was read
+    // but did not parse as a dictionary is first moved aside to "<file>.corrupt", so it is never
+    // lost. A file that could not be read at all (permissions, an I/O error) may be intact: it
+    // is never saved over in this session, and synchronize answers false (logged). Returns
     // false (and logs) when the write fails; the values stay in memory for a later attempt.
     bool synchronize();
 
@@ -73,6 +76,8 @@ private:
     mutable bool loaded_ { false };
     // The file existed but could not be read as a dictionary: keep it aside before overwriting.
     mutable bool fileIsCorrupt_ { false };
+    // Why the file that exists could not be read; empty when it was read (or is absent).
+    mutable std::string readError_;
     mutable PlistValue::Dictionary values_;
     PlistValue::Dictionary registered_;
 };

@@ -16,9 +16,30 @@ CALayer::SnapshotProvider& snapshotProvider()
 
 constexpr char kTransitionKey[] = "transition";
 
+CALayer::LayerRenderer& layerRenderer()
+{
+    static CALayer::LayerRenderer renderer;
+    return renderer;
+}
+
 }
 
 CGFloat CACurrentMediaTime() { return RunLoop::main().now(); }
+
+std::uint64_t CALayer::nextIdentity()
+{
+    static std::uint64_t next = 0;
+    return ++next;
+}
+
+void CALayer::setLayerRenderer(LayerRenderer renderer) { layerRenderer() = std::move(renderer); }
+
+void CALayer::renderInContext(CGContextRef context) const
+{
+    if (context != nullptr && layerRenderer()) {
+        layerRenderer()(*this, context);
+    }
+}
 
 CALayer::CALayer(const CALayer& other)
     : std::enable_shared_from_this<CALayer>()

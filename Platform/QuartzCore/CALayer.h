@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "Platform/CoreGraphics/CGColor.h"
+#include "Platform/CoreGraphics/CGContext.h"
 #include "Platform/CoreGraphics/CGGeometry.h"
 #include "Platform/CoreGraphics/CGImage.h"
 #include "Platform/QuartzCore/CAAnimation.h"
@@ -76,6 +78,9 @@ public:
     CGFloat contentsScale() const { return contentsScale_; }
     void setContentsScale(CGFloat scale) { contentsScale_ = scale > 0 ? scale : 1; }
     const std::string& name() const { return name_; }
+    // A number no other layer of the process has (a copy gets its own), so the renderer can tell
+    // a layer from a new one made at the same address.
+    std::uint64_t identity() const { return identity_; }
     void setName(std::string name) { name_ = std::move(name); }
 
     // Layer tree (sublayers are owned, the superlayer is not).
@@ -124,6 +129,15 @@ public:
     using SnapshotProvider = std::function<CGImageRef(const CALayer&)>;
     static void setSnapshotProvider(SnapshotProvider provider);
 
+    // Draws the layer and its sublayers, as they show now, into the context, whose user space is
+    // taken as the layer's own coordinate space: its bounds, running the way the layer's space
+    // runs (CALayer::isGeometryFlipped); its own position, transform and opacity are left out.
+    // A layer whose space runs upward therefore comes out mirrored in a y-downward context unless
+    // the caller flips first. The renderer installs the drawing.
+    void renderInContext(CGContextRef context) const;
+    using LayerRenderer = std::function<void(const CALayer&, CGContextRef)>;
+    static void setLayerRenderer(LayerRenderer renderer);
+
 private:
     struct Running {
         std::string key;
@@ -151,6 +165,8 @@ private:
     CGImageRef contents_;
     CGFloat contentsScale_ { 1 };
     std::string name_;
+    std::uint64_t identity_ { nextIdentity() };
+    static std::uint64_t nextIdentity();
     std::vector<std::shared_ptr<CALayer>> sublayers_;
     CALayer* superlayer_ { nullptr }; // not owned: the superlayer owns this layer
     std::vector<Running> animations_;

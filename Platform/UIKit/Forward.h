@@ -8,6 +8,7 @@
 
 class UIApplication;
 class UIApplicationDelegate;
+class UIClassRegistry;
 class UIDevice;
 class UIEvent;
 class UIGestureRecognizer;
@@ -31,6 +32,8 @@ class UITextRange;
 class UITouch;
 class UIView;
 class UIViewController;
+class UIWebView;
+class UIWebViewDelegate;
 class UIWindow;
 
 using UIViewRef = std::shared_ptr<UIView>;

@@ -331,11 +331,39 @@ void UIApplication::firstResponderDidChange(UIResponder* responder)
 
 bool UIApplication::canOpenURL(const NSURL& url) const
 {
-    return isWebScheme(url);
+    return isWebScheme(url) || !webAddressForStoreURL(url).empty();
+}
+
+// The store's review page ("itms-apps" scheme) has no handler on a desktop: the same page is
+// opened on the review host over https, so a "Rate" button leads somewhere real.
+constexpr char kStoreScheme[] = "itms-apps";
+constexpr char kStoreReviewPath[] = "/WebObjects/MZStore.woa/wa/viewContentsUserReviews";
+
+std::string UIApplication::webAddressForStoreURL(const NSURL& url) const
+{
+    if (lowercase(url.scheme()) != kStoreScheme || url.escapedPath() != kStoreReviewPath) {
+        return {};
+    }
+    std::string host = storeReviewHost_;
+    if (const char* configured = std::getenv("LEXIPHANT_REVIEW_HOST"); host.empty() && configured != nullptr) {
+        host = configured;
+    }
+    if (host.empty()) {
+        host = url.host();
+    }
+    if (host.empty()) {
+        return {};
+    }
+    return "https://" + host + kStoreReviewPath + (url.query().empty() ? "" : "?" + url.query());
 }
 
 bool UIApplication::openURL(const NSURL& url)
 {
+    if (const std::string web = webAddressForStoreURL(url); !web.empty()) {
+        if (auto mapped = NSURL::URLWithString(web)) {
+            return openURL(*mapped);
+        }
+    }
     const std::string& address = url.absoluteString();
     if (!isWebScheme(url)) {
         NSLogf("openURL: no handler for %s", address.c_str());
@@ -482,6 +510,7 @@ void UIApplication::resetForTesting()
         keyboardDidTimer_.reset();
     }
     urlOpener_ = nullptr;
+    storeReviewHost_.clear();
     fingers_.clear();
     lastTapPoint_ = {};
     lastTapTime_ = -1e9;

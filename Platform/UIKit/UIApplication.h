@@ -100,6 +100,11 @@ public:
     // Replaces how http(s) addresses are opened (tests); an empty opener restores the default.
     using URLOpener = std::function<bool(const std::string& url)>;
     void setURLOpener(URLOpener opener) { urlOpener_ = std::move(opener); }
+    // The store's review page (scheme "itms-apps", the reviews path) is opened as the same page
+    // over https on this host: the one set here, else $LEXIPHANT_REVIEW_HOST, else the URL's own.
+    void setStoreReviewHost(std::string host) { storeReviewHost_ = std::move(host); }
+    // The https address a store URL is opened as; empty for any other URL.
+    [[nodiscard]] std::string webAddressForStoreURL(const NSURL& url) const;
 
     // Actions: sends the action to the target, or along the responder chain from the first
     // responder when the target is null, to the first responder that implements it.
@@ -140,6 +145,7 @@ private:
     bool keyboardVisible_ { false };
     PerformHandle keyboardDidTimer_;
     URLOpener urlOpener_;
+    std::string storeReviewHost_;
     struct Finger {
         int number { 0 };
         UITouchRef touch;

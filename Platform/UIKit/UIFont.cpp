@@ -1,4 +1,5 @@
 #include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIStringDrawing.h"
 
 #include <functional>
 
@@ -76,11 +77,6 @@ CGSize sizeWithFont(const std::u16string& text, const UIFontRef& font)
 
 CGSize sizeWithFontConstrainedToSize(const std::u16string& text, const UIFontRef& font, CGSize size)
 {
-    if (!font) {
-        return CGSizeZero;
-    }
-    NSAttributeDictionary attributes;
-    attributes[kCTFontAttributeName] = font->CTFont();
-    const auto framesetter = CTFramesetterCreateWithAttributedString(NSAttributedString(text, attributes));
-    return CTFramesetterSuggestFrameSizeWithConstraints(framesetter, CFRangeMake(0, 0), nullptr, size, nullptr);
+    // The lines a label would show: one layout for measuring and drawing.
+    return sizeWithFontConstrainedToSize(text, font, size, UILineBreakModeWordWrap);
 }

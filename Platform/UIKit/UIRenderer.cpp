@@ -3,6 +3,8 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <array>
+#include <unordered_map>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -193,11 +195,116 @@ CGRect subtreeExtent(const CALayer& shown, const CALayer& model, bool upward)
     return extent;
 }
 
+// Pictures larger than this on a side are not cached: such a view draws straight into the frame.
+constexpr int kMaxPictureSide = 8192;
+
+// The backing store of a view: what its drawRect drew, at a scale, in the layer's look space
+// (the bounds with y downward; pixel (0, 0) is the bounds' origin).
+struct ViewPicture final : UIView::BackingStore {
+    SurfaceHolder surface; // null: the view draws nothing
+    CGRect bounds {};
+    CGFloat scale { 0 };
+    bool upward { false };
+};
+
+// Whether no pixel of the image has any ink.
+bool isClear(cairo_surface_t* image)
+{
+    const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + std::ptrdiff_t(y) * stride);
+        for (int x = 0; x < w; ++x) {
+            if (row[x] != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// How the picture's pixels lie in look space.
+CGRect pixelRectInLook(const ViewPicture& picture, CGRect look)
+{
+    const CGRect b = picture.bounds;
+    const double s = picture.scale;
+    const double x0 = std::floor((look.origin.x - b.origin.x) * s), y0 = std::floor((look.origin.y - b.origin.y) * s);
+    const double x1 = std::ceil((CGRectGetMaxX(look) - b.origin.x) * s), y1 = std::ceil((CGRectGetMaxY(look) - b.origin.y) * s);
+    return CGRectMake(b.origin.x + x0 / s, b.origin.y + y0 / s, (x1 - x0) / s, (y1 - y0) / s);
+}
+
+// The view's picture, brought up to date: redrawn wholly when new or when its size, scale or
+// direction changed, else only where the view asks. Null when the view is too large to cache.
+ViewPicture* updatedPicture(UIView& view, bool upward, CGFloat scale)
+{
+    const CGRect bounds = view.bounds();
+    const double pw = std::ceil(bounds.size.width * scale), ph = std::ceil(bounds.size.height * scale);
+    if (!(pw <= kMaxPictureSide && ph <= kMaxPictureSide)) {
+        return nullptr;
+    }
+    auto* picture = dynamic_cast<ViewPicture*>(view.backingStore());
+    const bool valid = picture != nullptr && picture->bounds == bounds && picture->scale == scale && picture->upward == upward;
+    if (!valid) {
+        auto made = std::make_unique<ViewPicture>();
+        if (picture != nullptr && picture->surface && picture->scale == scale
+            && cairo_image_surface_get_width(picture->surface.get()) == int(pw)
+            && cairo_image_surface_get_height(picture->surface.get()) == int(ph)) {
+            made->surface = std::move(picture->surface);
+        }
+        made->bounds = bounds;
+        made->scale = scale;
+        made->upward = upward;
+        picture = made.get();
+        view.setBackingStore(std::move(made));
+        view.setNeedsDisplay();
+    }
+    const CGRect invalid = view.invalidRect();
+    if (CGRectIsNull(invalid)) {
+        return picture;
+    }
+    if (!(pw >= 1 && ph >= 1)) {
+        picture->surface.reset();
+        view.displayRectInContext(nullptr, bounds);
+        return picture;
+    }
+    const bool whole = invalid == bounds || !picture->surface;
+    if (!picture->surface) {
+        picture->surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)));
+        if (cairo_surface_status(picture->surface.get()) != CAIRO_STATUS_SUCCESS) {
+            picture->surface.reset();
+            return nullptr;
+        }
+    }
+    {
+        CGContext context(picture->surface.get());
+        cairo_t* cr = context.cairo();
+        cairo_scale(cr, scale, scale);
+        cairo_translate(cr, -bounds.origin.x, -bounds.origin.y);
+        // Whole pixels only, so what is kept around the redrawn part stays exactly as it was.
+        const CGRect lookInvalid = upward ? CGRectApplyAffineTransform(invalid, flipWithin(bounds)) : invalid;
+        const CGRect redrawn = whole ? bounds : pixelRectInLook(*picture, lookInvalid);
+        cairo_save(cr);
+        cairo_rectangle(cr, redrawn.origin.x, redrawn.origin.y, redrawn.size.width, redrawn.size.height);
+        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+        cairo_fill(cr);
+        cairo_restore(cr);
+        view.displayRectInContext(&context, whole || !upward ? redrawn : CGRectApplyAffineTransform(redrawn, flipWithin(bounds)));
+    }
+    cairo_surface_flush(picture->surface.get());
+    if (whole && view.lastDrawReachedBaseDrawRect() && isClear(picture->surface.get())) {
+        // The view drew nothing of its own (a plain view): it keeps no picture.
+        picture->surface.reset();
+    }
+    return picture;
+}
+
 // Paints layer trees into one context. Everything goes through the context's own Cairo state,
-// so groups (for opacity) and clips apply to drawRect content as well.
+// so groups (for opacity) and clips apply to drawRect content as well. Views' content comes from
+// their pictures, kept at pictureScale.
 class Painter {
 public:
-    explicit Painter(CGContextRef context) : context_(context), cr_(context->cairo()) { }
+    Painter(CGContextRef context, CGFloat pictureScale) : context_(context), cr_(context->cairo()), pictureScale_(pictureScale) { }
 
     // The context's user space is the superlayer's space, which runs upward or not.
     void paintLayer(const CALayer& model, UIView* view, bool superlayerRunsUpward)
@@ -262,12 +369,7 @@ public:
             drawImage(cr_, *contents, b, 1);
         }
         if (view != nullptr) {
-            // What drawRect draws is the layer's content: it never shows outside the bounds.
-            cairo_save(cr_);
-            cairo_rectangle(cr_, b.origin.x, b.origin.y, b.size.width, b.size.height);
-            cairo_clip(cr_);
-            view->displayInContext(context_);
-            cairo_restore(cr_);
+            paintViewContent(*view, b, upward);
         }
         if (!model.sublayers().empty()) {
             cairo_save(cr_);
@@ -293,6 +395,27 @@ public:
     }
 
 private:
+    // What drawRect draws is the layer's content: it never shows outside the bounds. It comes from
+    // the view's picture, scaled to the bounds shown (a size animation stretches it).
+    void paintViewContent(UIView& view, CGRect b, bool upward)
+    {
+        cairo_save(cr_);
+        cairo_rectangle(cr_, b.origin.x, b.origin.y, b.size.width, b.size.height);
+        cairo_clip(cr_);
+        ViewPicture* picture = updatedPicture(view, upward, pictureScale_);
+        if (picture == nullptr) {
+            view.displayInContext(context_);
+        } else if (picture->surface && picture->bounds.size.width > 0 && picture->bounds.size.height > 0) {
+            cairo_translate(cr_, b.origin.x, b.origin.y);
+            cairo_scale(cr_, b.size.width / picture->bounds.size.width, b.size.height / picture->bounds.size.height);
+            cairo_scale(cr_, 1 / picture->scale, 1 / picture->scale);
+            cairo_set_source_surface(cr_, picture->surface.get(), 0, 0);
+            cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_GOOD);
+            cairo_paint(cr_);
+        }
+        cairo_restore(cr_);
+    }
+
     void paintTransition(const CALayer& layer, const CALayer& model, UIView* view, const CALayer::TransitionState& state,
                          bool upward)
     {
@@ -337,6 +460,7 @@ private:
 
     CGContextRef context_;
     cairo_t* cr_;
+    CGFloat pictureScale_;
 };
 
 // A picture of the layer's present look in its own bounds, for transitions and view snapshots.
@@ -359,7 +483,7 @@ CGImageRef pictureOfLayer(const CALayer& model, UIView* view, CGFloat scale)
         CGContext context(surface.get());
         cairo_scale(context.cairo(), scale, scale);
         cairo_translate(context.cairo(), -b.origin.x, -b.origin.y);
-        Painter(&context).paintContent(shown.layer, model, view, model.contentsAreFlipped());
+        Painter(&context, scale).paintContent(shown.layer, model, view, model.contentsAreFlipped());
     }
     cairo_surface_flush(surface.get());
     return std::make_shared<const CGImage>(surface.release());
@@ -498,6 +622,7 @@ void drawMenu(CGContextRef c)
 SurfaceHolder renderScreenSurface(cairo_surface_t* reuse)
 {
     UIView::layoutPendingViews();
+    UIRenderer::installLayerDrawing();
     const UIInterfaceOrientation orientation = UIApplication::sharedApplication().statusBarOrientation();
     const CGFloat scale = UIScreen::mainScreen().scale();
     const CGSize display = UIRenderer::displaySize(orientation);
@@ -524,11 +649,140 @@ SurfaceHolder renderScreenSurface(cairo_surface_t* reuse)
     return surface;
 }
 
+// What a layer looked like in a frame: where it lay on screen and everything that decides how its
+// own pixels come out. A layer whose record changes is painted again, where it was and where it is.
+struct LayerRecord {
+    std::uint64_t parent { 0 };
+    std::size_t index { 0 };
+    CGRect box {}; // its bounds on screen, cut by clipping superlayers
+    CGAffineTransform toScreen {};
+    CGRect bounds {};
+    double opacity { 1 }; // with the superlayers' opacity
+    double cornerRadius { 0 };
+    double borderWidth { 0 };
+    std::array<double, 4> borderColor {};
+    std::array<double, 4> backgroundColor {};
+    bool masksToBounds { false };
+    bool upward { false };
+    const void* contents { nullptr };
+    friend bool operator==(const LayerRecord&, const LayerRecord&) = default;
+};
+
+std::array<double, 4> components(const CGColorRef& color)
+{
+    if (!color) {
+        return { -1, -1, -1, -1 };
+    }
+    return { color->red(), color->green(), color->blue(), color->alpha() };
+}
+
+// Walks the visible layer trees as the painter does, recording each layer and collecting, in
+// screen points, the parts of views that will be redrawn.
+struct DamageWalk {
+    std::unordered_map<std::uint64_t, LayerRecord>& records;
+    std::vector<CGRect>& damage;
+    bool transition { false };
+
+    void walk(const CALayer& model, UIView* view, bool superUpward, CGAffineTransform superToScreen, CGRect clip,
+              double superOpacity, std::uint64_t parent, std::size_t index)
+    {
+        const Shown shown(model);
+        const CALayer& layer = shown.layer;
+        if (isInvisible(layer)) {
+            return;
+        }
+        if (model.hasAnimations() && model.transitionState()) {
+            transition = true;
+        }
+        const CGRect b = layer.bounds();
+        CGAffineTransform toScreen = flipWithinIf(superUpward, b);
+        toScreen = CGAffineTransformConcat(toScreen, layerToSuperlayer(layer));
+        toScreen = CGAffineTransformConcat(toScreen, superToScreen);
+        const bool upward = CALayer::spaceRunsUpward(layer.isGeometryFlipped(), superUpward);
+        LayerRecord record;
+        record.parent = parent;
+        record.index = index;
+        record.box = CGRectIntersection(CGRectApplyAffineTransform(b, toScreen), clip);
+        record.toScreen = toScreen;
+        record.bounds = b;
+        record.opacity = superOpacity * layer.opacity();
+        record.cornerRadius = layer.cornerRadius();
+        record.borderWidth = layer.borderWidth();
+        record.borderColor = components(layer.borderColor());
+        record.backgroundColor = components(layer.backgroundColor());
+        record.masksToBounds = layer.masksToBounds();
+        record.upward = upward;
+        record.contents = layer.contents().get();
+        if (view != nullptr) {
+            // A view without a picture (drawn elsewhere since) is drawn and shown again whole.
+            const CGRect invalid = view->backingStore() == nullptr ? view->bounds() : view->invalidRect();
+            if (!CGRectIsNull(invalid)) {
+                // The view's own space may run upward; its picture is in look space.
+                const CGRect look = upward ? CGRectApplyAffineTransform(invalid, flipWithin(view->bounds())) : invalid;
+                damage.push_back(CGRectIntersection(CGRectApplyAffineTransform(look, toScreen), clip));
+            }
+        }
+        const CGRect box = record.box;
+        records[model.identity()] = record;
+        const CGAffineTransform sublayersToScreen = CGAffineTransformConcat(flipWithinIf(upward, b), toScreen);
+        const CGRect subClip = layer.masksToBounds() ? box : clip;
+        const auto& sublayers = model.sublayers();
+        for (std::size_t i = 0; i < sublayers.size(); ++i) {
+            walk(*sublayers[i], subviewWithLayer(view, sublayers[i].get()), upward, sublayersToScreen, subClip,
+                 superOpacity * layer.opacity(), model.identity(), i);
+        }
+    }
+};
+
+// Whole device pixels around a rectangle of screen points.
+CGRect roundedOut(CGRect r, CGFloat scale)
+{
+    const double x0 = std::floor(r.origin.x * scale), y0 = std::floor(r.origin.y * scale);
+    const double x1 = std::ceil(CGRectGetMaxX(r) * scale), y1 = std::ceil(CGRectGetMaxY(r) * scale);
+    return CGRectMake(x0 / scale, y0 / scale, (x1 - x0) / scale, (y1 - y0) / scale);
+}
+
+// More separate rectangles than this are painted as their union.
+constexpr std::size_t kMaxDamageRects = 12;
+
+// Drops empty rectangles and those inside another; too many become one.
+std::vector<CGRect> simplified(std::vector<CGRect> rects, CGRect screen, CGFloat scale)
+{
+    std::vector<CGRect> kept;
+    for (const CGRect& r : rects) {
+        const CGRect cut = CGRectIntersection(r, screen);
+        if (CGRectIsNull(cut) || CGRectIsEmpty(cut)) {
+            continue;
+        }
+        const CGRect pixels = roundedOut(cut, scale);
+        if (std::any_of(kept.begin(), kept.end(), [&](const CGRect& k) { return CGRectContainsRect(k, pixels); })) {
+            continue;
+        }
+        std::erase_if(kept, [&](const CGRect& k) { return CGRectContainsRect(pixels, k); });
+        kept.push_back(pixels);
+    }
+    if (kept.size() > kMaxDamageRects) {
+        CGRect all = CGRectNull;
+        for (const CGRect& r : kept) {
+            all = CGRectUnion(all, r);
+        }
+        kept = { all };
+    }
+    return kept;
+}
+
 } // namespace
+
+struct UIRenderer::Damage {
+    std::unordered_map<std::uint64_t, LayerRecord> records;
+    std::vector<std::uint64_t> windows;
+    bool transitionLastFrame { false };
+    bool menuLastFrame { false };
+};
 
 void UIRenderer::SurfaceDeleter::operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
 
-UIRenderer::UIRenderer() { installSnapshotProvider(); }
+UIRenderer::UIRenderer() : damage_(std::make_unique<Damage>()) { installSnapshotProvider(); }
 
 UIRenderer::~UIRenderer() = default;
 
@@ -587,8 +841,71 @@ bool UIRenderer::needsFrame() const
 cairo_surface_t* UIRenderer::renderFrame()
 {
     installSnapshotProvider();
-    SurfaceHolder surface = renderScreenSurface(frame_.get());
-    frame_.reset(surface.release());
+    installLayerDrawing();
+    UIView::layoutPendingViews();
+    const UIApplication& app = UIApplication::sharedApplication();
+    const UIInterfaceOrientation orientation = app.statusBarOrientation();
+    const CGFloat scale = UIScreen::mainScreen().scale();
+    const CGSize display = displaySize(orientation);
+    const double pw = std::ceil(display.width * scale), ph = std::ceil(display.height * scale);
+    bool full = !rendered_ || currentLook() != renderedLook_;
+    if (!frame_ || cairo_image_surface_get_width(frame_.get()) != int(pw) || cairo_image_surface_get_height(frame_.get()) != int(ph)) {
+        frame_.reset();
+        if (pw >= 1 && ph >= 1 && pw <= kMaxSurfaceSide && ph <= kMaxSurfaceSide) {
+            frame_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)));
+        }
+        full = true;
+    }
+
+    // What changed since the last frame.
+    std::unordered_map<std::uint64_t, LayerRecord> records;
+    std::vector<CGRect> damage;
+    DamageWalk walk { records, damage };
+    auto windows = app.windowsFrontToBack();
+    std::reverse(windows.begin(), windows.end());
+    std::vector<std::uint64_t> windowIds;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windowIds.push_back(windows[i]->layer()->identity());
+        walk.walk(*windows[i]->layer(), windows[i].get(), false, CGAffineTransformIdentity, CGRectInfinite, 1, 0, i);
+    }
+    const bool menu = UIMenuController::sharedMenuController().isMenuVisible();
+    full = full || windowIds != damage_->windows || walk.transition || damage_->transitionLastFrame || menu
+        || damage_->menuLastFrame;
+    for (const auto& [id, record] : records) {
+        const auto old = damage_->records.find(id);
+        if (old == damage_->records.end()) {
+            damage.push_back(record.box);
+        } else if (!(old->second == record)) {
+            damage.push_back(old->second.box);
+            damage.push_back(record.box);
+        }
+    }
+    for (const auto& [id, record] : damage_->records) {
+        if (records.count(id) == 0) {
+            damage.push_back(record.box);
+        }
+    }
+    damage_->records = std::move(records);
+    damage_->windows = std::move(windowIds);
+    damage_->transitionLastFrame = walk.transition;
+    damage_->menuLastFrame = menu;
+
+    const CGRect screen = { CGPointZero, UIScreen::mainScreen().bounds().size };
+    repainted_ = full ? std::vector<CGRect> { screen } : simplified(std::move(damage), screen, scale);
+    if (frame_ && !repainted_.empty()) {
+        CGContext context(frame_.get());
+        cairo_t* cr = context.cairo();
+        cairo_scale(cr, scale, scale);
+        applyTransform(cr, screenToDisplayTransform(orientation));
+        if (!full) {
+            for (const CGRect& r : repainted_) {
+                cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
+            }
+            cairo_clip(cr);
+        }
+        drawScreen(&context);
+        cairo_surface_flush(frame_.get());
+    }
     rendered_ = true;
     // Read after drawing: what drawing itself requested shows in this frame already.
     renderedGeneration_ = UIView::displayGeneration();
@@ -656,7 +973,7 @@ void UIRenderer::drawScreen(CGContextRef context)
 
     auto windows = UIApplication::sharedApplication().windowsFrontToBack();
     std::reverse(windows.begin(), windows.end());
-    Painter painter(context);
+    Painter painter(context, UIScreen::mainScreen().scale());
     bool chromeDrawn = false;
     for (const auto& window : windows) {
         // The status bar and the keyboard lie above the application's normal windows and below
@@ -673,10 +990,36 @@ void UIRenderer::drawScreen(CGContextRef context)
     drawMenu(context);
 }
 
+void UIRenderer::installLayerDrawing()
+{
+    static const bool installed = [] {
+        CALayer::setLayerRenderer([](const CALayer& model, CGContextRef context) {
+            UIView* view = nullptr;
+            for (const auto& window : UIApplication::sharedApplication().windows()) {
+                if ((view = findViewWithLayer(*window, &model)) != nullptr) {
+                    break;
+                }
+            }
+            const Shown shown(model);
+            const bool upward = model.contentsAreFlipped();
+            cairo_t* cr = context->cairo();
+            cairo_save(cr);
+            // The context's user space is the layer's own space; the painter works in look space.
+            if (upward) {
+                applyTransform(cr, flipWithin(shown.layer.bounds()));
+            }
+            Painter(context, UIScreen::mainScreen().scale()).paintContent(shown.layer, model, view, upward);
+            cairo_restore(cr);
+        });
+        return true;
+    }();
+    (void)installed;
+}
+
 void UIRenderer::drawLayer(CGContextRef context, const CALayer& layer, UIView* view)
 {
     installSnapshotProvider();
-    Painter(context).paintLayer(layer, view, layer.superlayer() != nullptr && layer.superlayer()->contentsAreFlipped());
+    Painter(context, UIScreen::mainScreen().scale()).paintLayer(layer, view, layer.superlayer() != nullptr && layer.superlayer()->contentsAreFlipped());
 }
 
 CGFloat UIRenderer::drawTextLine(CGContextRef context, const std::u16string& text, const UIFontRef& font,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Platform/CoreGraphics/CGAffineTransform.h"
 #include "Platform/CoreGraphics/CGContext.h"
@@ -41,8 +42,16 @@ public:
     [[nodiscard]] bool needsFrame() const;
     // Lays out pending views and draws the screen into the renderer's own surface (ARGB32, opaque,
     // display orientation, screen scale). The surface stays the renderer's and is valid until
-    // the next call.
+    // the next call. Only what changed since the last frame is painted again (a layer that moved,
+    // turned, faded or changed its look, a view redrawn), from the views' cached pictures; the
+    // rest of the last frame stays.
     cairo_surface_t* renderFrame();
+    // What the last renderFrame painted again, in screen points (rounded out to whole pixels);
+    // the whole screen for a full frame, empty when nothing changed.
+    [[nodiscard]] const std::vector<CGRect>& lastRepaintedRects() const { return repainted_; }
+
+    // Makes CALayer::renderInContext draw through the renderer (views do it when made).
+    static void installLayerDrawing();
 
     // A fresh picture of the whole screen, as renderFrame draws it.
     [[nodiscard]] static CGImageRef snapshotScreen();
@@ -82,6 +91,10 @@ private:
         void operator()(cairo_surface_t* surface) const;
     };
     std::unique_ptr<cairo_surface_t, SurfaceDeleter> frame_;
+    // What each layer of the last frame looked like, to find what changed.
+    struct Damage;
+    std::unique_ptr<Damage> damage_;
+    std::vector<CGRect> repainted_;
     std::uint64_t renderedGeneration_ { 0 };
     Look renderedLook_ {};
     bool animatedLastFrame_ { false };

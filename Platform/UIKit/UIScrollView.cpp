@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/UIKit/UIClassRegistry.h"
 #include "Platform/UIKit/UIScrollViewPanGestureRecognizer.h"
 
 namespace {
@@ -99,6 +101,7 @@ void UIScrollView::setBounds(CGRect newBounds)
 
 void UIScrollView::notifyDidScroll()
 {
+    contentOffsetDidChange();
     if (const auto delegate = delegate_.lock()) {
         delegate->scrollViewDidScroll(this);
     }
@@ -281,4 +284,35 @@ bool UIScrollView::scrollByWheel(CGFloat dx, CGFloat dy)
     }
     setContentOffset(target);
     return true;
+}
+
+// Interface files.
+
+void UIScrollView::registerInterfaceClass(UIClassRegistry& registry)
+{
+    using T = UIPropertyType;
+    registry.registerClass(
+        "UIScrollView", "UIView", [] { return std::make_shared<UIScrollView>(); },
+        {
+            { "contentSize", uiProperty<UIScrollView, CGSize>(T::Size, [](UIScrollView& v, const CGSize& s) { v.setContentSize(s); }) },
+            { "scrollEnabled", uiProperty<UIScrollView, bool>(T::Bool, [](UIScrollView& v, bool b) { v.setScrollEnabled(b); }) },
+            { "bounces", uiProperty<UIScrollView, bool>(T::Bool, [](UIScrollView& v, bool b) { v.setBounces(b); }) },
+            { "alwaysBounceVertical",
+              uiProperty<UIScrollView, bool>(T::Bool, [](UIScrollView& v, bool b) { v.setAlwaysBounceVertical(b); }) },
+            { "alwaysBounceHorizontal",
+              uiProperty<UIScrollView, bool>(T::Bool, [](UIScrollView& v, bool b) { v.setAlwaysBounceHorizontal(b); }) },
+            { "showsVerticalScrollIndicator",
+              uiProperty<UIScrollView, bool>(T::Bool, [](UIScrollView& v, bool b) { v.setShowsVerticalScrollIndicator(b); }) },
+            { "showsHorizontalScrollIndicator",
+              uiProperty<UIScrollView, bool>(T::Bool, [](UIScrollView& v, bool b) { v.setShowsHorizontalScrollIndicator(b); }) },
+            { "delegate", uiProperty<UIScrollView, std::shared_ptr<UIResponder>>(
+                              T::Object,
+                              [](UIScrollView& v, const std::shared_ptr<UIResponder>& d) {
+                                  auto delegate = std::dynamic_pointer_cast<UIScrollViewDelegate>(d);
+                                  if (d && !delegate) {
+                                      throw std::invalid_argument("the object is not a UIScrollViewDelegate");
+                                  }
+                                  v.setDelegate(delegate);
+                              }) },
+        });
 }

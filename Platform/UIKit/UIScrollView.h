@@ -64,11 +64,19 @@ public:
 
     [[nodiscard]] const std::shared_ptr<UIScrollViewPanGestureRecognizer>& panGestureRecognizer() const { return pan_; }
 
+    // Registration with the interface-file class registry (the class and its keys).
+    static void registerInterfaceClass(UIClassRegistry& registry);
+
     // The mouse wheel: moves by the deltas within the content, without bouncing. Answers whether
     // the offset changed.
     bool scrollByWheel(CGFloat dx, CGFloat dy);
 
     void setBounds(CGRect bounds) override;
+
+protected:
+    // Every change of the content offset, before the delegate hears of it (a table puts cells on
+    // the rows that came into view).
+    virtual void contentOffsetDidChange() { }
 
 private:
     void handlePan(UIGestureRecognizer& recognizer);

@@ -4,8 +4,10 @@
 #include <cmath>
 
 #include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/UIKit/UIClassRegistry.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIWindow.h"
 
 namespace {
@@ -58,6 +60,7 @@ CGAffineTransform translation(CGFloat x, CGFloat y)
 
 UIView::UIView(CGRect frame)
 {
+    UIRenderer::installLayerDrawing();
     const CGRect standard = CGRectStandardize(frame);
     layer_->setBounds({ CGPointZero, standard.size });
     layer_->setPosition({ CGRectGetMidX(standard), CGRectGetMidY(standard) });
@@ -496,27 +499,75 @@ void UIView::setNeedsDisplay()
     displayChanged();
 }
 
-void UIView::setNeedsDisplayInRect(CGRect)
+void UIView::setNeedsDisplayInRect(CGRect rect)
 {
-    setNeedsDisplay();
-}
-
-void UIView::displayInContext(CGContextRef context)
-{
-    needsDisplay_ = false;
-    if (context == nullptr) {
+    if (needsDisplay_) {
         return;
     }
+    const CGRect part = CGRectIntersection(CGRectStandardize(rect), bounds());
+    if (CGRectIsNull(part) || CGRectIsEmpty(part)) {
+        return;
+    }
+    dirtyRect_ = CGRectUnion(dirtyRect_, part);
+    if (dirtyRect_ == bounds()) {
+        needsDisplay_ = true;
+        dirtyRect_ = CGRectNull;
+    }
+    displayChanged();
+}
+
+void UIView::drawRect(CGRect)
+{
+    reachedBaseDrawRect_ = true;
+}
+
+CGRect UIView::invalidRect() const
+{
+    return needsDisplay_ ? bounds() : dirtyRect_;
+}
+
+void UIView::setContentMode(UIViewContentMode mode)
+{
+    if (mode != contentMode_) {
+        contentMode_ = mode;
+        setNeedsDisplay();
+    }
+}
+
+void UIView::displayRectInContext(CGContextRef context, CGRect rect)
+{
     const CGRect b = bounds();
+    const CGRect part = CGRectIntersection(CGRectStandardize(rect), b);
+    const bool whole = part == b;
+    if (whole) {
+        needsDisplay_ = false;
+        dirtyRect_ = CGRectNull;
+    } else if (!CGRectIsNull(dirtyRect_) && CGRectContainsRect(part, dirtyRect_)) {
+        dirtyRect_ = CGRectNull;
+    }
+    if (context == nullptr || CGRectIsNull(part) || CGRectIsEmpty(part)) {
+        return;
+    }
     CGContextSaveGState(context);
     if (layer_->contentsAreFlipped()) {
         CGContextTranslateCTM(context, 0, 2 * b.origin.y + b.size.height);
         CGContextScaleCTM(context, 1, -1);
     }
+    if (!whole) {
+        CGContextClipToRect(context, part);
+    }
     UIGraphicsPushContext(context);
-    drawRect(b);
+    reachedBaseDrawRect_ = false;
+    drawRect(whole ? b : part);
     UIGraphicsPopContext();
     CGContextRestoreGState(context);
+}
+
+void UIView::displayInContext(CGContextRef context)
+{
+    displayRectInContext(context, bounds());
+    // Drawn somewhere else: the cached picture missed this drawing, so it is made again.
+    backingStore_.reset();
 }
 
 std::uint64_t UIView::displayGeneration()
@@ -688,4 +739,27 @@ bool UIView::becomeFirstResponder()
         return false;
     }
     return UIResponder::becomeFirstResponder();
+}
+
+// Interface files.
+void UIView::registerInterfaceClass(UIClassRegistry& registry)
+{
+    using T = UIPropertyType;
+    registry.registerClass(
+        "UIView", "", [] { return std::make_shared<UIView>(); },
+        {
+            { "frame", uiProperty<UIView, CGRect>(T::Rect, [](UIView& v, const CGRect& r) { v.setFrame(r); }) },
+            { "autoresizingMask",
+              uiProperty<UIView, long>(T::Integer, [](UIView& v, long m) { v.setAutoresizingMask(static_cast<unsigned>(m)); }) },
+            { "autoresizesSubviews", uiProperty<UIView, bool>(T::Bool, [](UIView& v, bool b) { v.setAutoresizesSubviews(b); }) },
+            { "hidden", uiProperty<UIView, bool>(T::Bool, [](UIView& v, bool b) { v.setHidden(b); }) },
+            { "tag", uiProperty<UIView, long>(T::Integer, [](UIView& v, long t) { v.setTag(static_cast<int>(t)); }) },
+            { "alpha", uiProperty<UIView, double>(T::Number, [](UIView& v, double a) { v.setAlpha(a); }) },
+            { "opaque", uiProperty<UIView, bool>(T::Bool, [](UIView& v, bool b) { v.setOpaque(b); }) },
+            { "clipsToBounds", uiProperty<UIView, bool>(T::Bool, [](UIView& v, bool b) { v.setClipsToBounds(b); }) },
+            { "userInteractionEnabled",
+              uiProperty<UIView, bool>(T::Bool, [](UIView& v, bool b) { v.setUserInteractionEnabled(b); }) },
+            { "backgroundColor",
+              uiProperty<UIView, UIColorRef>(T::Color, [](UIView& v, const UIColorRef& c) { v.setBackgroundColor(c); }) },
+        });
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Platform/CoreGraphics/CGAffineTransform.h"
@@ -30,6 +31,23 @@ enum UIViewAnimationOptions : unsigned {
     UIViewAnimationOptionCurveEaseIn = 1u << 16,
     UIViewAnimationOptionCurveEaseOut = 2u << 16,
     UIViewAnimationOptionCurveLinear = 3u << 16,
+};
+
+// How a view fits its content (an image view's picture) into its bounds.
+enum UIViewContentMode : int {
+    UIViewContentModeScaleToFill = 0,
+    UIViewContentModeScaleAspectFit = 1,
+    UIViewContentModeScaleAspectFill = 2,
+    UIViewContentModeRedraw = 3,
+    UIViewContentModeCenter = 4,
+    UIViewContentModeTop = 5,
+    UIViewContentModeBottom = 6,
+    UIViewContentModeLeft = 7,
+    UIViewContentModeRight = 8,
+    UIViewContentModeTopLeft = 9,
+    UIViewContentModeTopRight = 10,
+    UIViewContentModeBottomLeft = 11,
+    UIViewContentModeBottomRight = 12,
 };
 
 enum UIViewAnimationCurve : int {
@@ -77,6 +95,8 @@ public:
     [[nodiscard]] bool isOpaque() const { return opaque_; }
     void setOpaque(bool opaque) { opaque_ = opaque; }
     [[nodiscard]] const std::shared_ptr<CALayer>& layer() const { return layer_; }
+    [[nodiscard]] UIViewContentMode contentMode() const { return contentMode_; }
+    void setContentMode(UIViewContentMode mode);
 
     [[nodiscard]] bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
     void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
@@ -127,11 +147,29 @@ public:
     // the view's bounds with y downward, flipping first when the view's space runs upward
     // (CALayer::contentsAreFlipped).
     // The background colour, border and subviews are the renderer's.
-    virtual void drawRect(CGRect rect) { }
+    virtual void drawRect(CGRect rect);
     void setNeedsDisplay();
     void setNeedsDisplayInRect(CGRect rect);
     [[nodiscard]] bool needsDisplay() const { return needsDisplay_; }
     void displayInContext(CGContextRef context);
+    // Draws the part of the content within rect (view coordinates; clipped to it unless it is
+    // the whole bounds) into a context laid out as for displayInContext, and takes that part off
+    // what remains to redraw: how the renderer brings the backing store up to date.
+    void displayRectInContext(CGContextRef context, CGRect rect);
+    // What waits to be redrawn, in the view's coordinates: null when nothing; the bounds after
+    // setNeedsDisplay (and before the first drawing); the union of the rectangles asked for
+    // through setNeedsDisplayInRect otherwise.
+    [[nodiscard]] CGRect invalidRect() const;
+    // The renderer's cached picture of what drawRect drew (the backing store). It is redrawn only
+    // where invalidRect says, or wholly when the size changes; it goes with the view.
+    struct BackingStore {
+        virtual ~BackingStore() = default;
+    };
+    [[nodiscard]] BackingStore* backingStore() const { return backingStore_.get(); }
+    // Whether the last drawing reached UIView's own drawRect (which draws nothing): a plain view,
+    // or a subclass that called up to it.
+    [[nodiscard]] bool lastDrawReachedBaseDrawRect() const { return reachedBaseDrawRect_; }
+    void setBackingStore(std::unique_ptr<BackingStore> store) { backingStore_ = std::move(store); }
     // Grows with every change that may alter what the screen shows (geometry, look, hierarchy,
     // redraw requests), so the host draws a frame only when something changed.
     [[nodiscard]] static std::uint64_t displayGeneration();
@@ -142,6 +180,10 @@ public:
     // view that contains the point (in this view's coordinates), the last subview first.
     [[nodiscard]] virtual UIViewRef hitTest(CGPoint point, UIEvent* event);
     [[nodiscard]] virtual bool pointInside(CGPoint point, UIEvent* event) const;
+
+    // The text a person reads in this view itself (a label's text, a button's title, an alert's
+    // message), empty for none; the script driver and tests find views by it (UIVisibleText).
+    [[nodiscard]] virtual std::u16string visibleText() const { return {}; }
 
     // Conversion between the coordinates of two views (null: this view's window, or the root of
     // its tree outside a window), through flipped layers, transforms and scroll offsets.
@@ -183,6 +225,9 @@ public:
     static void setAnimationsEnabled(bool enabled);
     [[nodiscard]] static bool areAnimationsEnabled();
 
+    // Registration with the interface-file class registry (the class and its keys).
+    static void registerInterfaceClass(UIClassRegistry& registry);
+
 protected:
     // Lets an open animation block record the value a layer property had before a change.
     void willChangeAnimatable(const char* keyPath);
@@ -216,4 +261,8 @@ private:
     bool needsLayout_ { false };
     bool descendantNeedsLayout_ { false };
     bool needsDisplay_ { true };
+    CGRect dirtyRect_ { CGRectNull }; // partial redraw requests while needsDisplay_ is false
+    std::unique_ptr<BackingStore> backingStore_;
+    bool reachedBaseDrawRect_ { false };
+    UIViewContentMode contentMode_ { UIViewContentModeScaleToFill };
 };

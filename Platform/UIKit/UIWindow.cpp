@@ -4,6 +4,7 @@
 
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIClassRegistry.h"
 #include "Platform/UIKit/UIEvent.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
 
@@ -135,4 +136,14 @@ void UIWindow::sendEvent(UIEvent& event)
             view->touchesCancelled(byPhase[UITouchPhaseCancelled], &event);
         }
     }
+}
+
+// Interface files.
+void UIWindow::registerInterfaceClass(UIClassRegistry& registry)
+{
+    registry.registerClass("UIWindow", "UIView", [] { return std::make_shared<UIWindow>(); },
+                           {
+                               { "windowLevel", uiProperty<UIWindow, double>(UIPropertyType::Number,
+                                                                            [](UIWindow& w, double l) { w.setWindowLevel(l); }) },
+                           });
 }

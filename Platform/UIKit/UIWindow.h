@@ -49,6 +49,9 @@ public:
     [[nodiscard]] const std::shared_ptr<UIViewController>& rootViewController() const { return rootViewController_; }
     void setRootViewController(std::shared_ptr<UIViewController> controller);
 
+    // Registration with the interface-file class registry (the class and its keys).
+    static void registerInterfaceClass(UIClassRegistry& registry);
+
     // Order among windows of the same level: bumped each time the window is shown.
     [[nodiscard]] std::uint64_t orderStamp() const { return orderStamp_; }
 

@@ -3,8 +3,12 @@
 #include "RuntimeTestSupport.h"
 
 #include <cmath>
+#include <filesystem>
+#include <functional>
+#include <grp.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -183,4 +187,101 @@ TEST_F(UserDefaults, ConcurrentUseFromManyThreads)
     restart();
     for (int t = 0; t < 4; ++t)
         EXPECT_EQ(defaults().integerForKey("k" + std::to_string(t)), 199);
+}
+
+// A file that exists but cannot be read may hold every setting intact: it is never replaced
+// by the few keys this session sets, and nothing is moved aside.
+TEST_F(UserDefaults, UnreadableFileIsNeverSavedOver)
+{
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> make;
+    } cases[] = {
+        { "a folder in its place", [](const std::string& path) { ASSERT_EQ(::mkdir(path.c_str(), 0700), 0); } },
+        { "a loop of links",
+            [](const std::string& path) {
+                ASSERT_EQ(::symlink((path + ".other").c_str(), path.c_str()), 0);
+                ASSERT_EQ(::symlink(path.c_str(), (path + ".other").c_str()), 0);
+            } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        c.make(prefsFile());
+        LogCapture log;
+        EXPECT_TRUE(defaults().dictionaryRepresentation().empty());
+        EXPECT_TRUE(log.contains("Could not read the user defaults"));
+        defaults().setBool(true, "openAll");
+        EXPECT_FALSE(defaults().synchronize());
+        EXPECT_TRUE(log.contains("Not saving the user defaults"));
+        EXPECT_FALSE(std::filesystem::exists(prefsFile() + ".corrupt"));
+        std::filesystem::remove(prefsFile());
+        std::filesystem::remove(prefsFile() + ".other");
+    }
+}
+
+// Root reads any file, so the permission case runs in a child as an ordinary user.
+TEST_F(UserDefaults, FileWithoutReadPermissionKeepsItsSettings)
+{
+    const std::string settings = "<plist><dict><key>colorScheme</key><string>FF0000</string></dict></plist>";
+    writeFile(prefsFile(), settings);
+    ASSERT_EQ(::chmod(prefsFile().c_str(), 0200), 0);
+    for (const std::string& dir : { home_.path(), home_.path() + "/Library", home_.path() + "/Library/Preferences" })
+        ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                std::_Exit(2);
+            NSLogSetSink({});
+            restart();
+            defaults().setBool(true, "openAll");
+            std::_Exit(defaults().synchronize() ? 1 : 0);
+        },
+        testing::ExitedWithCode(0), "");
+    ASSERT_EQ(::chmod(prefsFile().c_str(), 0600), 0);
+    EXPECT_EQ(readFile(prefsFile()), settings);
+    EXPECT_FALSE(std::filesystem::exists(prefsFile() + ".corrupt"));
+}
+
+TEST_F(UserDefaults, LinkedFileIsWrittenThroughItsLink)
+{
+    const std::string store = home_.path() + "/synced";
+    ASSERT_EQ(::mkdir(store.c_str(), 0700), 0);
+    const struct {
+        const char* name;
+        const char* linkTarget; // relative to the Preferences folder
+        std::string finalFile;
+        const char* before; // nullptr: the final file does not exist yet
+    } cases[] = {
+        { "relative link", "../../synced/prefs.plist", store + "/prefs.plist",
+            "<plist><dict><key>colorScheme</key><string>FF0000</string></dict></plist>" },
+        { "dangling link", "../../synced/new.plist", store + "/new.plist", nullptr },
+        { "corrupt target", "../../synced/bad.plist", store + "/bad.plist", "not a plist" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        restart();
+        std::filesystem::remove(prefsFile());
+        if (c.before) writeFile(c.finalFile, c.before);
+        // Two links in a row: the chain is followed to its end.
+        ASSERT_EQ(::symlink(c.linkTarget, (prefsFile() + ".hop").c_str()), 0);
+        ASSERT_EQ(::symlink((prefsFile() + ".hop").c_str(), prefsFile().c_str()), 0);
+        const bool hadColour = defaults().stringForKey("colorScheme").has_value();
+        defaults().setBool(true, "openAll");
+        ASSERT_TRUE(defaults().synchronize());
+        EXPECT_TRUE(std::filesystem::is_symlink(prefsFile()));
+        EXPECT_TRUE(std::filesystem::is_symlink(prefsFile() + ".hop"));
+        EXPECT_NE(readFile(c.finalFile).find("openAll"), std::string::npos);
+        struct stat info { };
+        ASSERT_EQ(::stat(c.finalFile.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+        if (std::string(c.name) == "corrupt target") {
+            EXPECT_EQ(readFile(c.finalFile + ".corrupt"), c.before);
+        }
+        restart();
+        EXPECT_TRUE(defaults().boolForKey("openAll"));
+        EXPECT_EQ(defaults().stringForKey("colorScheme").has_value(), hadColour);
+        std::filesystem::remove(prefsFile() + ".hop");
+    }
 }

@@ -110,6 +110,33 @@ TEST_F(ListLineParserTest, NumberFieldsAreNeverNegative)
     }
 }
 
+// A malformed number field is read by the field arithmetic (value * 10 + byte - "0" for every
+// byte) and only the result is kept in range: a negative size gives 0, while a time field that
+// goes negative moves the time back by what it weighs.
+TEST_F(ListLineParserTest, MalformedFieldsFollowTheFieldArithmetic)
+{
+    const LineCase cases[] = {
+        // Minute "-5" weighs (-3) * 10 + 5 = -25.
+        { "03-22-98  04:-5PM  2048 notes.txt", 1, "notes.txt", 2048, 1, 0, 1, 2, utc(1998, 3, 22, 15, 35) },
+        { "-rw-r--r-- 1 a b 10 Jan 15 09:-5 x", 1, "x", 10, 1, 0, 1, 2, utc(2023, 1, 15, 8, 35) },
+        { "-rw-r--r-- 1 a b 10 Jan 15 9:-5 x", 1, "x", 10, 1, 0, 1, 2, utc(2023, 1, 15, 8, 35) },
+        { "NOTES.TXT;3  5/12  02-JUL-1999 18:-4:59  [ADMIN]", 1, "NOTES.TXT", 0, 0, 0, 1, 2, utc(1999, 7, 2, 17, 34) },
+        // A space before "PM" or "AM" ends the minute: "00 " is -16, "15 " is 134.
+        { "03-22-98  12:00 PM  2048 notes.txt", 1, "notes.txt", 2048, 1, 0, 1, 2, utc(1998, 3, 22, 11, 44) },
+        { "03-22-98  01:00 AM  1 a.txt", 1, "a.txt", 1, 1, 0, 1, 2, utc(1998, 3, 22, 0, 44) },
+        { "03-22-98  10:15 PM  1 a.txt", 1, "a.txt", 1, 1, 0, 1, 2, utc(1998, 3, 23, 0, 14) },
+        // Hour "-4" is -26; with "PM" -14.
+        { "03-22-98  -4:30PM  1 a.txt", 1, "a.txt", 1, 1, 0, 1, 2, utc(1998, 3, 21, 10, 30) },
+        // A signed EPLF time lies before 1970; a size that goes negative is 0, not its digits.
+        { "+m-60,\tx", 1, "x", 0, 0, 0, 0, 1, -240 },
+        { "+s-12345,\tx", 1, "x", 0, 1, 0, 0, 0, 0 },
+        { "-rw-r--r-- 1 a b -12345 Jan 15  2020 x", 1, "x", 0, 1, 0, 1, 3, utc(2020, 1, 15) },
+        // Past the 64-bit range a field saturates with its sign, and the time with it.
+        { "-rw-r--r-- 1 a b 1 Jan 15 -99999999999999999999 x", 1, "x", 1, 1, 0, 1, 3, std::numeric_limits<std::int64_t>::min() },
+    };
+    for (const auto& c : cases) expectLine(c);
+}
+
 TEST_F(ListLineParserTest, VmsLayout)
 {
     const LineCase cases[] = {

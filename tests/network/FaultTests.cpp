@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 
 namespace {
 
@@ -22,7 +21,7 @@ NetworkManager::Limits shortLimits()
 {
     NetworkManager::Limits limits;
     limits.serverResponseSeconds = 2;
-    limits.transferSeconds = 3;
+    limits.stallSeconds = 2;
     return limits;
 }
 
@@ -104,36 +103,16 @@ TEST_F(FtpFaults, CommandsAfterAReconnectActInTheWorkFolder)
 
 TEST_F(FtpFaults, StalledTransferEndsWithTheTimeOut)
 {
-    FtpServerOptions options;
-    options.throttleBytesPerSecond = 16 * 1024;
-    FtpTestServer& server = FtpTestServer::shared(options);
+    FtpTestServer& server = FtpTestServer::shared();
     server.clearRoot();
-    server.writeFile("slow.bin", patternBytes(1 << 20));
+    server.writeFile("stall-transfer.bin", patternBytes(512 * 1024));
+    server.writeFile("fine.txt", "fine");
     manager().setLimits(shortLimits());
     ASSERT_EQ(connectWith(connectionFor(server, QVConnection::kTypeFTP), delegate_), 0);
-    const auto start = std::chrono::steady_clock::now();
     NSData bytes;
-    EXPECT_EQ(downloadWith(*delegate_, "slow.bin", bytes), CURLE_OPERATION_TIMEDOUT);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-}
-
-// The product's own limits, once: a transfer that stalls ends after 25 seconds.
-TEST_F(FtpFaults, RealLimitsEndAStalledTransferAfter25Seconds)
-{
-    FtpServerOptions options;
-    options.throttleBytesPerSecond = 16 * 1024;
-    FtpTestServer& server = FtpTestServer::shared(options);
-    server.clearRoot();
-    server.writeFile("slow.bin", patternBytes(4 << 20));
-    EXPECT_EQ(manager().limits().serverResponseSeconds, 20);
-    EXPECT_EQ(manager().limits().transferSeconds, 25);
-    ASSERT_EQ(connectWith(connectionFor(server, QVConnection::kTypeFTP), delegate_), 0);
-    const auto start = std::chrono::steady_clock::now();
-    NSData bytes;
-    EXPECT_EQ(downloadWith(*delegate_, "slow.bin", bytes), CURLE_OPERATION_TIMEDOUT);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(elapsed, std::chrono::seconds(24));
-    EXPECT_LT(elapsed, std::chrono::seconds(40));
+    EXPECT_EQ(downloadWith(*delegate_, "stall-transfer.bin", bytes), CURLE_OPERATION_TIMEDOUT);
+    EXPECT_EQ(downloadWith(*delegate_, "fine.txt", bytes), 0);
+    EXPECT_EQ(bytes, "fine");
 }
 
 TEST_F(SftpFaults, CutDownloadIsReportedAndTheNextTransferWorks)
@@ -179,8 +158,29 @@ TEST_F(SftpFaults, StalledTransferEndsWithTheTimeOut)
     connection->setPort(proxy.port());
     manager().setLimits(shortLimits());
     ASSERT_EQ(connectWith(connection, delegate_), 0);
-    const auto start = std::chrono::steady_clock::now();
     NSData bytes;
     EXPECT_EQ(downloadWith(*delegate_, "slow.bin", bytes), CURLE_OPERATION_TIMEDOUT);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// A transfer that keeps moving is never cut off, however long it takes in all: here about two
+// and a half seconds on a line of 64 KB/s against a stall time of one. The product's limits
+// are checked as values, not waited out.
+TEST_F(SftpFaults, SlowButMovingTransfersFinish)
+{
+    EXPECT_EQ(manager().limits().serverResponseSeconds, 20);
+    EXPECT_EQ(manager().limits().stallSeconds, 25);
+    SftpTestServer& server = SftpTestServer::shared();
+    server.clearRoot();
+    const NSData content = patternBytes(160 * 1024);
+    server.writeFile("slow.bin", content);
+    auto connection = connectionFor(server, QVConnection::kTypeSFTP);
+    TcpProxy proxy(server.port(), TcpProxy::Fault::slow, TcpProxy::Direction::toClient, 64 * 1024);
+    connection->setPort(proxy.port());
+    NetworkManager::Limits limits = shortLimits();
+    limits.stallSeconds = 1;
+    manager().setLimits(limits);
+    ASSERT_EQ(connectWith(connection, delegate_), 0);
+    NSData bytes;
+    EXPECT_EQ(downloadWith(*delegate_, "slow.bin", bytes), 0);
+    EXPECT_TRUE(bytes == content) << bytes.size() << " bytes arrived";
 }

@@ -59,6 +59,12 @@ void RecordingDelegate::needsReload()
     ++reloads;
 }
 
+void RecordingDelegate::needsReloadWithResult(const ReloadResult& result)
+{
+    reloadResults.push_back(result);
+    needsReload();
+}
+
 void RecordingDelegate::setData(NSData bytes)
 {
     note("setData");
@@ -258,7 +264,12 @@ void TcpProxy::relay(int client)
                 return;
             }
             const bool counts = (side == 1) == (direction_ == Direction::toClient);
-            if (counts && fault != Fault::none) {
+            if (side == 1 && stallNow_) {
+                while (!stopping_) // the server's answer never arrives
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                return;
+            }
+            if (counts && (fault == Fault::cut || fault == Fault::stall)) {
                 counted += static_cast<std::size_t>(got);
                 if (counted > afterBytes_) {
                     if (fault == Fault::cut) {
@@ -271,8 +282,14 @@ void TcpProxy::relay(int client)
                     return;
                 }
             }
+            // A slow line passes a fiftieth of its rate every 20 ms: always moving, never fast.
+            const bool slow = counts && fault == Fault::slow;
+            const ssize_t slice = slow ? std::max<ssize_t>(1, static_cast<ssize_t>(afterBytes_ / 50)) : got;
             for (ssize_t sent = 0; sent < got;) {
-                const ssize_t n = ::send(to, buffer + sent, static_cast<std::size_t>(got - sent), MSG_NOSIGNAL);
+                if (slow)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                const ssize_t n = ::send(to, buffer + sent, static_cast<std::size_t>(std::min(slice, got - sent)),
+                                         MSG_NOSIGNAL);
                 if (n <= 0)
                     return;
                 sent += n;

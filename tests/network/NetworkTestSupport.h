@@ -24,6 +24,7 @@ public:
     void downloadedBinary(int code) override;
     void uploadedFile(const std::string& name, int code) override;
     void needsReload() override;
+    void needsReloadWithResult(const ReloadResult& result) override;
     void setData(NSData data) override;
     std::shared_ptr<FileEntry> binaryDownloadEntry() const override { return entry; }
 
@@ -36,6 +37,7 @@ public:
     std::vector<int> binaryCodes;
     std::vector<std::pair<std::string, int>> uploads;
     int reloads { 0 };
+    std::vector<ReloadResult> reloadResults;
     std::vector<NSData> data;
     // Every delivery in order, e.g. "setData", "downloadedFile".
     std::vector<std::string> events;
@@ -75,10 +77,11 @@ private:
 [[nodiscard]] NSData patternBytes(std::size_t length);
 
 // A TCP relay on 127.0.0.1 to an upstream port that, once `afterBytes` have passed in the
-// given direction, either cuts both connections or stops relaying (a stalled server).
+// given direction, either cuts both connections or stops relaying (a stalled server), or that
+// relays that direction at a steady `afterBytes` per second (a slow line).
 class TcpProxy {
 public:
-    enum class Fault { none, cut, stall };
+    enum class Fault { none, cut, stall, slow };
     enum class Direction { toClient, toServer };
 
     TcpProxy(int upstreamPort, Fault fault, Direction direction, std::size_t afterBytes);
@@ -89,6 +92,8 @@ public:
     [[nodiscard]] int port() const { return port_; }
     // Relays the next connections without a fault.
     void heal() { fault_ = Fault::none; }
+    // From now on, on open connections too: nothing more reaches the client.
+    void stallNow() { stallNow_ = true; }
 
 private:
     void acceptLoop();
@@ -101,6 +106,7 @@ private:
     int listener_ { -1 };
     int port_ { 0 };
     std::atomic<bool> stopping_ { false };
+    std::atomic<bool> stallNow_ { false };
     std::mutex mutex_;
     std::vector<int> sockets_;
     std::thread acceptThread_;

@@ -34,11 +34,26 @@ struct FtpServerOptions {
 //   "drop-connection..."  a command naming such a file or folder (CWD, RETR, STOR,
 //                         LIST, DELE, ...) closes the control connection, no reply;
 //   "drop-transfer..."    RETR of such a file sends half of it, then closes both
-//                         connections without a "226".
+//                         connections without a "226";
+//   "stall-transfer..."   RETR of such a file sends half of it, then nothing more,
+//                         holding both connections open;
+//   "drop-upload..."      STOR to such a name keeps the first bytes that arrive,
+//                         then closes both connections without a "226";
+//   "drop-on-rename..."   RNFR or RNTO naming such a file closes the control
+//                         connection, no reply, nothing renamed;
+//   "refuse-overwrite..." RNTO onto such a name that exists is refused (550);
+//   "refuse-chmod..."     SITE CHMOD of such a file is refused (550);
+//   " strip-space..."     RNFR and RNTO lose the leading blanks of such a name.
 class FtpTestServer final : public TestServer {
 public:
     static constexpr const char* kDropConnectionPrefix = "drop-connection";
     static constexpr const char* kDropTransferPrefix = "drop-transfer";
+    static constexpr const char* kStallTransferPrefix = "stall-transfer";
+    static constexpr const char* kDropUploadPrefix = "drop-upload";
+    static constexpr const char* kDropOnRenamePrefix = "drop-on-rename";
+    static constexpr const char* kRefuseOverwritePrefix = "refuse-overwrite";
+    static constexpr const char* kRefuseChmodPrefix = "refuse-chmod";
+    static constexpr const char* kStripSpacePrefix = "strip-space";
 
     using Options = FtpServerOptions;
 

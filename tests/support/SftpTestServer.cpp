@@ -99,22 +99,45 @@ void SftpTestServer::start()
             throw std::runtime_error(
                 std::string("cannot make ") + kPrivilegeSeparationDir + ": " + std::strerror(errno));
 
-        const fs::path key = workDir() / "ssh_host_ecdsa_key";
-        ChildProcess::Command keygen;
-        keygen.argv = { kSshKeygen, "-q", "-t", "ecdsa", "-b", "256", "-N", "", "-C", "lexiphant test host",
-            "-f", key.string() };
-        keygen.logFile = logPath();
-        if (ChildProcess::run(keygen, kToolTimeout) != 0)
-            throw std::runtime_error(failure("ssh-keygen failed"));
-
-        for (int attempt = 1;; ++attempt) {
-            if (launch(pickFreePort())) break;
-            if (attempt == kPortAttempts) throw std::runtime_error(failure("no port could be bound"));
-        }
+        hostKey_ = workDir() / "ssh_host_ecdsa_key";
+        generateHostKey(hostKey_);
+        launchOnSomePort();
     } catch (const std::exception& e) {
         const std::string message = std::string("SFTP test server cannot start: ") + e.what();
         stop();
         throw std::runtime_error(message);
+    }
+}
+
+void SftpTestServer::generateHostKey(const fs::path& key)
+{
+    ChildProcess::Command keygen;
+    keygen.argv = { kSshKeygen, "-q", "-t", "ecdsa", "-b", "256", "-N", "", "-C", "lexiphant test host",
+        "-f", key.string() };
+    keygen.logFile = logPath();
+    if (ChildProcess::run(keygen, kToolTimeout) != 0)
+        throw std::runtime_error(failure("ssh-keygen failed"));
+}
+
+void SftpTestServer::launchOnSomePort()
+{
+    for (int attempt = 1;; ++attempt) {
+        if (launch(pickFreePort())) break;
+        if (attempt == kPortAttempts) throw std::runtime_error(failure("no port could be bound"));
+    }
+}
+
+void SftpTestServer::restartWithHostKey(bool otherKey)
+{
+    const fs::path key = workDir() / (otherKey ? "ssh_host_ecdsa_key_other" : "ssh_host_ecdsa_key");
+    try {
+        if (!fs::exists(key)) generateHostKey(key);
+        hostKey_ = key;
+        process().stop();
+        // The same port when it is still free, so connection records made before still work.
+        if (!launch(port())) launchOnSomePort();
+    } catch (const std::exception& e) {
+        throw std::runtime_error(std::string("SFTP test server cannot restart: ") + e.what());
     }
 }
 
@@ -179,7 +202,7 @@ void SftpTestServer::writeConfig(int port) const
     config << "# Written by the tests for one run; only the test account, by password, SFTP only.\n"
            << "Port " << port << "\n"
            << "ListenAddress 127.0.0.1\n"
-           << "HostKey " << (workDir() / "ssh_host_ecdsa_key").string() << "\n"
+           << "HostKey " << hostKey_.string() << "\n"
            << "PidFile " << (workDir() / "sshd.pid").string() << "\n"
            << "UsePAM no\n"
            << "PasswordAuthentication yes\n"

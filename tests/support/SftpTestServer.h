@@ -32,6 +32,11 @@ public:
     // line; throws std::runtime_error with the reason and the log's end otherwise.
     void start();
 
+    // Restarts sshd with another host key (a new one on first use), or with the key it
+    // started with; the root and its files stay. Connections open until then are cut. Throws
+    // as start() does.
+    void restartWithHostKey(bool otherKey);
+
     // The root's absolute path with a trailing "/".
     [[nodiscard]] std::string startPath() const override;
     // "sftp://127.0.0.1:<port>/<root path>/"
@@ -41,4 +46,8 @@ private:
     void prepareAccount();
     void writeConfig(int port) const;
     [[nodiscard]] bool launch(int port); // false: the port was taken meanwhile
+    void generateHostKey(const std::filesystem::path& key);
+    void launchOnSomePort();
+
+    std::filesystem::path hostKey_;
 };

@@ -17,6 +17,17 @@ A few names act as triggers on every server, so one server serves every test:
                         without a reply
   drop-transfer*        RETR of such a file sends its first half on the data
                         connection, then closes both connections without "226"
+  stall-transfer*       RETR of such a file sends its first half, then nothing
+                        more, holding both connections open
+  drop-upload*          STOR to such a name keeps the first bytes that arrive,
+                        then closes both connections without "226"
+  drop-on-rename*       RNFR or RNTO naming such a file closes the control
+                        connection without a reply (and without renaming)
+  refuse-overwrite*     RNTO onto such a name that exists is refused with 550,
+                        as servers that never replace a file on rename do
+  refuse-chmod*         SITE CHMOD of such a file is refused with 550
+  " strip-space*"       RNFR and RNTO lose the leading blanks of such a name,
+                        as a server that trims its arguments does
 """
 
 import argparse
@@ -34,6 +45,12 @@ from pyftpdlib.servers import FTPServer
 
 DROP_CONNECTION = "drop-connection"
 DROP_TRANSFER = "drop-transfer"
+STALL_TRANSFER = "stall-transfer"
+DROP_UPLOAD = "drop-upload"
+DROP_ON_RENAME = "drop-on-rename"
+REFUSE_OVERWRITE = "refuse-overwrite"
+REFUSE_CHMOD = "refuse-chmod"
+STRIP_SPACE = "strip-space"
 FULL_PERMISSIONS = "elradfmwMT"
 READ_ONLY_PERMISSIONS = "elr"
 
@@ -72,6 +89,21 @@ class MsDosFilesystem(AbstractedFS):
 class TestDTPHandler(ThrottledDTPHandler):
     """Data channel that can be throttled and can take the control channel down."""
 
+    def close_when_done(self):
+        if getattr(self.cmd_channel, "stall_transfer", False):
+            return  # what was pushed goes out, then the channel just stays silent
+        super().close_when_done()
+
+    def handle_read(self):
+        super().handle_read()
+        if getattr(self.cmd_channel, "drop_upload", False) and self.tot_bytes_received > 0 \
+                and not self._closed:
+            self.file_obj.flush()
+            self.cmd_channel.drop_after_transfer = True
+            self.close()
+
+    handle_read_event = handle_read  # the base class binds its own under this name
+
     def close(self):
         drop = not self._closed and getattr(self.cmd_channel, "drop_after_transfer", False)
         if drop:
@@ -88,6 +120,8 @@ class TestHandler(FTPHandler):
     unicode_errors = "surrogateescape"
     drop_commands = frozenset()
     drop_after_transfer = False
+    stall_transfer = False
+    drop_upload = False
     # Refused logins answer at once: tests of wrong passwords need no 3 s pause.
     auth_failed_timeout = 0
 
@@ -98,14 +132,37 @@ class TestHandler(FTPHandler):
             self.respond("220 %s" % self.banner)
 
     def pre_process_command(self, line, cmd, arg):
-        if cmd in self.drop_commands or marked(arg, DROP_CONNECTION):
+        renaming = cmd in ("RNFR", "RNTO")
+        if cmd in self.drop_commands or marked(arg, DROP_CONNECTION) \
+                or (renaming and marked(arg, DROP_ON_RENAME)):
             self.log("<- %s: dropping the control connection" % cmd)
             self.close()
             return
+        if renaming and arg.startswith(" ") and arg.lstrip().startswith(STRIP_SPACE):
+            arg = arg.lstrip()
+            line = "%s %s" % (cmd, arg)
         super().pre_process_command(line, cmd, arg)
 
+    def ftp_RNTO(self, path):
+        if marked(path, REFUSE_OVERWRITE) and self.fs.lexists(path):
+            self._rnfr = None
+            self.respond("550 Will not replace an existing file.")
+            return None
+        return super().ftp_RNTO(path)
+
+    def ftp_SITE_CHMOD(self, path, mode):
+        if marked(path, REFUSE_CHMOD):
+            self.respond("550 Changing the mode is not permitted.")
+            return None
+        return super().ftp_SITE_CHMOD(path, mode)
+
+    def ftp_STOR(self, file, mode='w'):
+        self.drop_upload = marked(file, DROP_UPLOAD)
+        return super().ftp_STOR(file, mode)
+
     def ftp_RETR(self, file):
-        if not marked(file, DROP_TRANSFER):
+        self.stall_transfer = marked(file, STALL_TRANSFER)
+        if not marked(file, DROP_TRANSFER) and not self.stall_transfer:
             return super().ftp_RETR(file)
         try:
             with open(file, "rb") as f:
@@ -113,7 +170,7 @@ class TestHandler(FTPHandler):
         except OSError as err:
             self.respond("550 %s." % err.strerror)
             return None
-        self.drop_after_transfer = True
+        self.drop_after_transfer = not self.stall_transfer
         self.push_dtp_data(data[: len(data) // 2], isproducer=False, cmd="RETR")
         return file
 

@@ -1,0 +1,127 @@
+#include "Classes/SettingsCommand.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <optional>
+#include <ostream>
+
+#include "Classes/Controller/UIColorHexColor.h"
+#include "Platform/Foundation/NSUserDefaults.h"
+
+namespace {
+
+struct Setting {
+    const char* key;
+    bool isBool;
+    const char* defaultValue; // as `list` shows it when the key has no value yet
+    const char* meaning;
+};
+
+constexpr std::array<Setting, 5> kSettings { {
+    { "maskPasswords", true, "yes", "connection passwords are shown as one \"*\" per character" },
+    { "customTemplate", true, "no", "the custom template starts empty and its file is not read" },
+    { "colorScheme", false, "4CAA1E", "the accent colour of the screens, as hexadecimal digits" },
+    { "openAll", true, "no", "files of an unlisted kind open as plain text" },
+    { "clearedMasterPass", true, "no", "the next launch forgets the master password" },
+} };
+
+const Setting* settingNamed(const std::string& key)
+{
+    const auto found = std::find_if(kSettings.begin(), kSettings.end(), [&](const Setting& s) { return key == s.key; });
+    return found == kSettings.end() ? nullptr : &*found;
+}
+
+std::optional<bool> parseBool(std::string value)
+{
+    std::transform(value.begin(), value.end(), value.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (value == "yes")
+        return true;
+    if (value == "no")
+        return false;
+    return std::nullopt;
+}
+
+std::string currentValue(const NSUserDefaults& defaults, const Setting& setting)
+{
+    const PlistValue value = defaults.objectForKey(setting.key);
+    if (value.isNull())
+        return setting.defaultValue;
+    if (setting.isBool)
+        return defaults.boolForKey(setting.key) ? "yes" : "no";
+    return defaults.stringForKey(setting.key).value_or(setting.defaultValue);
+}
+
+void printUsage(std::ostream& out)
+{
+    out << "usage: lexiphant settings list | get KEY | set KEY VALUE | reset\nkeys:\n";
+    for (const Setting& s : kSettings)
+        out << "  " << s.key << (s.isBool ? " (yes|no)" : " (hex colour)") << ": " << s.meaning << '\n';
+}
+
+int save(NSUserDefaults& defaults, std::ostream& err)
+{
+    if (defaults.synchronize())
+        return 0;
+    err << "lexiphant settings: could not write " << defaults.path() << '\n';
+    return 1;
+}
+
+}
+
+int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    const std::string verb = arguments.empty() ? "" : arguments[0];
+    NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
+    if (verb == "list" && arguments.size() == 1) {
+        for (const Setting& s : kSettings)
+            out << s.key << ' ' << currentValue(defaults, s) << '\n';
+        return 0;
+    }
+    if (verb == "get" && arguments.size() == 2) {
+        const Setting* setting = settingNamed(arguments[1]);
+        if (!setting) {
+            err << "lexiphant settings: unknown key \"" << arguments[1] << "\"\n";
+            printUsage(err);
+            return 2;
+        }
+        out << currentValue(defaults, *setting) << '\n';
+        return 0;
+    }
+    if (verb == "set" && arguments.size() == 3) {
+        const Setting* setting = settingNamed(arguments[1]);
+        if (!setting) {
+            err << "lexiphant settings: unknown key \"" << arguments[1] << "\"\n";
+            printUsage(err);
+            return 2;
+        }
+        const std::string& value = arguments[2];
+        if (setting->isBool) {
+            const auto flag = parseBool(value);
+            if (!flag) {
+                err << "lexiphant settings: " << setting->key << " takes yes or no, not \"" << value << "\"\n";
+                return 2;
+            }
+            // Switching opening of all kinds on shows its warning again at the next launch.
+            if (std::string(setting->key) == "openAll" && *flag && !defaults.boolForKey("openAll"))
+                defaults.setBool(false, "notifiedOpenAll");
+            defaults.setBool(*flag, setting->key);
+        } else {
+            if (!UIColorHexColor::parseHexColor(value)) {
+                err << "lexiphant settings: colorScheme takes 3, 6 or 8 hexadecimal digits (such as 4CAA1E), not \""
+                    << value << "\"\n";
+                return 2;
+            }
+            defaults.setString(value, setting->key);
+        }
+        return save(defaults, err);
+    }
+    if (verb == "reset" && arguments.size() == 1) {
+        // The app writes each default again at its next launch.
+        for (const Setting& s : kSettings)
+            defaults.removeObjectForKey(s.key);
+        return save(defaults, err);
+    }
+    printUsage(verb == "help" || verb == "--help" ? out : err);
+    return verb == "help" || verb == "--help" ? 0 : 2;
+}

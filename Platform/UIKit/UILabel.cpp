@@ -1,0 +1,141 @@
+#include "Platform/UIKit/UILabel.h"
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "Platform/Foundation/NSString.h"
+#include "Platform/UIKit/UIClassRegistry.h"
+#include "Platform/UIKit/UIImage.h"
+
+namespace {
+
+constexpr CGFloat kDefaultFontSize = 17;
+
+long inRange(long value, long last, const char* what)
+{
+    if (value < 0 || value > last) {
+        throw std::invalid_argument(std::string("not a ") + what + " (0 to " + std::to_string(last) + "): " + std::to_string(value));
+    }
+    return value;
+}
+
+} // namespace
+
+UILabel::UILabel(CGRect frame)
+    : UIView(frame)
+    , font_(UIFont::systemFontOfSize(kDefaultFontSize))
+    , textColor_(UIColor::blackColor())
+{
+    setUserInteractionEnabled(false);
+    setOpaque(false);
+}
+
+void UILabel::setText(std::u16string text)
+{
+    if (text != text_) {
+        text_ = std::move(text);
+        setNeedsDisplay();
+    }
+}
+
+void UILabel::setFont(UIFontRef font)
+{
+    font_ = font ? std::move(font) : UIFont::systemFontOfSize(kDefaultFontSize);
+    setNeedsDisplay();
+}
+
+void UILabel::setTextColor(UIColorRef color)
+{
+    textColor_ = color ? std::move(color) : UIColor::blackColor();
+    setNeedsDisplay();
+}
+
+void UILabel::setTextAlignment(UITextAlignment alignment)
+{
+    if (alignment != textAlignment_) {
+        textAlignment_ = alignment;
+        setNeedsDisplay();
+    }
+}
+
+void UILabel::setNumberOfLines(int lines)
+{
+    lines = std::max(0, lines);
+    if (lines != numberOfLines_) {
+        numberOfLines_ = lines;
+        setNeedsDisplay();
+    }
+}
+
+void UILabel::setLineBreakMode(UILineBreakMode mode)
+{
+    if (mode != lineBreakMode_) {
+        lineBreakMode_ = mode;
+        setNeedsDisplay();
+    }
+}
+
+UITextLines UILabel::linesFor(CGSize size) const
+{
+    int lines = numberOfLines_;
+    const CGFloat lineHeight = font_->lineHeight();
+    if (lineHeight > 0 && size.height < std::numeric_limits<CGFloat>::max() / 2) {
+        // A hair of slack: a label made exactly n lines high holds n lines.
+        const int fit = std::max(1, int(std::floor(size.height / lineHeight + 1e-6)));
+        lines = lines == 0 ? fit : std::min(lines, fit);
+    }
+    const CGColorRef color = textColor_ ? textColor_->CGColor() : nullptr;
+    return UITextLines::layout(text_, font_, color, size.width, lines, lineBreakMode_);
+}
+
+UITextLines UILabel::textLines() const { return linesFor(bounds().size); }
+
+CGRect UILabel::textRectForBounds(CGRect rect) const
+{
+    const CGSize used = linesFor(rect.size).size;
+    return CGRectMake(rect.origin.x, rect.origin.y + (rect.size.height - used.height) / 2, rect.size.width, used.height);
+}
+
+CGSize UILabel::sizeThatFits(CGSize size) const
+{
+    const CGFloat width = size.width > 0 ? size.width : std::numeric_limits<CGFloat>::max() / 4;
+    const CGFloat height = size.height > 0 ? size.height : std::numeric_limits<CGFloat>::max();
+    const CGSize used = linesFor(CGSizeMake(width, height)).size;
+    return CGSizeMake(std::ceil(used.width), std::ceil(used.height));
+}
+
+void UILabel::sizeToFit()
+{
+    const CGRect f = frame();
+    const CGSize fits = sizeThatFits(CGSizeZero);
+    setFrame(CGRectMake(f.origin.x, f.origin.y, fits.width, fits.height));
+}
+
+void UILabel::drawRect(CGRect)
+{
+    const CGRect b = bounds();
+    const UITextLines lines = linesFor(b.size);
+    const CGRect box = CGRectMake(b.origin.x, b.origin.y + (b.size.height - lines.size.height) / 2, b.size.width, lines.size.height);
+    lines.draw(UIGraphicsGetCurrentContext(), box, textAlignment_);
+}
+
+std::u16string UILabel::visibleText() const { return reportsVisibleText_ ? text_ : std::u16string(); }
+
+void UILabel::registerInterfaceClass(UIClassRegistry& registry)
+{
+    using T = UIPropertyType;
+    registry.registerClass(
+        "UILabel", "UIView", [] { return std::make_shared<UILabel>(); },
+        {
+            { "text", uiProperty<UILabel, std::string>(T::String, [](UILabel& l, const std::string& s) { l.setText(utf8ToUtf16(s)); }) },
+            { "textColor", uiProperty<UILabel, UIColorRef>(T::Color, [](UILabel& l, const UIColorRef& c) { l.setTextColor(c); }) },
+            { "font", uiProperty<UILabel, UIFontRef>(T::Font, [](UILabel& l, const UIFontRef& f) { l.setFont(f); }) },
+            { "textAlignment",
+              uiProperty<UILabel, long>(T::Integer, [](UILabel& l, long a) { l.setTextAlignment(UITextAlignment(inRange(a, 2, "text alignment"))); }) },
+            { "numberOfLines", uiProperty<UILabel, long>(T::Integer, [](UILabel& l, long n) { l.setNumberOfLines(int(inRange(n, 100000, "number of lines"))); }) },
+            { "lineBreakMode",
+              uiProperty<UILabel, long>(T::Integer, [](UILabel& l, long m) { l.setLineBreakMode(UILineBreakMode(inRange(m, 5, "line-break mode"))); }) },
+        });
+}

@@ -1,0 +1,170 @@
+// Saving over files on the real servers with a fault at each step of the replace: the server's
+// disk never loses the original, keeps its mode and links, and a stop half-way is reported with
+// the names that hold each text. Files are made after connecting, so the cached listing is stale.
+
+#include "tests/network/NetworkTestSupport.h"
+
+#include "Classes/Others/NetworkManagerCurl.h"
+#include "tests/support/FtpTestServer.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/SftpTestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Kind { ftp, sftp };
+
+// The disk's expected content: the text before the save, the saved text, or nothing.
+enum class Holds { old, saved, nothing };
+
+struct SaveCase {
+    const char* title;
+    Kind kind;
+    const char* name;             // the name saved
+    fs::perms mode;               // of the original
+    const char* linkTo { nullptr }; // the name is a link to this file (relative to the root)
+    bool absoluteLink { false };
+    std::size_t textBytes { 0 };  // 0: a short text
+    int code { 0 };               // -1: any failure other than a half-way replace
+    std::vector<std::pair<std::string, Holds>> disk {};
+    const char* logged { nullptr };
+    bool keepsMode { true }; // false: the server refused the mode, which is then its own
+};
+
+void PrintTo(const SaveCase& c, std::ostream* out)
+{
+    *out << c.title;
+}
+
+TestServer& serverFor(Kind kind)
+{
+    if (kind == Kind::ftp)
+        return FtpTestServer::shared();
+    return SftpTestServer::shared();
+}
+
+int typeFor(Kind kind)
+{
+    return kind == Kind::ftp ? QVConnection::kTypeFTP : QVConnection::kTypeSFTP;
+}
+
+constexpr fs::perms kPrivate = fs::perms::owner_read | fs::perms::owner_write;
+constexpr fs::perms kScript = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
+    | fs::perms::others_read | fs::perms::others_exec;
+constexpr fs::perms kShared = kPrivate | fs::perms::group_read;
+
+const SaveCase kCases[] = {
+    { "FtpKeepsAPrivateMode", Kind::ftp, "page.html", kPrivate, nullptr, false, 0, 0,
+      { { "page.html", Holds::saved }, { "page.html_##_", Holds::nothing } } },
+    { "FtpKeepsTheExecuteBits", Kind::ftp, "run.sh", kScript, nullptr, false, 0, 0, { { "run.sh", Holds::saved } } },
+    { "FtpDropAfterTheUploadKeepsBoth", Kind::ftp, "drop-on-rename.txt", kShared, nullptr, false, 0,
+      NetworkManager::kCodeReplaceIncomplete,
+      { { "drop-on-rename.txt", Holds::old }, { "drop-on-rename.txt_##_", Holds::saved } },
+      "drop-on-rename.txt holds the old text, drop-on-rename.txt_##_ holds the new text" },
+    { "FtpRefusedOverwriteDeletesOnlyThen", Kind::ftp, "refuse-overwrite.txt", kPrivate, nullptr, false, 0, 0,
+      { { "refuse-overwrite.txt", Holds::saved }, { "refuse-overwrite.txt_##_", Holds::nothing } },
+      "deleting the original first" },
+    { "FtpRefusedChmodIsLoggedAndSaved", Kind::ftp, "refuse-chmod.txt", kPrivate, nullptr, false, 0, 0,
+      { { "refuse-chmod.txt", Holds::saved } }, "Could not give refuse-chmod.txt_##_ the mode 600", false },
+    { "FtpTrimmedNameNeverDeletesTheOriginal", Kind::ftp, " strip-space.txt", kShared, nullptr, false, 0,
+      NetworkManager::kCodeReplaceIncomplete,
+      { { " strip-space.txt", Holds::old }, { " strip-space.txt_##_", Holds::saved } } },
+    { "FtpDroppedUploadLeavesNoPart", Kind::ftp, "drop-upload.txt", kShared, nullptr, false, 256 * 1024, -1,
+      { { "drop-upload.txt", Holds::old }, { "drop-upload.txt_##_", Holds::nothing } },
+      "Removed the partial upload drop-upload.txt_##_" },
+    { "FtpLinkKeepsPointingAtTheSavedTarget", Kind::ftp, "link.txt", kPrivate, "real/target.txt", false, 0, 0,
+      { { "real/target.txt", Holds::saved }, { "real/target.txt_##_", Holds::nothing } } },
+    { "SftpKeepsAPrivateMode", Kind::sftp, "page.html", kPrivate, nullptr, false, 0, 0,
+      { { "page.html", Holds::saved }, { "page.html_##_", Holds::nothing }, { "page.html_#old#_", Holds::nothing } } },
+    { "SftpKeepsTheExecuteBits", Kind::sftp, "run.sh", kScript, nullptr, false, 0, 0, { { "run.sh", Holds::saved } } },
+    { "SftpLinkKeepsPointingAtTheSavedTarget", Kind::sftp, "link.txt", kPrivate, "real/target.txt", false, 0, 0,
+      { { "real/target.txt", Holds::saved }, { "real/target.txt_#old#_", Holds::nothing } } },
+    { "SftpAbsoluteLink", Kind::sftp, "link.txt", kShared, "real/target.txt", true, 0, 0,
+      { { "real/target.txt", Holds::saved } } },
+};
+
+class SaveTest : public testing::TestWithParam<SaveCase> {
+protected:
+    void SetUp() override { NetworkManager::sharedManager().setLimits({}); }
+};
+
+std::string caseTitle(const testing::TestParamInfo<SaveCase>& info)
+{
+    return info.param.title;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Faults, SaveTest, testing::ValuesIn(kCases), caseTitle);
+
+TEST_P(SaveTest, OriginalSurvivesEveryStep)
+{
+    const SaveCase& c = GetParam();
+    TestServer& server = serverFor(c.kind);
+    server.clearRoot();
+    auto delegate = std::make_shared<RecordingDelegate>();
+    ASSERT_EQ(connectWith(connectionFor(server, typeFor(c.kind)), delegate), 0);
+
+    const std::string original = "old text";
+    const std::string file = c.linkTo ? c.linkTo : c.name;
+    server.writeFile(file, original);
+    fs::permissions(server.pathFor(file), c.mode);
+    if (c.linkTo) {
+        const fs::path target = c.absoluteLink ? server.pathFor(c.linkTo) : fs::path(c.linkTo);
+        fs::create_symlink(target, server.pathFor(c.name));
+    }
+    const std::u16string text = c.textBytes ? std::u16string(c.textBytes, u'n') : u"new text";
+    const std::string saved = c.textBytes ? std::string(c.textBytes, 'n') : "new text";
+
+    LogCapture log;
+    const int code = uploadWith(*delegate, c.name, text);
+    if (c.code == -1) {
+        EXPECT_NE(code, 0);
+        EXPECT_NE(code, NetworkManager::kCodeReplaceIncomplete);
+    } else {
+        EXPECT_EQ(code, c.code);
+    }
+    for (const auto& [name, holds] : c.disk) {
+        SCOPED_TRACE(name);
+        const std::optional<std::string> content = server.readFile(name);
+        if (holds == Holds::nothing) {
+            EXPECT_FALSE(content);
+        } else {
+            // Compared as a flag: a failure must not print a quarter of a megabyte.
+            EXPECT_TRUE(content == (holds == Holds::old ? original : saved))
+                << (content ? content->substr(0, 40) : std::string("(absent)"));
+        }
+    }
+    if (c.keepsMode) {
+        EXPECT_EQ(fs::status(server.pathFor(file)).permissions() & fs::perms::mask, c.mode);
+    }
+    if (c.linkTo) {
+        EXPECT_TRUE(fs::is_symlink(server.pathFor(c.name)));
+    }
+    if (c.logged) {
+        EXPECT_TRUE(log.contains(c.logged)) << c.logged;
+    }
+}
+
+// A new name is saved through the temporary name too, the second time as the first.
+TEST(SaveNewFiles, SecondSaveOfANewFile)
+{
+    for (Kind kind : { Kind::ftp, Kind::sftp }) {
+        TestServer& server = serverFor(kind);
+        server.clearRoot();
+        auto delegate = std::make_shared<RecordingDelegate>();
+        ASSERT_EQ(connectWith(connectionFor(server, typeFor(kind)), delegate), 0);
+        EXPECT_EQ(uploadWith(*delegate, "fresh.txt", u"first"), 0);
+        fs::permissions(server.pathFor("fresh.txt"), kPrivate);
+        EXPECT_EQ(uploadWith(*delegate, "fresh.txt", u"second"), 0);
+        EXPECT_EQ(server.readFile("fresh.txt"), "second");
+        EXPECT_EQ(fs::status(server.pathFor("fresh.txt")).permissions() & fs::perms::mask, kPrivate);
+        EXPECT_FALSE(server.exists("fresh.txt_##_"));
+    }
+}

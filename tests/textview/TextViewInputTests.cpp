@@ -1,0 +1,178 @@
+#include "TextViewTestSupport.h"
+#include "Classes/TextView/CodeCaretView.h"
+#include "Classes/TextView/CodeIndexedRange.h"
+#include "Classes/TextView/CodeSelectionView.h"
+#include "Platform/UIKit/UILongPressGestureRecognizer.h"
+
+namespace {
+UITextPositionRef pos(NSUInteger i) { return CodeIndexedPosition::positionWithIndex(i); }
+NSUInteger idx(const UITextPositionRef& p) { return static_cast<const CodeIndexedPosition&>(*p).index(); }
+UITextRangeRef rng(NSUInteger l, NSUInteger n) { return CodeIndexedRange::rangeWithNSRange(NSMakeRange(l, n)); }
+}
+
+// The edits of the keyboard and input methods: text before, selection and marked range, the
+// edit, and the text, selection and marked range after.
+TEST_F(TextViewTest, EditOperationTable)
+{
+    enum class Op { Insert, Delete, Mark, Replace };
+    struct Case {
+        const char* name;
+        std::u16string text;
+        NSRange selection;
+        NSRange marked;
+        Op op;
+        std::u16string argument;
+        NSRange argumentRange; // the replaced range, or the marked text's selection
+        std::u16string expectedText;
+        NSRange expectedSelection;
+        NSRange expectedMarked;
+    };
+    const NSRange none = NSRangeNotFound;
+    const Case cases[] = {
+        { "typing replaces a selection", u"abcdef", { 1, 3 }, none, Op::Insert, u"XY", {}, u"aXYef", { 3, 0 }, none },
+        { "typing at a caret", u"ab\ncd", { 3, 0 }, none, Op::Insert, u"Z", {}, u"ab\nZcd", { 4, 0 }, none },
+        { "typing replaces marked text", u"abKAc", { 4, 0 }, { 2, 2 }, Op::Insert, u"k", {}, u"abkc", { 3, 0 }, none },
+        { "empty insert", u"ab", { 1, 0 }, none, Op::Insert, u"", {}, u"ab", { 1, 0 }, none },
+        { "delete at the start changes nothing", u"ab", { 0, 0 }, none, Op::Delete, u"", {}, u"ab", { 0, 0 }, none },
+        { "delete a selection", u"abcdef", { 2, 2 }, none, Op::Delete, u"", {}, u"abef", { 2, 0 }, none },
+        { "delete one unit", u"abc", { 2, 0 }, none, Op::Delete, u"", {}, u"ac", { 1, 0 }, none },
+        { "delete a whole surrogate pair", u"a\U0001F600b", { 3, 0 }, none, Op::Delete, u"", {}, u"ab", { 1, 0 }, none },
+        { "delete a whole CR LF", u"ab\r\ncd", { 4, 0 }, none, Op::Delete, u"", {}, u"abcd", { 2, 0 }, none },
+        { "delete with marked text", u"abKAc", { 2, 2 }, { 2, 2 }, Op::Delete, u"", {}, u"abc", { 2, 0 }, none },
+        { "start marking at the caret", u"ab", { 1, 0 }, none, Op::Mark, u"xy", { 2, 0 }, u"axyb", { 3, 0 }, { 1, 2 } },
+        { "marking replaces a selection", u"abcd", { 1, 2 }, none, Op::Mark, u"k", { 1, 0 }, u"akd", { 2, 0 }, { 1, 1 } },
+        { "marking again replaces the marked text", u"axyb", { 3, 0 }, { 1, 2 }, Op::Mark, u"xyz", { 3, 0 }, u"axyzb", { 4, 0 }, { 1, 3 } },
+        { "empty marked text", u"ab", { 1, 0 }, { 1, 0 }, Op::Mark, u"", { 0, 0 }, u"ab", { 1, 0 }, { 1, 0 } },
+        { "replace before the selection moves it", u"abcdef", { 4, 1 }, none, Op::Replace, u"XYZ", { 0, 2 }, u"XYZcdef", { 5, 1 }, none },
+        { "replace over the selection keeps the overlap", u"abcdef", { 1, 4 }, none, Op::Replace, u"Q", { 2, 2 }, u"abQef", { 2, 2 }, none },
+        { "replace after a caret keeps a caret in the text", u"abcdef", { 1, 0 }, none, Op::Replace, u"", { 2, 4 }, u"ab", { 2, 0 }, none },
+    };
+    for (const Case& c : cases) {
+        view_->setText(c.text);
+        view_->setMarkedRange(c.marked);
+        view_->setSelectedRange(c.selection);
+        switch (c.op) {
+        case Op::Insert: view_->insertText(c.argument); break;
+        case Op::Delete: view_->deleteBackward(); break;
+        case Op::Mark: view_->setMarkedTextSelectedRange(c.argument, c.argumentRange); break;
+        case Op::Replace: view_->replaceRangeWithText(rng(c.argumentRange.location, c.argumentRange.length), c.argument); break;
+        }
+        EXPECT_EQ(view_->text(), c.expectedText) << c.name;
+        EXPECT_EQ(view_->selectedRange(), c.expectedSelection) << c.name;
+        EXPECT_EQ(view_->markedRange(), c.expectedMarked) << c.name;
+    }
+}
+
+TEST_F(TextViewTest, DeleteAtTheStartStillReinstallsAndNotifies)
+{
+    auto delegate = std::make_shared<RecordingDelegate>();
+    view_->setDelegate(delegate);
+    view_->setText(u"ab");
+    view_->setSelectedRange(NSMakeRange(0, 0));
+    view_->deleteBackward();
+    EXPECT_EQ(delegate->changes, 2);
+    // Behind a space the correction hook is scheduled; behind a letter it is not.
+    const std::size_t timers = RunLoop::main().scheduledTimers();
+    view_->setText(u"a ");
+    view_->setSelectedRange(NSMakeRange(2, 0));
+    view_->deleteBackward();
+    EXPECT_GT(RunLoop::main().scheduledTimers(), timers);
+}
+
+TEST_F(TextViewTest, RangesStayInsideTheText)
+{
+    view_->setText(u"abcdef");
+    view_->setSelectedRange(NSMakeRange(4, 2));
+    view_->setText(u"ab"); // shorter text
+    EXPECT_EQ(view_->selectedRange(), NSMakeRange(2, 0));
+    view_->setSelectedRange(NSRangeNotFound);
+    EXPECT_NE(view_->selectedRange().location, NSNotFound);
+    view_->setSelectedRange(NSMakeRange(1, 50));
+    EXPECT_EQ(view_->selectedRange(), NSMakeRange(1, 1));
+    view_->setMarkedRange(NSMakeRange(5, 3));
+    view_->insertText(u"");
+    EXPECT_LE(view_->selectedRange().max(), view_->text().size());
+}
+
+TEST_F(TextViewTest, PositionTable)
+{
+    view_->setText(u"ab\r\nc\U0001F600d");
+    // Indices: a0 b1 CR2 LF3 c4 hi5 lo6 d7; length 8.
+    EXPECT_EQ(idx(view_->positionFromPositionInDirectionOffset(pos(2), UITextLayoutDirectionLeft, 5)), 0u);
+    EXPECT_EQ(idx(view_->positionFromPositionInDirectionOffset(pos(2), UITextLayoutDirectionRight, 50)), 8u);
+    EXPECT_EQ(idx(view_->positionFromPositionInDirectionOffset(pos(2), UITextLayoutDirectionUp, 1)), 2u);
+    EXPECT_EQ(idx(view_->positionFromPositionInDirectionOffset(pos(2), UITextLayoutDirectionDown, 1)), 2u);
+    // One-unit steps go over a CR LF and a surrogate pair as a whole.
+    EXPECT_EQ(idx(view_->positionFromPositionInDirectionOffset(pos(2), UITextLayoutDirectionRight, 1)), 4u);
+    EXPECT_EQ(idx(view_->positionFromPositionInDirectionOffset(pos(4), UITextLayoutDirectionLeft, 1)), 2u);
+    EXPECT_EQ(idx(view_->positionFromPositionOffset(pos(5), 1)), 7u);
+    EXPECT_EQ(idx(view_->positionFromPositionOffset(pos(7), -1)), 5u);
+    EXPECT_EQ(view_->positionFromPositionOffset(pos(1), -2), nullptr);
+    EXPECT_EQ(view_->positionFromPositionOffset(pos(7), 2), nullptr);
+
+    const auto r = std::static_pointer_cast<CodeIndexedRange>(view_->textRangeFromPositionToPosition(pos(7), pos(3)));
+    EXPECT_EQ(r->range(), NSMakeRange(3, 4));
+    EXPECT_EQ(view_->comparePositionToPosition(pos(3), pos(7)), NSOrderedAscending);
+    EXPECT_EQ(view_->comparePositionToPosition(pos(7), pos(7)), NSOrderedSame);
+    EXPECT_EQ(view_->offsetFromPositionToPosition(pos(7), pos(3)), -4);
+    EXPECT_EQ(idx(view_->positionWithinRangeFarthestInDirection(rng(2, 3), UITextLayoutDirectionDown)), 5u);
+    EXPECT_EQ(idx(view_->positionWithinRangeFarthestInDirection(rng(2, 3), UITextLayoutDirectionUp)), 2u);
+    EXPECT_EQ(std::static_pointer_cast<CodeIndexedRange>(view_->characterRangeByExtendingPositionInDirection(pos(3), UITextLayoutDirectionLeft))->range(),
+              NSMakeRange(2, 1));
+    EXPECT_EQ(view_->textInRange(rng(0, 2)), u"ab");
+    EXPECT_EQ(view_->markedTextRange(), nullptr);
+    EXPECT_EQ(view_->baseWritingDirectionForPositionInDirection(pos(0), UITextStorageDirectionForward), UITextWritingDirectionLeftToRight);
+    EXPECT_TRUE(view_->hasText());
+    EXPECT_EQ(view_->textInputView(), view_->contentView());
+    const auto styling = view_->textStylingAtPositionInDirection(pos(99), UITextStorageDirectionForward);
+    EXPECT_TRUE(styling.count(UITextInputTextFontKey));
+}
+
+TEST_F(TextViewTest, SelectionDisplaySwitchesBetweenCaretAndHandles)
+{
+    view_->setText(u"alpha beta\ngamma delta\nepsilon");
+    view_->becomeFirstResponder();
+    view_->setSelectedRange(NSMakeRange(2, 0));
+    ASSERT_NE(view_->caretView(), nullptr);
+    EXPECT_EQ(view_->caretView()->superview(), view_->contentView());
+    EXPECT_EQ(view_->longPressRecognizer()->minimumPressDuration(), 0.5);
+    EXPECT_EQ(view_->caretView()->frame().origin.y, view_->caretRectForIndex(2).origin.y);
+
+    view_->setSelectedRange(NSMakeRange(2, 14));
+    EXPECT_EQ(view_->caretView()->superview(), nullptr);
+    ASSERT_NE(view_->selectionView(), nullptr);
+    EXPECT_EQ(view_->longPressRecognizer()->minimumPressDuration(), 0.0);
+    // The bars sit where the caret rectangles of both ends are.
+    const CGRect start = view_->selectionView()->leftCaret()->convertRectToView(view_->selectionView()->leftCaret()->bounds(), view_->contentView());
+    const CGRect expected = view_->caretRectForIndex(2);
+    EXPECT_NEAR(start.origin.x, expected.origin.x, 0.01);
+    EXPECT_NEAR(start.origin.y, expected.origin.y, 0.01);
+    // The start handle is above its bar (y upward in content space), the end handle below.
+    const CGRect dot = view_->selectionView()->leftDot()->convertRectToView(view_->selectionView()->leftDot()->bounds(), view_->contentView());
+    EXPECT_GT(CGRectGetMaxY(dot), CGRectGetMaxY(start));
+    const CGRect endDot = view_->selectionView()->rightDot()->convertRectToView(view_->selectionView()->rightDot()->bounds(), view_->contentView());
+    EXPECT_LT(endDot.origin.y, view_->caretRectForIndex(16).origin.y + 0.01);
+
+    view_->setSelectedRange(NSMakeRange(3, 0));
+    EXPECT_EQ(view_->selectionView(), nullptr);
+    EXPECT_EQ(view_->caretView()->superview(), view_->contentView());
+}
+
+TEST_F(TextViewTest, CaretBlinksAfterAPauseAndShowStopsIt)
+{
+    view_->setText(u"abc");
+    view_->becomeFirstResponder();
+    view_->setSelectedRange(NSMakeRange(1, 0));
+    CodeCaretView* caret = view_->caretView();
+    const auto opacity = [&] { return std::get<CGFloat>(*caret->layer()->presentationValue("opacity")); };
+    advance(0.3);
+    EXPECT_EQ(opacity(), 1.0); // solid during the pause
+    advance(0.3 + 0.6);        // 0.6 into the first period: fading or gone
+    EXPECT_LT(opacity(), 0.5);
+    advance(0.5);              // the next period starts solid
+    EXPECT_GT(opacity(), 0.9);
+    caret->show();
+    advance(0.7);
+    EXPECT_EQ(opacity(), 1.0);
+    EXPECT_FALSE(caret->layer()->hasAnimations());
+}

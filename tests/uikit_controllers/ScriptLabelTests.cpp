@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Host/HostSession.h"
+#include "Host/ScriptDriver.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIInterfaceOwner.h"
+#include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UINib.h"
+#include "Platform/UIKit/UIScreen.h"
+#include "Platform/UIKit/UIViewController.h"
+#include "Platform/UIKit/UIVisibleText.h"
+#include "Platform/UIKit/UIWindow.h"
+#include "tests/host/HostTestSupport.h"
+
+namespace {
+
+class Screen : public UIResponder, public UIInterfaceOwner {
+public:
+    std::vector<std::string> pressed;
+
+protected:
+    void declareConnections(UIConnectionTable& table) override
+    {
+        table.action("btnGoPressed:", [this](UIResponder* sender) {
+            pressed.push_back(utf16ToUtf8(static_cast<UIButton*>(sender)->currentTitle()));
+        });
+    }
+};
+
+class ScriptLabelTest : public HostTest {
+protected:
+    ScriptLabelTest() : HostTest("iphone") { }
+
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        window_ = std::make_shared<UIWindow>(UIScreen::mainScreen().bounds());
+        window_->setBackgroundColor(UIColor::whiteColor());
+        window_->makeKeyAndVisible();
+        for (const char16_t* title : { u"CONNECT", u"CANCEL" }) {
+            auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+            button->setFrame(CGRectMake(20, 100 + 60 * CGFloat(buttons_.size()), 200, 44));
+            button->setTitle(title, UIControlStateNormal);
+            button->addTarget(screen_, "btnGoPressed:", UIControlEventTouchUpInside);
+            window_->addSubview(button);
+            buttons_.push_back(button);
+        }
+        auto title = std::make_shared<UILabel>(CGRectMake(20, 40, 280, 30));
+        title->setText(u"CONNECT TO SERVER");
+        window_->addSubview(title);
+        // Hidden and clipped-away texts are not on screen.
+        auto hidden = std::make_shared<UILabel>(CGRectMake(20, 300, 280, 30));
+        hidden->setText(u"Secret");
+        hidden->setHidden(true);
+        window_->addSubview(hidden);
+        auto clip = std::make_shared<UIView>(CGRectMake(0, 400, 100, 20));
+        clip->setClipsToBounds(true);
+        auto outside = std::make_shared<UILabel>(CGRectMake(0, 30, 100, 20));
+        outside->setText(u"Below");
+        clip->addSubview(outside);
+        window_->addSubview(clip);
+    }
+
+    ScriptDriver::Outcome run(const std::string& script) { return driver_.runText(script, "labels.txt"); }
+
+    std::shared_ptr<Screen> screen_ { std::make_shared<Screen>() };
+    std::shared_ptr<UIWindow> window_;
+    std::vector<std::shared_ptr<UIButton>> buttons_;
+    HostSession session_;
+    ScriptDriver driver_ { session_ };
+};
+
+TEST_F(ScriptLabelTest, VisibleTextsAreListedFrontToBackWithTheirRectangles)
+{
+    std::vector<std::u16string> texts;
+    for (const auto& visible : UIVisibleText::onScreen()) {
+        texts.push_back(visible.text);
+    }
+    EXPECT_EQ(texts, (std::vector<std::u16string> { u"CONNECT TO SERVER", u"CANCEL", u"CONNECT" }));
+    EXPECT_EQ(UIVisibleText::find(u"CANCEL").screenRect, CGRectMake(20, 160, 200, 44));
+}
+
+TEST_F(ScriptLabelTest, ScriptsTapAndWaitByWhatAPersonSees)
+{
+    struct Case {
+        std::string script;
+        bool ok;
+        std::vector<std::string> pressed;
+        std::string errorPart;
+    };
+    const std::vector<Case> cases {
+        { "assertVisible CONNECT TO SERVER\ntapLabel CANCEL\ntapLabel \"CONNECT\"\n", true, { "CANCEL", "CONNECT" }, "" },
+        { "tapLabel Apply\n", false, {},
+          "labels.txt:1: tapLabel: no visible text \"Apply\"; on screen: \"CONNECT TO SERVER\", \"CANCEL\", \"CONNECT\"" },
+        { "assertVisible Secret\n", false, {}, "no visible text \"Secret\"" },
+        { "assertVisible Below\n", false, {}, "no visible text \"Below\"" },
+        { "waitFor Connected 0.5\n", false, {}, "waitFor: waited 0.5 s: no visible text \"Connected\"" },
+        { "waitFor Connected 1000\n", false, {}, "not a number of seconds" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        screen_->pressed.clear();
+        const auto outcome = run(c.script);
+        EXPECT_EQ(outcome.ok, c.ok) << outcome.error;
+        EXPECT_EQ(screen_->pressed, c.pressed);
+        EXPECT_NE(outcome.error.find(c.errorPart), std::string::npos) << outcome.error;
+    }
+
+    // A text that comes later is waited for, as long as the script allows.
+    (void)performAfterDelay(buttons_[0], [](UIButton& b) { b.setTitle(u"Connected", UIControlStateNormal); }, 1.0);
+    const auto waited = run("waitFor Connected 3\ntapLabel Connected\n");
+    EXPECT_TRUE(waited.ok) << waited.error;
+    EXPECT_EQ(screen_->pressed, std::vector<std::string> { "Connected" });
+}
+
+// A screen from an interface file whose button is reached by its outlet name.
+class OutletScreen : public UIViewController {
+public:
+    UIButton* btnGo { nullptr };
+    UIButton* btnHidden { nullptr };
+    int presses { 0 };
+
+protected:
+    void declareConnections(UIConnectionTable& table) override
+    {
+        UIViewController::declareConnections(table);
+        table.outlet("btnGo", btnGo);
+        table.outlet("btnHidden", btnHidden);
+        table.action("btnGoPressed", [this] { ++presses; });
+    }
+};
+
+TEST_F(ScriptLabelTest, ScriptsTapTheViewOfAnOutletOfAVisibleScreen)
+{
+    auto controller = std::make_shared<OutletScreen>();
+    const std::string json = R"({ "owner": "OutletScreen", "objects": [ { "class": "UIView", "outlet": "view",
+        "frame": [0, 0, 320, 480], "subviews": [
+          { "class": "UIButton", "outlet": "btnGo", "frame": [40, 300, 100, 40],
+            "actions": [ { "event": "touchUpInside", "selector": "btnGoPressed" } ] },
+          { "class": "UIButton", "outlet": "btnHidden", "frame": [40, 360, 100, 40], "hidden": true } ] } ] })";
+    (void)UINib::nibWithJSON(json, "OutletScreen.json")->instantiateWithOwner(controller.get());
+    window_->setRootViewController(controller);
+    ASSERT_NE(controller->btnGo, nullptr);
+
+    EXPECT_TRUE(run("tapOutlet btnGo\ntapOutlet btnGo\n").ok);
+    EXPECT_EQ(controller->presses, 2);
+    const auto hidden = run("tapOutlet btnHidden\n");
+    EXPECT_FALSE(hidden.ok);
+    EXPECT_NE(hidden.error.find("no visible view bound to the outlet \"btnHidden\"; visible outlets: btnGo, view"), std::string::npos)
+        << hidden.error;
+    EXPECT_FALSE(run("tapOutlet btnMissing\n").ok);
+}
+
+} // namespace
