@@ -185,24 +185,6 @@ void BM_caretBlink(benchmark::State& state)
 }
 BENCHMARK(BM_caretBlink)->Unit(benchmark::kMillisecond);
 
-// One drag event under the loupe: the caret moves and the loupe's copy of the text is redrawn.
-void BM_loupeDrag(benchmark::State& state)
-{
-    Fixture f;
-    auto window = std::make_shared<CodeTextWindow>(UIScreen::mainScreen().bounds());
-    window->setWindowLevel(UIWindowLevelStatusBar);
-    window->setHidden(false);
-    window->showFromViewRect(f.view->contentView(), CGRectMake(200, 300, 3, 20));
-    RunLoop::main().advance(0.3);
-    CGFloat x = 100;
-    for (auto _ : state) {
-        x = x > 600 ? 100 : x + 7;
-        const CGPoint point = CGPointMake(x, 300);
-        f.view->setSelectedRange(NSMakeRange(f.view->closestIndexToPoint(point), 0));
-        window->renderWithContentViewFromRect(f.view->contentView(), CGRectMake(point.x, point.y, 3, 20));
-    }
-}
-BENCHMARK(BM_loupeDrag)->Unit(benchmark::kMillisecond);
 
 
 // Touches as the host sends them, in the view's coordinates, at the run loop's time.
@@ -261,11 +243,18 @@ void BM_doubleTapWord(benchmark::State& state)
 {
     Fixture f;
     settle(f);
+    // Places inside words on the first screen.
+    std::vector<NSUInteger> inWords;
+    for (NSUInteger i = 1; i < 1500; i += 13) {
+        const NSRange word = f.view->characterRangeAtIndex(i);
+        if (word.location != NSNotFound && word.length >= 3 && word.location < i && i + 1 < word.max()) {
+            inWords.push_back(i);
+        }
+    }
     std::vector<double> samples;
-    NSUInteger index = 41;
+    std::size_t next = 0;
     for (auto _ : state) {
-        index = index > 1500 ? 41 : index + 97;
-        const CGPoint p = pointAtIndex(f, index);
+        const CGPoint p = pointAtIndex(f, inWords[next++ % inWords.size()]);
         double seconds = 0;
         for (int i = 0; i < 2; ++i) {
             const auto begin = std::chrono::steady_clock::now();
@@ -319,6 +308,36 @@ void BM_handleDrag(benchmark::State& state)
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 BENCHMARK(BM_handleDrag)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// One move of a finger held on the text with the loupe up: the caret follows and the loupe's
+// copy of the text is taken again.
+void BM_loupeDrag(benchmark::State& state)
+{
+    Fixture f;
+    f.view->setSelectedRange(NSMakeRange(900, 0));
+    settle(f);
+    touch(f, UITouchPhaseBegan, pointAtIndex(f, 900));
+    RunLoop::main().advance(0.8);
+    if (!f.view->textWindow() || !f.view->textWindow()->isShowing()) {
+        state.SkipWithError("the loupe is not up");
+        return;
+    }
+    std::vector<double> samples;
+    NSUInteger at = 900;
+    for (auto _ : state) {
+        at = at > 1400 ? 900 : at + 7;
+        const CGPoint p = pointAtIndex(f, at);
+        const auto begin = std::chrono::steady_clock::now();
+        touch(f, UITouchPhaseMoved, p);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        state.SetIterationTime(seconds);
+        samples.push_back(seconds);
+    }
+    touch(f, UITouchPhaseEnded, pointAtIndex(f, at));
+    report(state, samples);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
+BENCHMARK(BM_loupeDrag)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // One frame while the text scrolls with the gutter shown: the screen painted again, the gutter's
 // newly exposed rows included.

@@ -8,6 +8,8 @@
 #include "Platform/Foundation/NSRunLoop.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/SftpTestServer.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
 
 #include <benchmark/benchmark.h>
 
@@ -71,6 +73,10 @@ std::shared_ptr<BenchDelegate> connectTo(Kind kind)
         (void)NSLogSetSink([](const std::string&) {}); // the manager's log lines are not what we measure
         quiet = true;
     }
+    // A home of its own: the manager remembers SFTP host keys there, and the test server's
+    // key is new at every run.
+    static const TempDir home("lexiphant-bench");
+    static const ScopedEnv homeEnv("LEXIPHANT_HOME", home.path());
     TestServer& server = serverFor(kind);
     auto connection = std::make_shared<QVConnection>();
     connection->setHost(server.host());

@@ -70,9 +70,22 @@ void makePrivateFile(const std::string& path)
 
 // ---- Life ------------------------------------------------------------------------------------
 
-void NetworkManager::CurlEasyDeleter::operator()(void* handle) const
+void NetworkManager::CurlSession::reset()
 {
-    curl_easy_cleanup(static_cast<CURL*>(handle));
+    // The easy handle leaves the multi handle at the end of every perform; the multi handle
+    // goes last, closing the connection it keeps.
+    curl_easy_cleanup(static_cast<CURL*>(easy_));
+    curl_multi_cleanup(static_cast<CURLM*>(multi_));
+    easy_ = nullptr;
+    multi_ = nullptr;
+}
+
+void NetworkManager::CurlSession::reset(void* easy)
+{
+    reset();
+    easy_ = easy;
+    if (easy_ != nullptr)
+        multi_ = curl_multi_init(); // none: transfers fall back to curl_easy_perform
 }
 
 NetworkManager& NetworkManager::sharedManager()
@@ -403,9 +416,8 @@ void NetworkManager::connect()
             curl_easy_setopt(curl, CURLOPT_PASSWORD, connection->password().c_str());
             curl_easy_setopt(curl, CURLOPT_FTP_RESPONSE_TIMEOUT, limit.serverResponseSeconds);
             // No cap on a transfer that keeps moving (a large file on a slow line takes what it
-            // takes); one that moves no byte for the stall time ends, and so does a connect.
-            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-            curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limit.stallSeconds);
+            // takes); one that moves no byte for the stall time ends (every perform watches for
+            // that, see TransferOptionsScope), and so does a connect that gets nowhere.
             curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limit.stallSeconds);
             stallSeconds_ = limit.stallSeconds;
             curl_easy_setopt(curl, CURLOPT_FTP_USE_EPSV, 0L);
@@ -417,7 +429,7 @@ void NetworkManager::connect()
             record.kind = TransferData::kListing;
             record.data = &bytes;
             record.limit = limit.listingBytes;
-            TransferOptionsScope options(curl, stallSeconds_.load());
+            TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
             options.setWrite(&NetworkManager::listWriteCallback, &record);
             code = options.perform(record);
             NSLog("connectTo is done!");
@@ -492,7 +504,7 @@ int NetworkManager::performCommands(const std::vector<std::string>& commands, co
     const std::string url = urlFor(folder);
     int code = CURLE_OK;
     {
-        TransferOptionsScope options(curl, stallSeconds_.load());
+        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         // FTP commands act where the connection stands after moving into the folder, that is
         // after the transfer; SFTP commands carry full paths, so before it is as good.
@@ -525,7 +537,7 @@ int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
     record.limit = limits().listingBytes;
     int code = CURLE_OK;
     {
-        TransferOptionsScope options(curl, stallSeconds_.load());
+        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         options.setWrite(&NetworkManager::listWriteCallback, &record);
         code = options.perform(record);
@@ -581,7 +593,7 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
         record.kind = TransferData::kListing;
         record.data = &bytes;
         record.limit = limits().listingBytes;
-        TransferOptionsScope options(curl, stallSeconds_.load());
+        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         options.setWrite(&NetworkManager::listWriteCallback, &record);
         options.setProgress(progress, progressData);

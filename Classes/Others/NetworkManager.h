@@ -178,8 +178,26 @@ private:
     NetworkManager();
     ~NetworkManager();
 
-    struct CurlEasyDeleter {
-        void operator()(void* handle) const;
+    // The connection's easy handle and the multi handle that runs its transfers; the multi
+    // handle keeps the control connection open from one transfer to the next. Opaque here:
+    // only the manager's source files include libcurl.
+    class CurlSession {
+    public:
+        CurlSession() = default;
+        ~CurlSession() { reset(); }
+        CurlSession(const CurlSession&) = delete;
+        CurlSession& operator=(const CurlSession&) = delete;
+
+        [[nodiscard]] void* get() const noexcept { return easy_; }
+        [[nodiscard]] void* multi() const noexcept { return multi_; }
+        // Both handles away, which closes the connection.
+        void reset();
+        // Takes `easy` (may be null) with a fresh multi handle.
+        void reset(void* easy);
+
+    private:
+        void* easy_ { nullptr };
+        void* multi_ { nullptr };
     };
     enum class Protocol { ftp, sftp };
     // Where the connection stands: scheme, host and port, and the decoded folder names.
@@ -237,7 +255,7 @@ private:
     void deliver(NetworkManagerDelegate::Operation operation, std::function<void(NetworkManagerDelegate&)> send,
                  bool wait);
 
-    std::unique_ptr<void, CurlEasyDeleter> curl_;
+    CurlSession curl_;
     bool globalInitialised_ { false };
     std::atomic<int> threadStatus_ { 0 };
     std::atomic<bool> microsoft_ { false };

@@ -7,6 +7,7 @@
 #include "Classes/Others/TransferData.h"
 
 #include <curl/curl.h>
+#include <sys/select.h>
 
 #include <atomic>
 #include <chrono>
@@ -84,6 +85,50 @@ private:
     std::atomic<int>& status_;
 };
 
+// One transfer of `easy` run on `multi`, as curl_easy_perform runs it, less a stall of libcurl
+// 7.88: when the answer to PASV or EPSV is already there as the command is sent, libcurl ends
+// the command step at once and then waits to open the data connection without naming any
+// socket to watch, so a plain wait sleeps its full second (curl_easy_perform's too) before the
+// connect starts. When libcurl names no socket, it is called again after a moment instead;
+// its own timers still cut every wait short.
+[[nodiscard]] inline CURLcode performOn(CURLM* multi, CURL* easy)
+{
+    constexpr int kWaitMs = 1000;
+    constexpr int kNoSocketWaitMs = 1;
+    if (multi == nullptr || curl_multi_add_handle(multi, easy) != CURLM_OK)
+        return curl_easy_perform(easy);
+    CURLMcode status = CURLM_OK;
+    for (;;) {
+        int running = 0;
+        status = curl_multi_perform(multi, &running);
+        if (status != CURLM_OK || running == 0)
+            break;
+        fd_set readable;
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&readable);
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        int highest = -1;
+        status = curl_multi_fdset(multi, &readable, &writable, &failed, &highest);
+        if (status == CURLM_OK)
+            status = curl_multi_poll(multi, nullptr, 0, highest < 0 ? kNoSocketWaitMs : kWaitMs, nullptr);
+        if (status != CURLM_OK)
+            break;
+    }
+    CURLcode result = CURLE_OK;
+    if (status != CURLM_OK) {
+        result = status == CURLM_OUT_OF_MEMORY ? CURLE_OUT_OF_MEMORY : CURLE_BAD_FUNCTION_ARGUMENT;
+    } else {
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued))
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy)
+                result = message->data.result;
+    }
+    curl_multi_remove_handle(multi, easy);
+    return result;
+}
+
 // The options of one perform. Whatever is set through the scope is cleared again when it ends,
 // so no option outlives the records it points to, on every path out of an operation.
 //
@@ -93,7 +138,10 @@ private:
 // whose answer never comes), while a transfer that keeps moving runs as long as it needs.
 class TransferOptionsScope {
 public:
-    TransferOptionsScope(CURL* curl, long stallSeconds) : curl_(curl) { client_.stallSeconds = stallSeconds; }
+    TransferOptionsScope(CURL* curl, CURLM* multi, long stallSeconds) : curl_(curl), multi_(multi)
+    {
+        client_.stallSeconds = stallSeconds;
+    }
     TransferOptionsScope(const TransferOptionsScope&) = delete;
     TransferOptionsScope& operator=(const TransferOptionsScope&) = delete;
 
@@ -185,7 +233,7 @@ public:
         curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, &progressThunk);
         curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, static_cast<void*>(&client_));
         record.handle = curl_;
-        const CURLcode code = curl_easy_perform(curl_);
+        const CURLcode code = performOn(multi_, curl_);
         record.handle = nullptr;
         if (record.overflowed)
             return CURLE_FILESIZE_EXCEEDED;
@@ -216,7 +264,6 @@ private:
             target->lastMove = now;
         } else if (target->stallSeconds > 0 && now - target->lastMove >= std::chrono::seconds(target->stallSeconds)) {
             target->stalled = true;
-            fprintf(stdout, "STALL dl %ld/%ld ul %ld/%ld\n", (long)dlnow, (long)dltotal, (long)ulnow, (long)ultotal);
             return 1; // ends the perform; perform() answers the time-out
         }
         if (target->function == nullptr)
@@ -230,6 +277,7 @@ private:
     }
 
     CURL* curl_;
+    CURLM* multi_;
     Client client_;
     bool write_ { false };
     bool progress_ { false };

@@ -261,7 +261,7 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     record.length = bytes->size();
     int code = CURLE_OK;
     {
-        TransferOptionsScope options(curl, stallSeconds_.load());
+        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         options.setUpload(&NetworkManager::uploadReadCallback, &record);
         code = options.perform(record);

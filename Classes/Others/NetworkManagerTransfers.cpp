@@ -56,7 +56,7 @@ void NetworkManager::downloadFile(const DownloadRequest& request)
         record.data = data.get();
         record.limit = limits().downloadBytes;
         {
-            TransferOptionsScope options(curl, stallSeconds_.load());
+            TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
             options.setWrite(&NetworkManager::listWriteCallback, &record);
             options.setProgress(request.progress, request.pdata);
@@ -97,7 +97,7 @@ void NetworkManager::downloadBinaryFile(const DownloadRequest& request)
         } else {
             TransferData none;
             {
-                TransferOptionsScope options(curl, stallSeconds_.load());
+                TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
                 curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
                 options.setWrite(nullptr, file.get()); // libcurl's own writer fills the file
                 options.setProgress(request.progress, request.pdata);

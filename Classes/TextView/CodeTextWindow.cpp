@@ -5,13 +5,9 @@
 
 #include "Classes/TextView/CodeLoupeView.h"
 #include "Classes/TextView/CodeMagnifyView.h"
-#include "Classes/TextView/CodeSelectionView.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/UIKit/UIApplication.h"
-#include "Platform/UIKit/UIDevice.h"
-#include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIScreen.h"
-#include "Platform/UIKit/UIScrollView.h"
 
 namespace {
 
@@ -26,8 +22,6 @@ std::weak_ptr<UIView> weakView(UIView* view)
 {
     return view ? std::static_pointer_cast<UIView>(view->shared_from_this()) : std::weak_ptr<UIView> {};
 }
-
-bool isPad() { return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad; }
 
 }
 
@@ -112,27 +106,21 @@ void CodeTextWindow::renderWithContentViewFromRect(UIView* view, CGRect rect)
     }
 }
 
-UIImageRef CodeTextWindow::screenshotFromCaretFrameInViewScale(CGRect caretFrame, UIView* view, bool scale)
+UIImageRef CodeTextWindow::screenshotFromCaretFrameInViewScale(CGRect caretFrame, UIView* view, bool)
 {
     if (!view) {
         return nullptr;
     }
-    CGPoint p = convertRectToView(caretFrame, view).origin;
-    if (const auto* scroll = dynamic_cast<const UIScrollView*>(view->superview())) {
-        p.y += scroll->contentOffset().y;
-    }
+    // The copy is centred on the caret rectangle (in the view's own, upward space): the text
+    // under the finger, or under the dragged end, stands in the middle of the loupe. (Shifting a
+    // second conversion of the rectangle by fixed amounts, as the phone's own layer drawing
+    // needed, brought text from lines above the finger here.)
     const CGSize size = view_ ? view_->bounds().size : view->bounds().size;
-    if (view_) {
-        p.y -= size.height + 20;
-        p.x -= size.width / 2;
-    } else {
-        p.y -= 20;
-    }
-    p.y -= isPad() ? 36 : 3;
-    p.x += 18;
-    if (scale) {
-        p.y -= isPad() ? 18 : 5;
-    }
+    const CGRect caret = CGRectStandardize(caretFrame);
+    const CGFloat height = view->bounds().size.height;
+    CGPoint p;
+    p.x = CGRectGetMidX(caret) - size.width / 2;
+    p.y = height - CGRectGetMidY(caret) - size.height / 2;
     UIGraphicsBeginImageContextWithOptions(size, true, UIScreen::mainScreen().scale());
     CGContextRef context = UIGraphicsGetCurrentContext();
     if (!context) {
@@ -142,26 +130,11 @@ UIImageRef CodeTextWindow::screenshotFromCaretFrameInViewScale(CGRect caretFrame
     CGContextSetRGBFillColor(context, 1, 1, 1, 1);
     CGContextFillRect(context, CGContextGetClipBoundingBox(context));
     CGContextSaveGState(context);
-    // A point (u, v) of the view (its space runs upward) lands at (u - p.x, H - v - p.y).
-    const CGFloat height = view->bounds().size.height;
+    // A point (u, v) of the view (its space runs upward) lands at (u - p.x, H - v - p.y), upright.
     CGContextTranslateCTM(context, 0, height);
     CGContextScaleCTM(context, 1, -1);
     CGContextTranslateCTM(context, -p.x, p.y);
-    // The selection view is drawn with its frame mirrored, as the copy expects.
-    CodeSelectionView* selection = nullptr;
-    for (const UIViewRef& sub : view->subviews()) {
-        if (auto* s = dynamic_cast<CodeSelectionView*>(sub.get())) {
-            selection = s;
-        }
-    }
-    const CGRect selectionFrame = selection ? selection->frame() : CGRectZero;
-    if (selection) {
-        selection->setFrame(CGRectMake(selectionFrame.origin.x, -selectionFrame.origin.y, selectionFrame.size.width, selectionFrame.size.height));
-    }
     view->layer()->renderInContext(context);
-    if (selection) {
-        selection->setFrame(selectionFrame);
-    }
     CGContextRestoreGState(context);
     UIImageRef image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();

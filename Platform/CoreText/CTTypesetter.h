@@ -122,5 +122,7 @@ using CTTypesetterRef = std::shared_ptr<const CTTypesetter>;
 CTTypesetterRef CTTypesetterCreateWithAttributedString(const NSAttributedString& string);
 CTTypesetterRef CTTypesetterCreateWithAttributedStringAndOptions(const NSAttributedString& string,
                                                                  const CTTypesetterOptions& options);
+// The length (not the end) of the line that starts at startIndex and is at most width wide, by
+// the rules of CTTypesetter::suggestLineBreak; 0 without a typesetter.
 CFIndex CTTypesetterSuggestLineBreak(const CTTypesetterRef& typesetter, CFIndex startIndex, double width);
 CTLineRef CTTypesetterCreateLine(const CTTypesetterRef& typesetter, CFRange range);

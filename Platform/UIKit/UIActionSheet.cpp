@@ -12,6 +12,7 @@
 #include "Platform/UIKit/UIModalBackdrop.h"
 #include "Platform/UIKit/UIModalButton.h"
 #include "Platform/UIKit/UIModalChrome.h"
+#include "Platform/UIKit/UIModalText.h"
 
 namespace {
 
@@ -110,6 +111,7 @@ void UIActionSheet::resetForTesting()
             sheet->backdrop_->close();
             sheet->backdrop_.reset();
         }
+        sheet->removeFromSuperview();
         sheet->shown_ = false;
         sheet->dismissed_ = false;
     }
@@ -173,7 +175,13 @@ CGRect UIActionSheet::layoutSheet()
     const auto titleBlock = UIModalChrome::wrapText(title_, titleFont(), buttonWidth);
 
     CGFloat y = pad_ ? kPadInset + kPadShadow : (titleBlock.lines.empty() ? kPhoneTop : kPhoneTitleTop);
-    titleRect_ = CGRectMake(inset, y, buttonWidth, titleBlock.height());
+    if (!titleText_) {
+        static const CGColorRef titleColor = CGColorCreateRGBA(0.80, 0.82, 0.86, 1);
+        static const CGColorRef shadow = CGColorCreateRGBA(0, 0, 0, 0.5);
+        titleText_ = std::make_shared<UIModalText>(titleColor, shadow);
+        addSubview(titleText_);
+    }
+    titleText_->setText(title_, titleBlock, CGRectMake(inset, y, buttonWidth, titleBlock.height()));
     if (!titleBlock.lines.empty()) {
         y += titleBlock.height() + (pad_ ? kPadTitleGap : kPhoneTitleGap);
     }
@@ -323,8 +331,4 @@ void UIActionSheet::drawRect(CGRect)
         cairo_set_source_rgba(cr, 1, 1, 1, 0.3);
         cairo_fill(cr);
     }
-    static const CGColorRef titleColor = CGColorCreateRGBA(0.80, 0.82, 0.86, 1);
-    static const CGColorRef shadow = CGColorCreateRGBA(0, 0, 0, 0.5);
-    UIModalChrome::drawTextBlock(context, UIModalChrome::wrapText(title_, titleFont(), titleRect_.size.width), titleRect_,
-                                 titleColor, shadow);
 }

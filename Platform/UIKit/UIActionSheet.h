@@ -10,6 +10,7 @@
 
 class UIModalBackdrop;
 class UIModalButton;
+class UIModalText;
 
 // A list of choices for the action at hand. Buttons are indexed in the order destructive, the
 // others, cancel (buttons added later follow). On the phone the sheet slides up from the bottom
@@ -80,5 +81,5 @@ private:
     std::vector<std::shared_ptr<UIModalButton>> buttons_;
     // On the pad: the view's rectangle in the interface, which the panel centres on.
     CGRect anchor_ {};
-    CGRect titleRect_ {};
+    std::shared_ptr<UIModalText> titleText_;
 };

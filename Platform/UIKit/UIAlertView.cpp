@@ -13,6 +13,7 @@
 #include "Platform/UIKit/UIModalBackdrop.h"
 #include "Platform/UIKit/UIModalButton.h"
 #include "Platform/UIKit/UIModalChrome.h"
+#include "Platform/UIKit/UIModalText.h"
 
 using UIModalChrome::RGBA;
 
@@ -140,12 +141,9 @@ void UIAlertView::resetForTesting()
     }
     queue.waiting.clear();
     if (const auto current = std::move(queue.current)) {
+        // Left on screen, its windows would still dim the screen and swallow every tap.
         current->state_ = State::Idle;
-        if (current->backdrop_) {
-            current->backdrop_->close();
-            current->backdrop_.reset();
-        }
-        NSNotificationCenter::defaultCenter().removeObserver(current.get());
+        current->takeOffScreen();
     }
     queue.current.reset();
 }
@@ -206,12 +204,20 @@ void UIAlertView::layoutAlert()
     const auto titleBlock = UIModalChrome::wrapText(title_, titleFont(), textWidth);
     const auto messageBlock = UIModalChrome::wrapText(message_, messageFont(), textWidth);
     CGFloat y = kTopMargin;
-    titleRect_ = CGRectMake(kTextInset, y, textWidth, titleBlock.height());
+    static const CGColorRef white = CGColorCreateRGBA(1, 1, 1, 1);
+    static const CGColorRef shadow = CGColorCreateRGBA(0, 0, 0, 0.5);
+    if (!titleText_) {
+        titleText_ = std::make_shared<UIModalText>(white, shadow);
+        messageText_ = std::make_shared<UIModalText>(white, shadow);
+        insertSubviewAtIndex(messageText_, 0);
+        insertSubviewAtIndex(titleText_, 0);
+    }
+    titleText_->setText(title_, titleBlock, CGRectMake(kTextInset, y, textWidth, titleBlock.height()));
     y += titleBlock.height();
     if (!titleBlock.lines.empty() && !messageBlock.lines.empty()) {
         y += kTitleMessageGap;
     }
-    messageRect_ = CGRectMake(kTextInset, y, textWidth, messageBlock.height());
+    messageText_->setText(message_, messageBlock, CGRectMake(kTextInset, y, textWidth, messageBlock.height()));
     y += messageBlock.height();
     if (!titleBlock.lines.empty() || !messageBlock.lines.empty()) {
         y += kTextButtonGap;
@@ -274,6 +280,28 @@ void UIAlertView::layoutAlert()
 
 // ---- Closing ----------------------------------------------------------------------------------
 
+void UIAlertView::takeOffScreen()
+{
+    auto keep = selfAlert();
+    NSNotificationCenter::defaultCenter().removeObserver(this);
+    // A text field of the alert gives the keyboard up with it.
+    if (const auto responder = UIResponder::currentFirstResponder()) {
+        if (const auto* view = dynamic_cast<const UIView*>(responder.get()); view != nullptr && view->isDescendantOfView(this)) {
+            responder->resignFirstResponder();
+        }
+    }
+    setHidden(true);
+    UIApplication::sharedApplication().removeWindow(this);
+    if (backdrop_) {
+        backdrop_->close();
+        backdrop_.reset();
+    }
+    if (const auto previous = previousKeyWindow_.lock(); previous && !previous->isHidden()) {
+        previous->makeKeyWindow();
+    }
+    previousKeyWindow_.reset();
+}
+
 void UIAlertView::buttonTapped(int index)
 {
     if (state_ != State::Shown) {
@@ -317,23 +345,7 @@ void UIAlertView::close(int index)
     if (const auto delegate = delegate_.lock()) {
         delegate->alertViewWillDismissWithButtonIndex(this, index);
     }
-    NSNotificationCenter::defaultCenter().removeObserver(this);
-    // A text field of the alert gives the keyboard up with it.
-    if (const auto responder = UIResponder::currentFirstResponder()) {
-        if (const auto* view = dynamic_cast<const UIView*>(responder.get()); view != nullptr && view->isDescendantOfView(this)) {
-            responder->resignFirstResponder();
-        }
-    }
-    setHidden(true);
-    UIApplication::sharedApplication().removeWindow(this);
-    if (backdrop_) {
-        backdrop_->close();
-        backdrop_.reset();
-    }
-    if (const auto previous = previousKeyWindow_.lock(); previous && !previous->isHidden()) {
-        previous->makeKeyWindow();
-    }
-    previousKeyWindow_.reset();
+    takeOffScreen();
     // Did dismiss on the next turn; until then the alert stays the current one, so an alert shown
     // meanwhile waits its turn.
     dispatchAsyncMain([keep, index] {
@@ -401,11 +413,4 @@ void UIAlertView::drawRect(CGRect)
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
     cairo_restore(cr);
-
-    static const CGColorRef white = CGColorCreateRGBA(1, 1, 1, 1);
-    static const CGColorRef shadow = CGColorCreateRGBA(0, 0, 0, 0.5);
-    UIModalChrome::drawTextBlock(context, UIModalChrome::wrapText(title_, titleFont(), titleRect_.size.width), titleRect_, white,
-                                 shadow);
-    UIModalChrome::drawTextBlock(context, UIModalChrome::wrapText(message_, messageFont(), messageRect_.size.width),
-                                 messageRect_, white, shadow);
 }

@@ -9,6 +9,7 @@
 
 class UIModalBackdrop;
 class UIModalButton;
+class UIModalText;
 
 // The platform's alert: a rounded blue-grey box with a title, a message and its buttons,
 // centred over a dimmed screen (above the keyboard while it shows). The alert is its own window
@@ -68,6 +69,8 @@ private:
     void layoutAlert();
     void buttonTapped(int index);
     void close(int index);
+    // Hides the alert's windows and hands the keyboard and the key window back.
+    void takeOffScreen();
     [[nodiscard]] std::shared_ptr<UIAlertView> selfAlert();
 
     std::string title_;
@@ -79,7 +82,6 @@ private:
     std::shared_ptr<UIModalBackdrop> backdrop_;
     std::vector<std::shared_ptr<UIModalButton>> buttons_;
     std::weak_ptr<UIWindow> previousKeyWindow_;
-    // Text positions within the box, from the last layout.
-    CGRect titleRect_ {};
-    CGRect messageRect_ {};
+    std::shared_ptr<UIModalText> titleText_;
+    std::shared_ptr<UIModalText> messageText_;
 };

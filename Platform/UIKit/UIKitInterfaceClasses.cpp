@@ -1,3 +1,4 @@
+#include "Platform/UIKit/UIActivityIndicatorView.h"
 #include "Platform/UIKit/UIApplicationMain.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIClassRegistry.h"
@@ -5,9 +6,14 @@
 #include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINavigationController.h"
+#include "Platform/UIKit/UIProgressView.h"
 #include "Platform/UIKit/UIScrollView.h"
+#include "Platform/UIKit/UISegmentedControl.h"
+#include "Platform/UIKit/UISwitch.h"
 #include "Platform/UIKit/UITableView.h"
 #include "Platform/UIKit/UITableViewCell.h"
+#include "Platform/UIKit/UITextField.h"
+#include "Platform/UIKit/UITextView.h"
 #include "Platform/UIKit/UIView.h"
 #include "Platform/UIKit/UIViewController.h"
 #include "Platform/UIKit/UIWebView.h"
@@ -23,6 +29,12 @@ void registerPlatformInterfaceClasses(UIClassRegistry& registry)
     UIButton::registerInterfaceClass(registry);
     UILabel::registerInterfaceClass(registry);
     UIImageView::registerInterfaceClass(registry);
+    UITextField::registerInterfaceClass(registry);
+    UISwitch::registerInterfaceClass(registry);
+    UISegmentedControl::registerInterfaceClass(registry);
+    UIActivityIndicatorView::registerInterfaceClass(registry);
+    UIProgressView::registerInterfaceClass(registry);
+    UITextView::registerInterfaceClass(registry);
     UIWebView::registerInterfaceClass(registry);
     UITableView::registerInterfaceClass(registry);
     UITableViewCell::registerInterfaceClass(registry);

@@ -154,6 +154,20 @@ void UIMenuController::setMenuVisible(bool visible, bool animated)
     postLater(UIMenuControllerDidShowMenuNotification, animated);
 }
 
+void UIMenuController::showMenuLater(CGRect rect, const UIViewRef& view)
+{
+    dispatchAsyncMain([rect, weak = std::weak_ptr<UIView>(view)] {
+        const auto target = weak.lock();
+        if (!target || target->window() == nullptr) {
+            return;
+        }
+        UIMenuController& menu = sharedMenuController();
+        menu.setTargetRect(rect, target.get());
+        menu.update();
+        menu.setMenuVisible(true, true);
+    });
+}
+
 void UIMenuController::update()
 {
     if (!visible_) {

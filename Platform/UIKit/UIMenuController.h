@@ -69,6 +69,10 @@ public:
     // a command runs when a touch lifts on the command it began on.
     bool handleTouch(UITouchPhase phase, CGPoint screenPoint);
 
+    // Shows the menu at the rectangle of the view on the next turn, once the touch that asked
+    // for it is over (how the platform's text views bring it up); a view gone by then shows none.
+    static void showMenuLater(CGRect rect, const UIViewRef& view);
+
     void resetForTesting();
 
 private:

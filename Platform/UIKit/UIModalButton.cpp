@@ -56,6 +56,8 @@ UIModalButton::UIModalButton(CGRect frame, std::string title, Look look, std::fu
     setOpaque(false);
 }
 
+std::u16string UIModalButton::visibleText() const { return utf8ToUtf16(title_); }
+
 void UIModalButton::drawRect(CGRect)
 {
     CGContextRef context = UIGraphicsGetCurrentContext();

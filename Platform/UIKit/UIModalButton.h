@@ -23,6 +23,7 @@ public:
     [[nodiscard]] Look look() const { return look_; }
     [[nodiscard]] bool isHighlighted() const { return highlighted_; }
 
+    [[nodiscard]] std::u16string visibleText() const override;
     void drawRect(CGRect rect) override;
     void touchesBegan(const UITouchSet& touches, UIEvent* event) override;
     void touchesMoved(const UITouchSet& touches, UIEvent* event) override;

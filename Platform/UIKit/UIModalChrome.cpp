@@ -11,6 +11,7 @@
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIScreen.h"
 #include "Platform/UIKit/UIView.h"
+#include "Platform/UIKit/UIViewController.h"
 #include "Platform/UIKit/UIWindow.h"
 
 namespace UIModalChrome {
@@ -175,11 +176,7 @@ CGFloat keyboardTopInInterface()
 
 void placeInInterface(UIView& view, CGRect displayRect)
 {
-    const CGAffineTransform toScreen = CGAffineTransformInvert(UIRenderer::screenToDisplayTransform(interfaceOrientation()));
-    const CGPoint centre = CGPointApplyAffineTransform({ CGRectGetMidX(displayRect), CGRectGetMidY(displayRect) }, toScreen);
-    view.setTransform(CGAffineTransformMake(toScreen.a, toScreen.b, toScreen.c, toScreen.d, 0, 0));
-    view.setBounds({ CGPointZero, displayRect.size });
-    view.setCenter(centre);
+    UIViewController::placeInInterface(view, displayRect, interfaceOrientation());
 }
 
 CGRect screenRectOfView(const UIView& view, CGRect rect)

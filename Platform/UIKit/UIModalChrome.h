@@ -53,7 +53,7 @@ inline constexpr CGFloat kPopoverArrowHeight = 19;
 // The keyboard's top edge in the interface (its height when the keyboard is hidden).
 [[nodiscard]] CGFloat keyboardTopInInterface();
 // Sets the view (a window, or a subview of a window covering the screen) to show at the
-// rectangle of the interface: bounds, centre and a quarter-turn transform.
+// rectangle of the interface as shown now (UIViewController::placeInInterface's placing).
 void placeInInterface(UIView& view, CGRect displayRect);
 // A view's rectangle on the screen, and in the interface.
 [[nodiscard]] CGRect screenRectOfView(const UIView& view, CGRect rect);

@@ -7,7 +7,9 @@
 #include "Platform/CoreText/CTFont.h"
 #include "Platform/Foundation/NSAttributedString.h"
 #include "Platform/UIKit/UIClassRegistry.h"
+#include "Platform/UIKit/UIGestureConstants.h"
 #include "Platform/UIKit/UIImage.h"
+#include "Platform/UIKit/UIMenuController.h"
 #include "Platform/UIKit/UIPasteboard.h"
 #include "Platform/UIKit/UITextFieldCaretView.h"
 #include "Platform/UIKit/UITextFieldDrawing.h"
@@ -380,19 +382,34 @@ void UITextField::textDidChange()
     setNeedsDisplay();
 }
 
+bool UITextField::beginTrackingWithTouch(UITouch& touch, UIEvent*)
+{
+    touchDownTime_ = touch.timestamp();
+    return true;
+}
+
 void UITextField::endTrackingWithTouch(UITouch* touch, UIEvent* event)
 {
     if (touch == nullptr || !isTouchInside()) {
         return;
     }
-    if (!isFirstResponder()) {
-        becomeFirstResponder();
+    const bool longPress = touch->timestamp() - touchDownTime_ >= kUILongPressDefaultDuration;
+    const bool doubleTap = touch->tapCount() >= 2;
+    if (!isFirstResponder() && (!becomeFirstResponder() || !longPress)) {
         return;
     }
     // A tap in the field being edited moves the caret there.
     const CGRect textRect = textRectForBounds(bounds());
     const CGPoint p = touch->locationInView(this);
     setSelectedRange(NSMakeRange(indexForOffset(p.x - lineOriginX(textRect)), 0));
+    if (!doubleTap && !longPress) {
+        return;
+    }
+    if (doubleTap) {
+        performAction(kUIActionSelect, this);
+    }
+    const CGRect first = caretRectForIndex(selectedRange_.location);
+    UIMenuController::showMenuLater(CGRectUnion(first, caretRectForIndex(selectedRange_.max())), selfRef());
 }
 
 // ---- Edit commands ----------------------------------------------------------------------------
@@ -441,15 +458,7 @@ bool UITextField::performAction(const SEL& action, const void* sender)
     } else if (action == kUIActionSelectAll) {
         setSelectedRange(NSMakeRange(0, text_.size()));
     } else if (action == kUIActionSelect) {
-        // The word before the caret, or the one after it at the start.
-        NSUInteger start = selectedRange_.location, end = selectedRange_.location;
-        while (start > 0 && text_[start - 1] != u' ') {
-            --start;
-        }
-        while (end < text_.size() && text_[end] != u' ') {
-            ++end;
-        }
-        setSelectedRange(NSMakeRange(start, end - start));
+        setSelectedRange(uicontrol_drawing::wordRangeAround(text_, selectedRange_.location));
     }
     return true;
 }

@@ -95,6 +95,9 @@ public:
     [[nodiscard]] bool canPerformAction(const SEL& action, const void* sender) override;
     bool performAction(const SEL& action, const void* sender) override;
 
+    // A tap makes the field the first responder or moves its caret; a double tap selects the
+    // word and a long press places the caret, both then showing the edit menu.
+    bool beginTrackingWithTouch(UITouch& touch, UIEvent* event) override;
     void endTrackingWithTouch(UITouch* touch, UIEvent* event) override;
     void setEnabled(bool enabled) override;
     void layoutSubviews() override;
@@ -130,5 +133,6 @@ private:
     CGFloat scrollX_ { 0 };
     std::weak_ptr<UITextFieldDelegate> delegate_;
     std::shared_ptr<UITextFieldCaretView> caretView_;
+    double touchDownTime_ { 0 };
     mutable CTLineRef line_; // of displayedText(), made on first use after a change
 };

@@ -76,4 +76,16 @@ void drawCentredText(CGContextRef c, const std::u16string& text, const UIFontRef
     drawLineAt(c, line, std::round(x), baseline);
 }
 
+NSRange wordRangeAround(const std::u16string& text, NSUInteger index)
+{
+    NSUInteger start = std::min<NSUInteger>(index, text.size()), end = start;
+    while (start > 0 && text[start - 1] != u' ') {
+        --start;
+    }
+    while (end < text.size() && text[end] != u' ') {
+        ++end;
+    }
+    return NSMakeRange(start, end - start);
+}
+
 } // namespace uicontrol_drawing

@@ -4,6 +4,7 @@
 #include "Platform/CoreGraphics/CGContext.h"
 #include "Platform/CoreGraphics/CGGeometry.h"
 #include "Platform/CoreText/CTLine.h"
+#include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIFont.h"
 
@@ -25,5 +26,9 @@ void fillPathWithVerticalGradient(CGContextRef c, CGRect r, const CGColorRef& to
 void drawLineAt(CGContextRef c, const CTLineRef& line, CGFloat x, CGFloat baseline);
 // Draws the text centred in the rectangle, horizontally and on the font's middle.
 void drawCentredText(CGContextRef c, const std::u16string& text, const UIFontRef& font, const CGColorRef& color, CGRect rect);
+
+// The word (a run without spaces) around the index: the one before it, or the one after it at
+// its start; the edit menu's "Select" of the text field and the text view.
+[[nodiscard]] NSRange wordRangeAround(const std::u16string& text, NSUInteger index);
 
 } // namespace uicontrol_drawing

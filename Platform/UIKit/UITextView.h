@@ -83,6 +83,9 @@ protected:
 
 private:
     void tapped(UIGestureRecognizer& recognizer);
+    void placeCaretAt(CGPoint point);
+    // A double tap selects the word, a long press places the caret; both show the edit menu.
+    void askedForMenu(UIGestureRecognizer& recognizer, bool selectWord);
     void replaceRange(NSRange range, const std::u16string& text);
     // Shapes the blocks on screen and the margin, keeping what shows in place when heights
     // above it change; then the content size.

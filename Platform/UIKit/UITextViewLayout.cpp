@@ -32,9 +32,7 @@ void UITextViewLayout::setFont(UIFontRef font)
 {
     font_ = std::move(font);
     measureFont();
-    if (text_ != nullptr) {
-        setText(text_);
-    }
+    reestimate();
 }
 
 void UITextViewLayout::setColor(CGColorRef color)
@@ -49,13 +47,19 @@ void UITextViewLayout::setWidth(CGFloat width)
         return;
     }
     width_ = width;
-    if (text_ != nullptr) {
-        for (std::size_t i = 0; i < starts_.size(); ++i) {
-            heights_[i] = estimateHeight(blockEnd(i) - starts_[i]);
-        }
-        validTops_ = 1;
-        cache_.clear();
+    reestimate();
+}
+
+void UITextViewLayout::reestimate()
+{
+    if (text_ == nullptr) {
+        return;
     }
+    for (std::size_t i = 0; i < starts_.size(); ++i) {
+        heights_[i] = estimateHeight(blockEnd(i) - starts_[i]);
+    }
+    validTops_ = 1;
+    cache_.clear();
 }
 
 void UITextViewLayout::measureFont()
@@ -237,7 +241,8 @@ CGFloat UITextViewLayout::layOut(std::size_t index)
     const double width = width_ > 0 ? double(width_) : 1e9;
     CFIndex at = 0;
     while (at < CFIndex(length)) {
-        const CFIndex end = std::max(at + 1, CTTypesetterSuggestLineBreak(laid.typesetter, at, width));
+        // The suggestion is the line's length, as the platform's typesetter answers it.
+        const CFIndex end = at + std::max<CFIndex>(1, CTTypesetterSuggestLineBreak(laid.typesetter, at, width));
         laid.lines.push_back(CTTypesetterCreateLine(laid.typesetter, CFRange { at, end - at }));
         at = end;
     }

@@ -81,6 +81,8 @@ private:
     void heightChanged(std::size_t block);
     void ensureTops(std::size_t upTo);
     void measureFont();
+    // Every block's height estimated again and forgotten as laid out (a new font or width).
+    void reestimate();
 
     const std::u16string* text_ { nullptr }; // not owned: the text view's own text
     UIFontRef font_;

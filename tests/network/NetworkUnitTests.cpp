@@ -74,6 +74,23 @@ TEST(NetworkPaths, UnsafeCharacters)
     EXPECT_FALSE(hasUnsafeCharacters("a \"b\" #%?"));
 }
 
+TEST(NetworkPaths, ModesOfPermissionTexts)
+{
+    const std::pair<const char*, std::optional<unsigned>> cases[] = {
+        { "-rw-------", 0600u },
+        { "-rwxr-xr-x", 0755u },
+        { "-rwsr-x--T", 05750u },
+        { "drwxrwxrwt", 01777u },
+        { "-rwSr-Sr--", 06644u },
+        { "lrwxrwxrwx -> x", 0777u },
+        { "-rwxr-xr-", std::nullopt },
+        { "?rw-r--r--", std::nullopt },
+        { "-rw-r--r-q", std::nullopt },
+    };
+    for (const auto& [text, mode] : cases)
+        EXPECT_EQ(modeOfPermissions(text), mode) << text;
+}
+
 TEST(NaviStack, FollowsPaths)
 {
     NaviStack stack;

@@ -37,6 +37,7 @@ TEST_F(GestureTest, LoupeWindowStatesOverTime)
     for (int i = 0; i < 20; ++i) {
         text += u"MMMM WWWW line\n";
     }
+    view_->setBackgroundColor(UIColor::whiteColor());
     load(text);
     view_->setSelectedRange(NSMakeRange(0, 0));
     const NSUInteger at = 15 * 12 + 2;
@@ -56,10 +57,18 @@ TEST_F(GestureTest, LoupeWindowStatesOverTime)
     ASSERT_TRUE(loupe->contentImage());
     const CGImageRef copy = loupe->contentImage()->CGImage();
     ASSERT_TRUE(loupe->contentImage()->CGImage()->writePNG(snapshotPath("loupe-copy")));
-    // The copy shows text across its middle band, where the finger is.
+    // The copy shows text across its middle band, and the caret in its centre, where the finger is.
     const std::size_t w = copy->width();
     const std::size_t h = copy->height();
     EXPECT_GT(darkPixels(copy, 0, h / 3, w, 2 * h / 3), 20);
+    int caretBlue = 0;
+    for (std::size_t y = h / 2 - 6; y < h / 2 + 6; ++y) {
+        for (std::size_t x = w / 2 - 4; x < w / 2 + 4; ++x) {
+            const auto p = copy->pixelAt(x, y);
+            caretBlue += p.blue > 200 && p.red < 120 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(caretBlue, 10);
     UIView::layoutPendingViews();
     ASSERT_TRUE(UIRenderer::snapshotScreen()->writePNG(snapshotPath("loupe-screen")));
 
@@ -91,7 +100,25 @@ TEST_F(GestureTest, SnapshotMagnifierOverASelection)
     auto* magnifier = dynamic_cast<CodeMagnifyView*>(window->overlayView());
     ASSERT_NE(magnifier, nullptr);
     ASSERT_TRUE(magnifier->contentImage());
-    ASSERT_TRUE(magnifier->contentImage()->CGImage()->writePNG(snapshotPath("magnifier-copy")));
+    const CGImageRef copy = magnifier->contentImage()->CGImage();
+    ASSERT_TRUE(copy->writePNG(snapshotPath("magnifier-copy")));
+    // The dragged end stands in the middle: the selection's fill left of centre, none right of it.
+    const auto fillAt = [&](std::size_t x, std::size_t y) {
+        const auto p = copy->pixelAt(x, y);
+        return std::abs(p.red - 204) < 12 && std::abs(p.green - 221) < 12 && std::abs(p.blue - 237) < 12;
+    };
+    const std::size_t cx = copy->width() / 2;
+    const std::size_t cy = copy->height() / 2;
+    int left = 0;
+    int right = 0;
+    for (std::size_t dy = 0; dy < 6; ++dy) {
+        for (std::size_t dx = 6; dx < 40; ++dx) {
+            left += fillAt(cx - dx, cy - 3 + dy) ? 1 : 0;
+            right += fillAt(cx + dx, cy - 3 + dy) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(left, 50);
+    EXPECT_EQ(right, 0);
     UIView::layoutPendingViews();
     ASSERT_TRUE(UIRenderer::snapshotScreen()->writePNG(snapshotPath("magnifier-screen")));
     up(pointAtIndex(start + 12));

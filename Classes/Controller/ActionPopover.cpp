@@ -1,0 +1,88 @@
+#include "Classes/Controller/ActionPopover.h"
+
+#include "Classes/Controller/AccentColor.h"
+#include "Classes/Controller/UIColorHexColor.h"
+#include "Platform/QuartzCore/CALayer.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIClassRegistry.h"
+#include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UISwitch.h"
+
+namespace {
+
+constexpr char kButtonFontName[] = "LexitypeNeue-Bold";
+constexpr char kButtonGrey[] = "6d6d6d";
+
+void styleButton(UIButton* button, CGFloat fontSize)
+{
+    if (button == nullptr)
+        return;
+    button->titleLabel()->setFont(UIFont::fontWithName(kButtonFontName, fontSize));
+    CALayer& layer = *button->layer();
+    layer.setCornerRadius(4);
+    layer.setMasksToBounds(true);
+    layer.setBorderWidth(0);
+    button->setBackgroundColor(UIColorHexColor::colorWithHexString(kButtonGrey));
+}
+
+}
+
+ActionPopover::ActionPopover() : UIViewController(kClassName) { }
+
+void ActionPopover::declareConnections(UIConnectionTable& table)
+{
+    UIViewController::declareConnections(table);
+    table.outlet("btnGoto", btnGoto_);
+    table.outlet("btnFind", btnFind_);
+    table.outlet("btnMail", btnMail_);
+    table.outlet("btnSnippet", btnSnippet_);
+    table.outlet("btnPreview", btnPreview_);
+    table.outlet("swiColor", swiColor_);
+    table.action("btnGotoPressed", [this] { btnGotoPressed(); });
+    table.action("btnFindPressed", [this] { btnFindPressed(); });
+    table.action("btnMailPressed", [this] { btnMailPressed(); });
+    table.action("btnSnippetPressed", [this] { btnSnippetPressed(); });
+    table.action("btnPreviewPressed", [this] { btnPreviewPressed(); });
+    table.action("swiColorChanged", [this] { swiColorChanged(); });
+}
+
+void ActionPopover::viewDidLoad()
+{
+    UIViewController::viewDidLoad();
+    styleButton(btnPreview_, 28);
+    styleButton(btnGoto_, 26);
+    styleButton(btnFind_, 26);
+    styleButton(btnMail_, 26);
+    if (swiColor_ != nullptr)
+        swiColor_->setOnTintColor(AccentColor::accentColor());
+    setContentSizeForViewInPopover(kContentSize);
+}
+
+void ActionPopover::viewWillAppear(bool animated)
+{
+    UIViewController::viewWillAppear(animated);
+    const auto target = delegate();
+    if (swiColor_ != nullptr)
+        swiColor_->setOn(target && target->codeViewHasHighlighter(), false);
+    // Without a file there is nothing to mail.
+    if (btnMail_ != nullptr)
+        btnMail_->setHidden(!target || !target->canMailFile());
+}
+
+void ActionPopover::swiColorChanged()
+{
+    if (swiColor_ != nullptr)
+        send(swiColor_->isOn() ? kEditorActionColouringOn : kEditorActionColouringOff);
+}
+
+void ActionPopover::send(int action)
+{
+    if (const auto target = delegate())
+        target->dismissMeWithAction(action);
+}
+
+void ActionPopover::registerInterfaceClass(UIClassRegistry& registry)
+{
+    registry.registerClass(kClassName, "UIViewController", [] { return std::make_shared<ActionPopover>(); });
+}

@@ -1,0 +1,119 @@
+#include "tests/screens_directory/DirectoryTestSupport.h"
+
+namespace {
+
+constexpr char16_t kCustomText[] = u"<!-- mine -->\n";
+
+}
+
+class AddPopoverTest : public DirectoryScreenTest {
+protected:
+    void SetUp() override
+    {
+        DirectoryScreenTest::SetUp();
+        app_ = std::make_shared<LexiphantAppDelegate>();
+        auto templates = FileTemplates::buildTemplates(false);
+        templates[FileTemplates::kCustomTemplateIndex] = kCustomText;
+        app_->setTemplates(std::move(templates));
+        UIApplication::sharedApplication().setDelegate(app_);
+    }
+
+    // The new-file screen, opened as the device opens it.
+    std::shared_ptr<AddPopover> openAdd()
+    {
+        tapPoint(centreOf(*screen_->btnAdd()));
+        settle();
+        if (pad()) {
+            EXPECT_TRUE(screen_->addPopover()->isPopoverVisible());
+            return std::dynamic_pointer_cast<AddPopover>(screen_->addPopover()->contentViewController());
+        }
+        return std::dynamic_pointer_cast<AddPopover>(navigation_->topViewController());
+    }
+    [[nodiscard]] bool addShown() const
+    {
+        return pad() ? screen_->addPopover()->isPopoverVisible()
+                     : std::dynamic_pointer_cast<AddPopover>(navigation_->topViewController()) != nullptr;
+    }
+
+    std::shared_ptr<LexiphantAppDelegate> app_;
+};
+
+TEST_P(AddPopoverTest, EveryPromptCreatesExactlyItsEntryOnTheServer)
+{
+    open();
+    const std::vector<std::u16string>& templates = app_->templates();
+    const struct {
+        void (AddPopover::*action)();
+        const char* title;
+        const char* typed;
+        const char* created;
+        int templateIndex; // -1: empty text; -2: a folder
+    } cases[] = {
+        { &AddPopover::btnFolderPressed, "Enter folder name:", "new folder", "new folder", -2 },
+        { &AddPopover::btnDocumentPressed, "Enter document name (with extension):", "notes.txt", "notes.txt", -1 },
+        { &AddPopover::btnCSSPrintPressed, "Enter file name (*.css):", "print", "print.css", 0 },
+        { &AddPopover::btnCSSScreenPressed, "Enter file name (*.css):", "screen.css", "screen.css.css", 1 },
+        { &AddPopover::btnCustomPressed, "Enter file name:", "mine.tpl", "mine.tpl", 2 },
+        { &AddPopover::btnHTMLPressed, "Enter file name (*.htm):", "index", "index.htm", 3 },
+        { &AddPopover::btnHTML5Pressed, "Enter file name (*.htm):", "page5", "page5.htm", 4 },
+        { &AddPopover::btnJQueryPressed, "Enter file name (*.js):", "app", "app.js", 5 },
+        { &AddPopover::btnPHPPressed, "Enter file name (*.php):", "index", "index.php", 6 },
+        { &AddPopover::btnXMLPressed, "Enter file name (*.xml):", "feed", "feed.xml", 7 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.created);
+        auto add = openAdd();
+        ASSERT_TRUE(add);
+        ((*add).*c.action)();
+        auto prompt = std::dynamic_pointer_cast<AlertPrompt>(UIAlertView::visibleAlert());
+        ASSERT_TRUE(prompt);
+        EXPECT_EQ(prompt->title(), c.title);
+        // Cancel sends nothing and leaves the screen open.
+        tapAlertButton(0);
+        EXPECT_TRUE(addShown());
+        ((*add).*c.action)();
+        answerPrompt(c.typed);
+        // The new file shows once the background listing has come back.
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return rowOf(c.created) >= 0; }, 30));
+        waitIdle();
+        EXPECT_FALSE(addShown());
+        if (c.templateIndex == -2) {
+            EXPECT_TRUE(std::filesystem::is_directory(server().pathFor(c.created)));
+        } else {
+            const std::u16string expected = c.templateIndex < 0 ? u"" : templates[std::size_t(c.templateIndex)];
+            EXPECT_EQ(server().readFile(c.created), utf16ToUtf8(expected));
+        }
+        EXPECT_GE(rowOf(c.created), 0) << "listed again";
+        EXPECT_EQ(UIAlertView::visibleAlert(), nullptr) << alertText();
+    }
+}
+
+TEST_P(AddPopoverTest, AListedNameIsNotReplacedAndAnEmptyCustomTemplateOpensTheEditor)
+{
+    server().writeFile("notes.txt", "precious");
+    open();
+    auto add = openAdd();
+    ASSERT_TRUE(add);
+    add->btnDocumentPressed();
+    answerPrompt("notes.txt");
+    EXPECT_EQ(alertText(), "Lexiphant is sorry: 'notes.txt' already exists in this folder. Please choose another name.");
+    tapAlertButton(0);
+    EXPECT_EQ(server().readFile("notes.txt"), "precious");
+
+    app_->templates()[FileTemplates::kCustomTemplateIndex].clear();
+    if (!addShown())
+        add = openAdd();
+    add->btnCustomPressed();
+    EXPECT_EQ(alertText(), "No custom template: Please define your custom template..");
+    tapAlertButton(0);
+    auto editor = shownEditor();
+    ASSERT_TRUE(editor) << "the editor in custom-template mode";
+    EXPECT_TRUE(editor->given);
+    EXPECT_FALSE(editor->fileEntry);
+    EXPECT_EQ(navigation_->viewControllers().size(), 3u) << "start, directory, editor";
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, AddPopoverTest,
+                         testing::Values(ScreenCase { Remote::ftp, "ipad" }, ScreenCase { Remote::ftp, "iphone" },
+                                         ScreenCase { Remote::sftp, "ipad" }, ScreenCase { Remote::sftp, "iphone" }),
+                         caseName);

@@ -1,0 +1,131 @@
+#include "tests/screens_directory/DirectoryTestSupport.h"
+
+#include "Platform/UIKit/UINib.h"
+
+// The screen's interface files bind to their owners on both devices (a misspelt outlet or
+// action fails here, not at a user's tap).
+TEST(DirectoryInterfaceFiles, LoadAndBindOnBothDevices)
+{
+    registerLexiphantClasses();
+    const struct {
+        const char* file;
+        const char* owner;
+    } files[] = {
+        { "DirListController", "DirListController" }, { "DirListController_iPhone", "DirListController" },
+        { "DirListCell", "DirListController" },       { "DirListCell_iPhone", "DirListController" },
+        { "DirectoryPopover", "DirectoryPopover" },   { "AddPopover", "AddPopover" },
+        { "AddPopover_iPhone", "AddPopover" },
+    };
+    for (const auto& f : files) {
+        const auto* owner = UIClassRegistry::shared().classNamed(f.owner);
+        ASSERT_NE(owner, nullptr) << f.owner;
+        auto nib = UINib::nibWithNibName(f.file);
+        EXPECT_EQ(nib->ownerClassName(), f.owner) << f.file;
+        auto object = owner->make();
+        EXPECT_NO_THROW((void)nib->instantiateWithOwner(object.get())) << f.file;
+    }
+    for (const char* icon : { "Icon_Folder.png", "Icon_TXT.png", "Icon_CSS.png", "Icon_HTML.png", "Icon_JS.png",
+                              "Icon_PHP.png", "Icon_Picture.png", "Icon_XML.png", "Icon_XLS.png", "Icon_PDF.png",
+                              "Icon_PPT.png", "Icon_DOC.png", "Icon_RTF.png", "Icon_CSV.png", "Icon_ASP_ASPNET.png",
+                              "Icon_htaccess.png", "Icon_PERL.png", "Icon_INI.png", "Icon_LOG.png", "Icon_tpl.png",
+                              "Icon_ruby.png", "Icon_PY.png", "Icon_Unsupported.png" })
+        EXPECT_TRUE(UIImage::imageNamed(icon)) << icon;
+}
+
+TEST(DirectoryRowIcons, FollowTheFolderFlagAndTheFileKind)
+{
+    const struct {
+        bool folder;
+        int kind;
+        const char* icon;
+    } cases[] = {
+        { true, 3, "Icon_Folder.png" }, { false, 1, "Icon_TXT.png" },    { false, 5, "Icon_PHP.png" },
+        { false, 19, "Icon_PHP.png" },  { false, 6, "Icon_Picture.png" }, { false, 14, "Icon_ASP_ASPNET.png" },
+        { false, 20, "Icon_tpl.png" },  { false, 22, "Icon_PY.png" },     { false, 0, "Icon_Unsupported.png" },
+        { false, 23, "Icon_Unsupported.png" },
+    };
+    for (const auto& c : cases) {
+        FileEntry entry;
+        entry.setDirType(c.folder ? FileEntry::kDirectoryByPermissions : FileEntry::kPlainFile);
+        entry.setExtType(c.kind);
+        EXPECT_EQ(DirListCell::iconNameFor(entry), c.icon) << c.kind;
+    }
+}
+
+using SnapshotTest = DirectoryScreenTest;
+
+TEST_P(SnapshotTest, ScreensAsTheUserSeesThem)
+{
+    const std::string device = param().device;
+    server().makeDir("css");
+    server().makeDir("images");
+    server().writeFile("index.html", std::string(2300, 'x'));
+    server().writeFile("style.css", "body {}");
+    server().writeFile("app.js", "");
+    server().writeFile("notes.txt", "n");
+    server().writeFile("photo.jpg", std::string(150000, 'p'));
+    server().writeFile("report.pdf", "%PDF");
+    server().writeFile("setup.py", "");
+    server().writeFile(".htaccess", "");
+    server().writeFile("archive.zip", "");
+    open();
+    snapshot("directory-" + device);
+    pressRow(*screen_->tblDirectory(), rowOf("notes.txt"));
+    snapshot("directory-press-" + device);
+    if (pad()) {
+        screen_->dirPopover()->dismissPopoverAnimated(false);
+    } else {
+        tapSheetButton("Cancel");
+    }
+    tapPoint(centreOf(*screen_->btnAdd()));
+    snapshot("directory-add-" + device);
+    if (pad()) {
+        screen_->addPopover()->dismissPopoverAnimated(false);
+        UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationLandscapeLeft, 0);
+        snapshot("directory-landscape-" + device);
+        EXPECT_EQ(screen_->tblDirectory()->frame(), CGRectMake(36, 154, 950, 556));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, SnapshotTest,
+                         testing::Values(ScreenCase { Remote::ftp, "ipad" }, ScreenCase { Remote::ftp, "iphone" }),
+                         caseName);
+
+TEST(DirectorySorting, FoldersFirstThenCaseInsensitiveWithoutDotEntries)
+{
+    const struct {
+        std::vector<std::pair<std::string, bool>> listed; // name, folder
+        std::vector<std::string> shown;
+    } cases[] = {
+        { { { "readme.txt", false }, { "Images", true }, { "apple.php", false }, { "docs", true }, { ".", true }, { "..", true } },
+          { "docs", "Images", "apple.php", "readme.txt" } },
+        { { { ".", true }, { "..", true } }, {} },
+        { { { "b.TXT", false }, { "..", true }, { "A.txt", false }, { "Zeta", true }, { "alpha", true }, { "a.txt2", false } },
+          { "alpha", "Zeta", "A.txt", "a.txt2", "b.TXT" } },
+        { { { "...", false }, { ".hidden", false }, { "_x", false } }, { "...", ".hidden", "_x" } },
+    };
+    for (const auto& c : cases) {
+        NetworkManager::Entries entries;
+        for (const auto& [name, folder] : c.listed) {
+            auto entry = std::make_shared<FileEntry>();
+            entry->setName(name);
+            entry->setDirType(folder ? FileEntry::kDirectoryOrLink : FileEntry::kPlainFile);
+            entries.push_back(entry);
+        }
+        DirListController::sortAndPrune(entries);
+        std::vector<std::string> names;
+        for (const auto& entry : entries)
+            names.push_back(entry->name());
+        EXPECT_EQ(names, c.shown);
+    }
+}
+
+TEST(DirectoryListingProgress, LogsForAScreenAndNeverStopsTheTransfer)
+{
+    LogCapture log;
+    int screen = 0;
+    EXPECT_EQ(listingProgressCallback(&screen, 100, 50, 0, 0), 0);
+    EXPECT_EQ(listingProgressCallback(nullptr, 1, 2, 3, 4), 0);
+    EXPECT_EQ(log.lines(), (std::vector<std::string> { "prog: 100.000000, 50.000000, 0.000000, 0.000000" }));
+    static_assert(std::is_same_v<decltype(&listingProgressCallback), TransferProgressFunction>);
+}

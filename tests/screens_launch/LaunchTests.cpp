@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "Classes/Controller/PassController.h"
+#include "Classes/Controller/ScreenMaker.h"
+#include "Classes/Controller/SetPassController.h"
+#include "Classes/Controller/UINavigationControllerIOS6.h"
+#include "Platform/Foundation/NSBundle.h"
+#include "Platform/Foundation/NSFileManager.h"
+#include "Platform/Foundation/NSURL.h"
+#include "Platform/UIKit/UITextField.h"
+#include "Classes/SettingsCommand.h"
+#include "Platform/Foundation/NSNotificationCenter.h"
+#include "tests/screens_launch/LaunchTestSupport.h"
+#include "tests/support/LogCapture.h"
+
+namespace {
+
+std::string screenName(const std::shared_ptr<UIViewController>& screen)
+{
+    if (dynamic_cast<SetPassController*>(screen.get()))
+        return "SetPassController";
+    if (dynamic_cast<PassController*>(screen.get()))
+        return "PassController";
+    if (dynamic_cast<StubStartScreen*>(screen.get()))
+        return "StartViewController";
+    return screen ? "another screen" : "no screen";
+}
+
+unsigned fileMode(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 0777) : 0;
+}
+
+TEST_F(LaunchTest, FirstScreenFollowsTheStoredMasterPasswordAndDefaultsAreWrittenOnlyWhenAbsent)
+{
+    struct Case {
+        const char* name;
+        const char* storedPassword; // null: absent
+        bool clearRequested;
+        const char* firstScreen;
+        const char* passwordAfter; // null: absent
+    };
+    const Case cases[] = {
+        { "first launch", nullptr, false, "SetPassController", nullptr },
+        { "declined", "", false, "StartViewController", "" },
+        { "set", "Secret 1", false, "PassController", "Secret 1" },
+        { "set, clearing asked", "Secret 1", true, "SetPassController", nullptr },
+        { "declined, clearing asked", "", true, "SetPassController", nullptr },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        closeApplication();
+        UIApplication::sharedApplication().resetForTesting();
+        NSUserDefaults::resetStandardUserDefaults();
+        for (const char* key : { "maskPasswords", "customTemplate", "colorScheme", "openAll", "notifiedOpenAll",
+                                 "masterPassword", "clearedMasterPass" })
+            defaults().removeObjectForKey(key);
+        if (c.storedPassword)
+            defaults().setString(c.storedPassword, "masterPassword");
+        if (c.clearRequested)
+            defaults().setBool(true, "clearedMasterPass");
+        ASSERT_TRUE(defaults().synchronize());
+
+        auto app = relaunch();
+        ASSERT_TRUE(app);
+        EXPECT_EQ(screenName(topScreen()), c.firstScreen);
+        EXPECT_EQ(app->navController()->viewControllers().size(), 1u);
+        EXPECT_EQ(app->window()->rootViewController(), app->navController());
+        EXPECT_TRUE(app->window()->isKeyWindow());
+        EXPECT_EQ(app->templates().size(), 8u);
+
+        // Read back from the file, as the next process would.
+        NSUserDefaults::resetStandardUserDefaults();
+        EXPECT_EQ(defaults().stringForKey("masterPassword").has_value(), c.passwordAfter != nullptr);
+        if (c.passwordAfter) {
+            EXPECT_EQ(defaults().stringForKey("masterPassword"), c.passwordAfter);
+        }
+        if (c.clearRequested) {
+            EXPECT_FALSE(defaults().objectForKey("clearedMasterPass").isNull());
+            EXPECT_FALSE(defaults().boolForKey("clearedMasterPass"));
+        }
+        EXPECT_TRUE(defaults().boolForKey("maskPasswords"));
+        EXPECT_FALSE(defaults().objectForKey("customTemplate").isNull());
+        EXPECT_FALSE(defaults().boolForKey("customTemplate"));
+        EXPECT_EQ(defaults().stringForKey("colorScheme"), "4CAA1E");
+        EXPECT_FALSE(defaults().objectForKey("openAll").isNull());
+        EXPECT_FALSE(defaults().objectForKey("notifiedOpenAll").isNull());
+    }
+
+    // Values already there stay as the user set them.
+    defaults().setBool(false, "maskPasswords");
+    defaults().setString("ff8800", "colorScheme");
+    defaults().setBool(true, "customTemplate");
+    ASSERT_TRUE(defaults().synchronize());
+    auto app = relaunch();
+    EXPECT_FALSE(defaults().boolForKey("maskPasswords"));
+    EXPECT_EQ(defaults().stringForKey("colorScheme"), "ff8800");
+    EXPECT_EQ(app->templates()[2], u"") << "customTemplate starts it empty";
+    EXPECT_EQ(LexiphantAppDelegate::sharedDelegate(), app.get());
+}
+
+TEST_F(LaunchTest, LaunchLogsInItsOrderAndTheLifeCycleSavesTheSettings)
+{
+    LogCapture log;
+    auto app = launch();
+    ASSERT_TRUE(app);
+    const auto lines = log.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "didFinishLaunchingWithOptions");
+    EXPECT_TRUE(log.contains("BUNDLE: " + NSBundle::mainBundle().bundlePath()));
+
+    UIApplication& application = UIApplication::sharedApplication();
+    defaults().setString("kept", "someKey");
+    application.enterBackground();
+    EXPECT_TRUE(log.contains("App did enter background!"));
+    NSUserDefaults::resetStandardUserDefaults();
+    EXPECT_EQ(defaults().stringForKey("someKey"), "kept") << "written out on entering the background";
+
+    application.enterForeground();
+    application.becomeActive();
+    application.terminate();
+    EXPECT_TRUE(log.contains("App will terminate!"));
+    EXPECT_EQ(app->applicationSupportedInterfaceOrientationsForWindow(application, nullptr), 30u);
+    EXPECT_FALSE(app->applicationHandleOpenURL(application, *NSURL::URLWithString("lexiphant://x")));
+}
+
+TEST_F(LaunchTest, OpenAllWarningIsShownOnceAfterEachSwitchingOn)
+{
+    LogCapture log;
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool warned;
+        bool openAllAfter;
+        bool notifiedAfter;
+    };
+    UIApplication& application = UIApplication::sharedApplication();
+    auto switchOn = [] {
+        std::ostringstream out, err;
+        ASSERT_EQ(runSettingsCommand({ "set", "openAll", "yes" }, out, err), 0) << err.str();
+        NSUserDefaults::resetStandardUserDefaults();
+    };
+    auto foreground = [&] {
+        application.enterBackground();
+        application.enterForeground();
+        settle();
+    };
+    const Step steps[] = {
+        { "first launch", [&] { launch(); }, false, false, false },
+        { "switched on, back to the foreground", [&] { switchOn(); foreground(); }, true, true, false },
+        { "answered OK", [&] { tapAlertButton(0); }, false, true, true },
+        { "foreground again", foreground, false, true, true },
+        { "next launch", [&] { relaunch(); }, false, true, true },
+        { "switched on again, next launch", [&] { switchOn(); relaunch(); }, false, true, true },
+        { "switched off and on, next launch", [&] {
+             std::ostringstream out, err;
+             runSettingsCommand({ "set", "openAll", "no" }, out, err);
+             switchOn();
+             relaunch();
+         }, true, true, false },
+        { "answered Disable it!", [&] { tapAlertButton(1); }, false, false, true },
+        { "next launch resets the note", [&] { relaunch(); }, false, false, false },
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        auto alert = UIAlertView::visibleAlert();
+        EXPECT_EQ(alert != nullptr, step.warned);
+        if (alert && step.warned) {
+            EXPECT_EQ(alert->title(), "Open all file types");
+            EXPECT_EQ(alert->message(),
+                      "Use this feature on your own risk. We are not liable for any crashes or corrupted files.");
+            EXPECT_EQ(alert->buttonTitleAtIndex(0), "OK");
+            EXPECT_EQ(alert->buttonTitleAtIndex(1), "Disable it!");
+        }
+        NSUserDefaults::resetStandardUserDefaults();
+        EXPECT_EQ(defaults().boolForKey("openAll"), step.openAllAfter);
+        EXPECT_EQ(defaults().boolForKey("notifiedOpenAll"), step.notifiedAfter);
+    }
+    EXPECT_TRUE(log.contains("Clicked button 0"));
+    EXPECT_TRUE(log.contains("Clicked button 1"));
+}
+
+TEST_F(LaunchTest, SettingsFileWithThePasswordStaysPrivateThroughEverySave)
+{
+    // A file left readable by others (an older copy, a hand edit) holding a password.
+    auto& files = NSFileManager::defaultManager();
+    defaults().setString("Secret 1", "masterPassword");
+    ASSERT_TRUE(defaults().synchronize());
+    const std::string path = defaults().path();
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    ASSERT_TRUE(files.fileExistsAtPath(path));
+
+    auto app = launch();
+    EXPECT_EQ(fileMode(path), 0600u) << "after launch";
+    UIApplication::sharedApplication().enterBackground();
+    EXPECT_EQ(fileMode(path), 0600u) << "after entering the background";
+    UIApplication::sharedApplication().enterForeground();
+    RatingPrompt::waitForCountingForTesting();
+    EXPECT_EQ(fileMode(path), 0600u) << "after the foreground and the rating count";
+
+    // A new password stored from the set-password screen.
+    defaults().removeObjectForKey("masterPassword");
+    ASSERT_TRUE(defaults().synchronize());
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    app = relaunch();
+    auto screen = std::dynamic_pointer_cast<SetPassController>(topScreen());
+    ASSERT_TRUE(screen);
+    screen->txtPass1()->setText(u"new one");
+    screen->txtPass2()->setText(u"new one");
+    screen->btnGoPressed();
+    EXPECT_EQ(fileMode(path), 0600u) << "after storing the password";
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("new one"), std::string::npos);
+}
+
+TEST_F(LaunchTest, RatingPromptCountsTheLaunchAndEveryReturnToTheForeground)
+{
+    auto app = launch();
+    UIApplication& application = UIApplication::sharedApplication();
+    // Straight back to the foreground while the launch's count may still run.
+    application.enterBackground();
+    application.enterForeground();
+    RatingPrompt::waitForCountingForTesting();
+    EXPECT_EQ(defaults().integerForKey("kRatingPromptUseCount"), 2);
+    for (int i = 0; i < 3; ++i) {
+        application.enterBackground();
+        application.enterForeground();
+    }
+    RatingPrompt::waitForCountingForTesting();
+    EXPECT_EQ(defaults().integerForKey("kRatingPromptUseCount"), 5);
+
+    // An open rating alert goes, unanswered, when the application resigns active.
+    application.becomeActive();
+    RatingPrompt::sharedInstance()->showRatingAlert();
+    settle();
+    ASSERT_TRUE(RatingPrompt::sharedInstance()->ratingAlert()->isVisible());
+    application.resignActive();
+    EXPECT_FALSE(RatingPrompt::sharedInstance()->ratingAlert()->isVisible());
+    EXPECT_FALSE(defaults().boolForKey("kRatingPromptDeclinedToRate"));
+}
+
+TEST_F(LaunchTest, ScreenOfAnUnregisteredClassIsLoggedAndNothingMoves)
+{
+    auto app = launch();
+    const auto before = app->navController()->viewControllers();
+    LogCapture log;
+    EXPECT_FALSE(ScreenMaker::pushScreenNamed(app->navController().get(), "NoSuchScreen", true));
+    EXPECT_TRUE(log.contains("NoSuchScreen"));
+    EXPECT_EQ(app->navController()->viewControllers(), before);
+}
+
+// The navigation controller answers as its top screen; the password screens turn any way on a
+// pad and stay upright on a phone.
+TEST_F(LaunchTest, RotationRulesFollowTheTopScreen)
+{
+    struct Case {
+        const char* device;
+        unsigned mask;
+        bool allowed[5]; // by orientation 1..4
+    };
+    const Case cases[] = {
+        { "ipad", 30, { false, true, true, true, true } },
+        { "iphone", 2, { false, true, true, false, false } },
+    };
+    for (const Case& c : cases) {
+        UIDevice::currentDevice().setProfile(*UIDevice::profileNamed(c.device));
+        for (auto screen : { std::shared_ptr<MasterPasswordScreen>(std::make_shared<PassController>()),
+                             std::shared_ptr<MasterPasswordScreen>(std::make_shared<SetPassController>()) }) {
+            EXPECT_EQ(screen->supportedInterfaceOrientations(), c.mask) << c.device;
+            for (int o = 1; o <= 4; ++o)
+                EXPECT_EQ(screen->shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation(o)), c.allowed[o])
+                    << c.device << " orientation " << o;
+        }
+    }
+    auto app = launch(); // an iPhone now
+    auto navigation = app->navController();
+    ASSERT_TRUE(dynamic_cast<UINavigationControllerIOS6*>(navigation.get())) << "the main interface file makes ours";
+    EXPECT_EQ(navigation->supportedInterfaceOrientations(), 2u) << "the set-password screen on top";
+    EXPECT_TRUE(navigation->shouldAutorotate());
+    UINavigationControllerIOS6 empty;
+    EXPECT_EQ(empty.supportedInterfaceOrientations(), 30u);
+    EXPECT_TRUE(empty.shouldAutorotate());
+}
+
+}
