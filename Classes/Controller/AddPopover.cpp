@@ -146,6 +146,11 @@ void AddPopover::alertViewWillDismissWithButtonIndex(UIAlertView* alertView, int
         return;
     }
     NetworkManager& manager = NetworkManager::sharedManager();
+    // The commands share the one transfer handle with any background operation.
+    if (manager.isBusy()) {
+        NSLog("A remote operation is still running; nothing is created");
+        return;
+    }
     if (tag == kFolderTag)
         (void)manager.createFolder(name);
     else if (tag == kDocumentTag)
@@ -154,7 +159,7 @@ void AddPopover::alertViewWillDismissWithButtonIndex(UIAlertView* alertView, int
         (void)manager.uploadASCII(remote, templateText(index));
     close(true);
     if (tag != kFolderTag)
-        performInBackground([] { (void)NetworkManager::sharedManager().changeWorkDir("."); });
+        (void)manager.beginOperation(2, [] { (void)NetworkManager::sharedManager().changeWorkDir("."); });
 }
 
 void AddPopover::close(bool animated)

@@ -194,12 +194,16 @@ void CodeWriteController::startDownload()
     if (btnSave_ != nullptr)
         btnSave_->setHidden(binary);
     DownloadRequest request { fileEntry_->name(), &downloadProgressCallback, this };
-    performInBackground([request, binary] {
+    const bool started = NetworkManager::sharedManager().beginOperation(binary ? 5 : 3, [request, binary] {
         if (binary)
             NetworkManager::sharedManager().downloadBinaryFile(request);
         else
             NetworkManager::sharedManager().downloadFile(request);
     });
+    if (!started) {
+        stopActivity();
+        showDownloadError("Could not open file!\nAnother remote operation is still running.");
+    }
 }
 
 void CodeWriteController::viewWillAppear(bool animated)
@@ -333,8 +337,16 @@ void CodeWriteController::stopActivity()
 
 void CodeWriteController::showDownloadError(int code)
 {
-    const std::string message = stringWithFormat("Could not open file (%d)!\n%s", code,
-                                                 NetworkManager::sharedManager().getErrorMessage(code).c_str());
+    // libcurl's words alone ("Remote file not found") hide why; the server's reply tells it.
+    NetworkManager& network = NetworkManager::sharedManager();
+    std::string reason = network.getErrorMessage(code);
+    if (const std::string reply = network.lastReplyLine(); !reply.empty())
+        reason += "\n" + reply;
+    showDownloadError(stringWithFormat("Could not open file (%d)!\n%s", code, reason.c_str()));
+}
+
+void CodeWriteController::showDownloadError(const std::string& message)
+{
     auto alert = std::make_shared<UIAlertView>("Error", message, selfScreen(), "OK");
     downloadErrorAlert_ = alert;
     alert->show();
@@ -899,13 +911,21 @@ void CodeWriteController::btnSavePressed(UIResponder* sender)
         saveCustomTemplate();
         return;
     }
-    if (currentEncoding_ != NSUTF8StringEncoding && currentEncoding_ != static_cast<NSStringEncoding>(0))
-        NSLogf("The file was read as encoding %d; it is written back as UTF-8", int(currentEncoding_));
-    NetworkManager::sharedManager().setDelegate(std::static_pointer_cast<NetworkManagerDelegate>(selfScreen()));
+    NetworkManager& network = NetworkManager::sharedManager();
+    if (network.isBusy()) {
+        showAlert("Error", "Could not save file!\nAnother remote operation is still running.");
+        return;
+    }
+    network.setDelegate(std::static_pointer_cast<NetworkManagerDelegate>(selfScreen()));
     startActivity();
     uploadingText_ = currentText();
-    UploadRequest request { fileEntry_->name(), *uploadingText_ };
-    performInBackground([request] { NetworkManager::sharedManager().uploadASCII(request); });
+    // Written back in the encoding it was read with where the text still fits it.
+    UploadRequest request { fileEntry_->name(), *uploadingText_, currentEncoding_ };
+    if (!network.beginOperation(4, [request] { NetworkManager::sharedManager().uploadASCII(request); })) {
+        uploadingText_.reset();
+        stopActivity();
+        showAlert("Error", "Could not save file!\nAnother remote operation is still running.");
+    }
 }
 
 void CodeWriteController::uploadedFile(const std::string& name, int code)

@@ -192,6 +192,7 @@ private:
     void closeScreen();
     void showAlert(const std::string& title, const std::string& message);
     void showDownloadError(int code);
+    void showDownloadError(const std::string& message);
     void styleButton(UIButton* button, CGFloat fontSize, bool accent);
     [[nodiscard]] bool hasChanges() const;
 

@@ -137,7 +137,7 @@ void DirListController::declareConnections(UIConnectionTable& table)
     table.action("actTouched", [this] { actTouched(); });
 }
 
-bool DirListController::isBusy() const { return activityOn_ || NetworkManager::sharedManager().threadStatus() > 0; }
+bool DirListController::isBusy() const { return activityOn_ || NetworkManager::sharedManager().isBusy(); }
 
 // ---- Appearance --------------------------------------------------------------------------------
 
@@ -427,7 +427,12 @@ void DirListController::changeDir(const std::string& name)
     startActivity();
     pending_ = Pending::changeDir;
     pendingName_ = name;
-    performInBackground([name] { (void)NetworkManager::sharedManager().changeWorkDir(name); });
+    // Marked busy here, on the main thread, so nothing else starts before the worker runs.
+    if (!NetworkManager::sharedManager().beginOperation(
+            2, [name] { (void)NetworkManager::sharedManager().changeWorkDir(name); })) {
+        pending_ = Pending::none;
+        stopActivity();
+    }
 }
 
 void DirListController::leaveServer()

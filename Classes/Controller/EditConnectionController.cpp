@@ -2,7 +2,6 @@
 
 #include "Classes/Controller/AccentColor.h"
 #include "Classes/Controller/ConnectAlert.h"
-#include "Classes/Controller/RemoteOperation.h"
 #include "Classes/Controller/ScreenMaker.h"
 #include "Classes/Controller/StartViewController.h"
 #include "Classes/Controller/UIColorHexColor.h"
@@ -282,7 +281,7 @@ void EditConnectionController::connectNew()
         return;
     }
     // Checked before anything is stored: the record must not stay behind a refused connect.
-    if (RemoteOperation::isBusy()) {
+    if (NetworkManager::sharedManager().isBusy()) {
         NSLog("A remote operation is still running; the connect is not started");
         return;
     }
@@ -314,7 +313,7 @@ void EditConnectionController::connectNew()
     if (actConnect_ != nullptr) actConnect_->startAnimating();
     // The form must hear the result even when Cancel closed it meanwhile.
     keepAlive_ = selfRef();
-    if (!RemoteOperation::startInBackground([] { NetworkManager::sharedManager().connect(); })) {
+    if (!network.beginOperation(1, [] { NetworkManager::sharedManager().connect(); })) {
         ConnectionManager::sharedManager().deleteConn(rowID);
         connecting_ = false;
         if (actConnect_ != nullptr) actConnect_->stopAnimating();

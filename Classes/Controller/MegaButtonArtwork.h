@@ -1,7 +1,7 @@
 #pragma once
 
 // The start screen's big "new connection" button, painted in the accent colour. Header-only and
-// on plain Cairo, so the image generator (scripts/make-screen-images.cpp) and the app's own
+// on plain Cairo, so the image generator (scripts/images/ScreenImages.cpp) and the app's own
 // fallback for a colour without a bundled picture draw the very same thing.
 #include <cairo.h>
 

@@ -7,7 +7,6 @@
 #include "Classes/Controller/ConnectAlert.h"
 #include "Classes/Controller/EditConnectionController.h"
 #include "Classes/Controller/MegaButtonImage.h"
-#include "Classes/Controller/RemoteOperation.h"
 #include "Classes/Controller/ScreenMaker.h"
 #include "Classes/Controller/UIColorHexColor.h"
 #include "Classes/Controller/UILabelVerticalAlign.h"
@@ -427,18 +426,18 @@ void StartViewController::btnCellBackPressed(UIResponder* sender)
         reloadTables();
         return;
     }
-    if (RemoteOperation::isBusy()) {
+    NetworkManager& network = NetworkManager::sharedManager();
+    if (network.isBusy()) {
         NSLog("A remote operation is still running; the connect is not started");
         return;
     }
-    NetworkManager& network = NetworkManager::sharedManager();
     network.setConnection(record);
     network.setDelegate(std::dynamic_pointer_cast<NetworkManagerDelegate>(selfRef()));
     setSelectionAllowed(false);
     connecting_ = true;
     if (actConnect_ != nullptr) actConnect_->startAnimating();
     if (contentView_ != nullptr) contentView_->setUserInteractionEnabled(false);
-    if (!RemoteOperation::startInBackground([] { NetworkManager::sharedManager().connect(); }))
+    if (!network.beginOperation(1, [] { NetworkManager::sharedManager().connect(); }))
         endConnecting();
 }
 

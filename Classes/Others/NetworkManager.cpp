@@ -8,6 +8,7 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSRunLoop.h"
+#include "Platform/Foundation/NSThread.h"
 
 #include <algorithm>
 #include <cstring>
@@ -362,6 +363,39 @@ void NetworkManager::replaceListing(std::vector<std::shared_ptr<FileEntry>> entr
     curDirListening_ = std::move(listing);
 }
 
+bool NetworkManager::beginOperation(int status, std::function<void()> work)
+{
+    if (status <= 0 || !work) {
+        NSLogf("No remote operation %d to start", status);
+        return false;
+    }
+    int running = 0;
+    if (!threadStatus_.compare_exchange_strong(running, status)) {
+        NSLogf("A remote operation (%d) is still running; the new one (%d) is not started", running, status);
+        return false;
+    }
+    try {
+        performInBackground([this, work = std::move(work)] {
+            // Cleared however the work ends (the thread swallows what escapes it).
+            struct Finish {
+                std::atomic<int>& status;
+                ~Finish()
+                {
+                    runningBegunOperation = false;
+                    status = 0;
+                }
+            } finish { threadStatus_ };
+            runningBegunOperation = true;
+            work();
+        });
+    } catch (const std::exception& e) {
+        threadStatus_ = 0;
+        NSLogf("Could not start the remote operation %d: %s", status, e.what());
+        return false;
+    }
+    return true;
+}
+
 void NetworkManager::connect()
 {
     ThreadStatusScope busy(threadStatus_, 1);
@@ -452,7 +486,6 @@ void NetworkManager::connect()
         NSLogf("Exception occured while decoding the listing: %s", e.what());
         replaceListing({});
     }
-    NSLogf("connected with code %d", code);
     deliver(NetworkManagerDelegate::Operation::finishedConnectingwithCode,
             [code](NetworkManagerDelegate& receiver) { receiver.finishedConnectingwithCode(code); }, true);
 }

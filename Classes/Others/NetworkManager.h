@@ -80,6 +80,12 @@ public:
     [[nodiscard]] std::shared_ptr<NetworkManagerDelegate> delegate() const;
     // 0 idle, 1 connect, 2 change of directory, 3 text download, 4 upload, 5 binary download.
     [[nodiscard]] int threadStatus() const { return threadStatus_.load(); }
+    [[nodiscard]] bool isBusy() const { return threadStatus() > 0; }
+    // Starts `work`, a call of one background entry point below, on a background thread. The
+    // manager is marked busy with `status` (1 to 5) here, on the calling (main) thread, before
+    // the thread exists, so a second operation asked for in between is refused: false, logged,
+    // when one runs already. The status goes back to 0 when the work has ended.
+    bool beginOperation(int status, std::function<void()> work);
     [[nodiscard]] bool microsoft() const { return microsoft_.load(); }
     void setMicrosoft(bool microsoft) { microsoft_.store(microsoft); }
     [[nodiscard]] NaviStack& naviStack() { return naviStack_; }
@@ -128,6 +134,10 @@ public:
     // ---- Downloads and uploads ---------------------------------------------------------
     // A text file into memory: setData with the bytes, then downloadedFile with the code.
     void downloadFile(const DownloadRequest& request);
+    // The server's own words for the last download's failure: its last error reply (e.g.
+    // "550 Permission denied."), or for SFTP libcurl's detail of the server's status; empty
+    // when it gave none or the download worked. Read with downloadedFile or downloadedBinary.
+    [[nodiscard]] std::string lastReplyLine() const;
     void downloadFile(const std::string& name) { downloadFile(DownloadRequest { name }); }
     // A copy in the private temporary folder: the delegate's binaryDownloadEntry() gets its
     // localPath on success, then downloadedBinary with the code.
@@ -135,11 +145,13 @@ public:
     void downloadBinaryFile(const std::string& name) { downloadBinaryFile(DownloadRequest { name }); }
     // Background entry of a save: busy (4) while the upload runs.
     void uploadASCII(const UploadRequest& request);
-    // Stores `text` as UTF-8 under `name` in the work directory; queues uploadedFile with the
-    // name and the code, and answers it. The text goes to the temporary name first and takes
-    // the name only once it has arrived whole, with the mode the original had; the original
-    // stays until then. A link keeps pointing where it did: its target takes the text.
-    int uploadASCII(const std::string& name, const std::u16string& text);
+    // Stores `text` under `name` in the work directory, in `encoding` (the one the file was read
+    // with) when every character fits it, else as UTF-8, which the log says; queues uploadedFile
+    // with the name and the code, and answers it. The text goes to the temporary name first and
+    // takes the name only once it has arrived whole, with the mode the original had; the
+    // original stays until then. A link keeps pointing where it did: its target takes the text.
+    int uploadASCII(const std::string& name, const std::u16string& text,
+                    NSStringEncoding encoding = NSUTF8StringEncoding);
     // Writes `content` to the private temporary folder under the last component of `name`,
     // replacing an older copy; nullopt when the name names no file or the old copy stays.
     [[nodiscard]] std::optional<std::string> cacheFile(const std::string& name, const NSData& content);
@@ -246,6 +258,8 @@ private:
     void reportIncompleteReplace(const RemoteFile& file, const std::string& temporary, const std::string& aside,
                                  bool renameTried);
 
+    // What lastReplyLine() answers after a download that ended with `code`.
+    void setLastReplyLine(int code, const std::vector<std::string>& replies, const char* detail);
     // One command followed by a listing, with the refusal of unsafe names.
     int runCommand(std::initializer_list<std::string> names, std::vector<std::string> ftp,
                    std::vector<std::string> sftp);
@@ -271,6 +285,7 @@ private:
     // The host whose SFTP key differed from the one remembered, at the last connect; the key
     // check of libcurl sets the flag during the connect's perform.
     std::string changedKeyHost_;
+    std::string lastReplyLine_;
     std::atomic<bool> hostKeyChanged_ { false };
     // The stall limit the current connection was set up with.
     std::atomic<long> stallSeconds_ { Limits {}.stallSeconds };

@@ -10,6 +10,7 @@
 #include <sys/select.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -73,16 +74,31 @@ private:
     std::unique_ptr<curl_slist, Deleter> list_;
 };
 
-// Marks the manager busy with one background operation for the length of a scope.
+// Set on the thread of an operation started by beginOperation(), which marked the manager busy
+// before the thread ran and clears the mark itself once the work has ended.
+inline thread_local bool runningBegunOperation = false;
+
+// Marks the manager busy with one background operation for the length of a scope. Inside an
+// operation begun on the main thread the end of the scope leaves the mark to beginOperation():
+// clearing it here would let a new operation start, and the old thread's own clearing would
+// then wipe the new one's mark.
 class ThreadStatusScope {
 public:
-    ThreadStatusScope(std::atomic<int>& status, int value) : status_(status) { status_ = value; }
-    ~ThreadStatusScope() { status_ = 0; }
+    ThreadStatusScope(std::atomic<int>& status, int value) : status_(status), clears_(!runningBegunOperation)
+    {
+        status_ = value;
+    }
+    ~ThreadStatusScope()
+    {
+        if (clears_)
+            status_ = 0;
+    }
     ThreadStatusScope(const ThreadStatusScope&) = delete;
     ThreadStatusScope& operator=(const ThreadStatusScope&) = delete;
 
 private:
     std::atomic<int>& status_;
+    bool clears_;
 };
 
 // One transfer of `easy` run on `multi`, as curl_easy_perform runs it, less a stall of libcurl
@@ -160,6 +176,8 @@ public:
         }
         if (replies_)
             curl_easy_setopt(curl_, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
+        if (errorBuffer_)
+            curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
         if (quote_)
             curl_easy_setopt(curl_, CURLOPT_QUOTE, static_cast<curl_slist*>(nullptr));
         if (postQuote_)
@@ -206,6 +224,15 @@ public:
     {
         replies_ = true;
         curl_easy_setopt(curl_, CURLOPT_HEADERDATA, static_cast<void*>(lines));
+    }
+
+    // libcurl's detail of a failure, written into `buffer` (CURL_ERROR_SIZE bytes) during this
+    // perform only.
+    void setErrorBuffer(char* buffer)
+    {
+        errorBuffer_ = true;
+        buffer[0] = '\0';
+        curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, buffer);
     }
 
     void setNoBody()
@@ -286,7 +313,23 @@ private:
     bool noBody_ { false };
     bool upload_ { false };
     bool replies_ { false };
+    bool errorBuffer_ { false };
 };
+
+// The server's last error reply among the reply lines of a perform (a 4xx or 5xx line, without
+// its line end); empty when there is none.
+[[nodiscard]] inline std::string lastErrorReply(const std::vector<std::string>& replies)
+{
+    for (auto line = replies.rbegin(); line != replies.rend(); ++line) {
+        const std::string& text = *line;
+        if (text.size() >= 3 && (text[0] == '4' || text[0] == '5') && std::isdigit(static_cast<unsigned char>(text[1]))
+            && std::isdigit(static_cast<unsigned char>(text[2]))) {
+            const std::size_t end = text.find_last_not_of("\r\n");
+            return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+        }
+    }
+    return {};
+}
 
 // The mode bits of a long-listing permission text ("-rwsr-x--T" gives 04750 | 01000);
 // nullopt for anything that is not ten such characters.

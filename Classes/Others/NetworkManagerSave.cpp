@@ -202,7 +202,7 @@ void NetworkManager::reportIncompleteReplace(const RemoteFile& file, const std::
     NSLog("Replacing " + shown + " stopped half-way: " + where);
 }
 
-int NetworkManager::uploadASCII(const std::string& name, const std::u16string& text)
+int NetworkManager::uploadASCII(const std::string& name, const std::u16string& text, NSStringEncoding encoding)
 {
     auto finish = [this, &name](int code) {
         deliver(NetworkManagerDelegate::Operation::uploadedFile,
@@ -213,9 +213,18 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
         NSLog("Refused to upload a file whose name is empty or holds a slash, line break or NUL character");
         return finish(kCodeUnsafeName);
     }
-    // Always UTF-8. A text that cannot be written so is refused: storing an empty or partial
-    // file in its place would lose the remote original.
-    std::optional<NSData> bytes = dataUsingEncoding(text, NSUTF8StringEncoding);
+    // Back in the encoding the file was read with, so a Latin 1 file stays Latin 1; a character
+    // that encoding cannot hold makes it UTF-8. A text that cannot be written even so is
+    // refused: storing an empty or partial file in its place would lose the remote original.
+    std::optional<NSData> bytes;
+    if (encoding != NSUTF8StringEncoding && encoding != static_cast<NSStringEncoding>(0)) {
+        bytes = dataUsingEncoding(text, encoding);
+        if (!bytes)
+            NSLogf("The text of %s does not fit encoding %d, which the file was read with; it is written as UTF-8",
+                   name.c_str(), int(encoding));
+    }
+    if (!bytes)
+        bytes = dataUsingEncoding(text, NSUTF8StringEncoding);
     if (!bytes) {
         NSLog("Refused to upload " + name + ": the text cannot be encoded as UTF-8");
         return finish(kCodeUnencodableText);

@@ -13,6 +13,7 @@
 #include "Platform/UIKit/UIModalBackdrop.h"
 #include "Platform/UIKit/UIModalButton.h"
 #include "Platform/UIKit/UIModalChrome.h"
+#include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIModalText.h"
 
 using UIModalChrome::RGBA;
@@ -390,11 +391,11 @@ void UIAlertView::drawRect(CGRect)
     const CGRect b = bounds();
     const CGRect box = CGRectInset(b, 1, 1);
     cairo_save(cr);
-    UIModalChrome::addRoundedRect(cr, box, kCornerRadius);
+    UIRenderer::addRoundedRect(cr, box, kCornerRadius);
     UIModalChrome::fillVerticalGradient(cr, box, { 0.13, 0.19, 0.42, 0.90 }, { 0.04, 0.08, 0.25, 0.92 });
     // The gloss: a wide ellipse across the top, brightest at the edge.
     cairo_save(cr);
-    UIModalChrome::addRoundedRect(cr, box, kCornerRadius);
+    UIRenderer::addRoundedRect(cr, box, kCornerRadius);
     cairo_clip(cr);
     cairo_save(cr);
     cairo_translate(cr, CGRectGetMidX(box), box.origin.y - 8);
@@ -404,11 +405,11 @@ void UIAlertView::drawRect(CGRect)
     UIModalChrome::fillVerticalGradient(cr, CGRectMake(0, box.origin.y, 0, 36), { 1, 1, 1, 0.34 }, { 1, 1, 1, 0.08 });
     cairo_restore(cr);
     // White rim inside a dark outline.
-    UIModalChrome::addRoundedRect(cr, CGRectInset(box, 1.5, 1.5), kCornerRadius - 1.5);
+    UIRenderer::addRoundedRect(cr, CGRectInset(box, 1.5, 1.5), kCornerRadius - 1.5);
     cairo_set_source_rgba(cr, 1, 1, 1, 0.85);
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
-    UIModalChrome::addRoundedRect(cr, CGRectInset(b, 0.5, 0.5), kCornerRadius + 0.5);
+    UIRenderer::addRoundedRect(cr, CGRectInset(b, 0.5, 0.5), kCornerRadius + 0.5);
     cairo_set_source_rgba(cr, 0, 0, 0, 0.6);
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);

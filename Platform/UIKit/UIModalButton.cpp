@@ -70,17 +70,17 @@ void UIModalButton::drawRect(CGRect)
     const CGRect b = CGRectInset(bounds(), 0.5, 0.5);
     const CGFloat radius = alert ? kAlertRadius : kSheetRadius;
     cairo_save(cr);
-    UIModalChrome::addRoundedRect(cr, b, radius);
+    UIRenderer::addRoundedRect(cr, b, radius);
     UIModalChrome::fillVerticalGradient(cr, b, style.top, style.bottom);
     // The gloss: the upper half a little lighter.
     cairo_save(cr);
-    UIModalChrome::addRoundedRect(cr, b, radius);
+    UIRenderer::addRoundedRect(cr, b, radius);
     cairo_clip(cr);
     cairo_rectangle(cr, b.origin.x, b.origin.y, b.size.width, b.size.height / 2);
     cairo_set_source_rgba(cr, 1, 1, 1, alert ? 0.10 : 0.18);
     cairo_fill(cr);
     cairo_restore(cr);
-    UIModalChrome::addRoundedRect(cr, b, radius);
+    UIRenderer::addRoundedRect(cr, b, radius);
     cairo_set_source_rgba(cr, style.border.r, style.border.g, style.border.b, style.border.a);
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);

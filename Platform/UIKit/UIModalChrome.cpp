@@ -69,23 +69,6 @@ void drawTextBlock(CGContextRef context, const TextBlock& block, CGRect box, con
     }
 }
 
-void addRoundedRect(cairo_t* cr, CGRect r, CGFloat radius)
-{
-    r = CGRectStandardize(r);
-    radius = std::min({ radius, r.size.width / 2, r.size.height / 2 });
-    if (!(radius > 0)) {
-        cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
-        return;
-    }
-    const double x0 = r.origin.x, y0 = r.origin.y, x1 = x0 + r.size.width, y1 = y0 + r.size.height;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x1 - radius, y0 + radius, radius, -M_PI / 2, 0);
-    cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, M_PI / 2);
-    cairo_arc(cr, x0 + radius, y1 - radius, radius, M_PI / 2, M_PI);
-    cairo_arc(cr, x0 + radius, y0 + radius, radius, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
-
 void fillVerticalGradient(cairo_t* cr, CGRect over, RGBA top, RGBA bottom)
 {
     cairo_pattern_t* pattern = cairo_pattern_create_linear(0, over.origin.y, 0, over.origin.y + over.size.height);

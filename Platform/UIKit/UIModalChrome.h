@@ -31,8 +31,6 @@ struct TextBlock {
 void drawTextBlock(CGContextRef context, const TextBlock& block, CGRect box, const CGColorRef& color,
                    const CGColorRef& shadow = nullptr);
 
-// The current path gets a rounded rectangle.
-void addRoundedRect(cairo_t* cr, CGRect rect, CGFloat radius);
 // Fills the current path (consumed) with a vertical gradient over the rectangle's height.
 struct RGBA {
     double r, g, b, a;

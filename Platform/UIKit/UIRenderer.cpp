@@ -83,22 +83,6 @@ CGAffineTransform flipWithinIf(bool flip, CGRect b) { return flip ? flipWithin(b
 // such a space is flipped back into its own look space after it is placed, so its content
 // stays upright (the rule is CALayer::isGeometryFlipped's).
 
-void addRoundedRect(cairo_t* cr, CGRect r, CGFloat radius)
-{
-    r = CGRectStandardize(r);
-    radius = std::min({ radius, r.size.width / 2, r.size.height / 2 });
-    if (!(radius > 0)) {
-        cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
-        return;
-    }
-    const double x0 = r.origin.x, y0 = r.origin.y, x1 = x0 + r.size.width, y1 = y0 + r.size.height;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x1 - radius, y0 + radius, radius, -M_PI / 2, 0);
-    cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, M_PI / 2);
-    cairo_arc(cr, x0 + radius, y1 - radius, radius, M_PI / 2, M_PI);
-    cairo_arc(cr, x0 + radius, y0 + radius, radius, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
 
 void setColor(cairo_t* cr, const CGColor& color, double alpha = 1)
 {
@@ -357,11 +341,11 @@ public:
         const CGFloat radius = layer.cornerRadius();
         cairo_save(cr_);
         if (layer.masksToBounds()) {
-            addRoundedRect(cr_, b, radius);
+            UIRenderer::addRoundedRect(cr_, b, radius);
             cairo_clip(cr_);
         }
         if (const CGColorRef& background = layer.backgroundColor(); background && background->alpha() > 0) {
-            addRoundedRect(cr_, b, radius);
+            UIRenderer::addRoundedRect(cr_, b, radius);
             setColor(cr_, *background);
             cairo_fill(cr_);
         }
@@ -387,7 +371,7 @@ public:
         const CGFloat borderWidth = layer.borderWidth();
         if (const CGColorRef& border = layer.borderColor(); border && borderWidth > 0 && border->alpha() > 0) {
             // The border lies inside the bounds, above the sublayers.
-            addRoundedRect(cr_, CGRectInset(b, borderWidth / 2, borderWidth / 2), std::max<CGFloat>(0, radius - borderWidth / 2));
+            UIRenderer::addRoundedRect(cr_, CGRectInset(b, borderWidth / 2, borderWidth / 2), std::max<CGFloat>(0, radius - borderWidth / 2));
             setColor(cr_, *border);
             cairo_set_line_width(cr_, borderWidth);
             cairo_stroke(cr_);
@@ -421,7 +405,7 @@ private:
     {
         const CGRect b = layer.bounds();
         cairo_save(cr_);
-        addRoundedRect(cr_, b, layer.cornerRadius());
+        UIRenderer::addRoundedRect(cr_, b, layer.cornerRadius());
         cairo_clip(cr_);
         // Offsets are given in the layer's coordinates, which may run upward.
         const CGFloat ySign = upward ? -1 : 1;
@@ -541,12 +525,12 @@ void drawKeyboard(cairo_t* cr, CGSize display, CGFloat height)
                 CGRectMake(display.width - side, y, side - kKeyGap, h),
             };
             for (const CGRect& key : keys) {
-                addRoundedRect(cr, key, kKeyCornerRadius);
+                UIRenderer::addRoundedRect(cr, key, kKeyCornerRadius);
             }
         } else {
             const CGFloat left = (display.width - rows[row] * keyWidth) / 2;
             for (int i = 0; i < rows[row]; ++i) {
-                addRoundedRect(cr, CGRectMake(left + i * keyWidth + kKeyGap / 2, y, keyWidth - kKeyGap, h), kKeyCornerRadius);
+                UIRenderer::addRoundedRect(cr, CGRectMake(left + i * keyWidth + kKeyGap / 2, y, keyWidth - kKeyGap, h), kKeyCornerRadius);
             }
         }
     }
@@ -587,7 +571,7 @@ void drawMenu(CGContextRef c)
                                       std::max(CGRectGetMinX(bar) + kMenuCornerRadius + arrowHalf,
                                                CGRectGetMaxX(bar) - kMenuCornerRadius - arrowHalf));
     cairo_save(cr);
-    addRoundedRect(cr, bar, kMenuCornerRadius);
+    UIRenderer::addRoundedRect(cr, bar, kMenuCornerRadius);
     if (menu.pointsUp()) {
         cairo_move_to(cr, arrowX - arrowHalf, CGRectGetMinY(bar));
         cairo_line_to(cr, arrowX, CGRectGetMinY(bar) - UIMenuController::kArrowHeight);
@@ -1044,4 +1028,21 @@ CGFloat UIRenderer::drawTextLine(CGContextRef context, const std::u16string& tex
     CTLineDraw(line, context);
     CGContextRestoreGState(context);
     return width;
+}
+
+void UIRenderer::addRoundedRect(cairo_t* cr, CGRect r, CGFloat radius)
+{
+    r = CGRectStandardize(r);
+    radius = std::min({ radius, r.size.width / 2, r.size.height / 2 });
+    if (!(radius > 0)) {
+        cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
+        return;
+    }
+    const double x0 = r.origin.x, y0 = r.origin.y, x1 = x0 + r.size.width, y1 = y0 + r.size.height;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x1 - radius, y0 + radius, radius, -M_PI / 2, 0);
+    cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, M_PI / 2);
+    cairo_arc(cr, x0 + radius, y1 - radius, radius, M_PI / 2, M_PI);
+    cairo_arc(cr, x0 + radius, y0 + radius, radius, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
 }

@@ -70,6 +70,9 @@ public:
     // Draws a layer tree into a context whose user space is the layer's superlayer's coordinates;
     // the view, when given, is the one owning the layer (its drawRect and subviews are drawn).
     static void drawLayer(CGContextRef context, const CALayer& layer, UIView* view);
+    // Adds a rectangle with rounded corners (the radius capped at half the shorter side) to the
+    // current path of the Cairo context.
+    static void addRoundedRect(cairo_t* cr, CGRect rect, CGFloat radius);
     // Draws one line of text into the context (y downward), vertically centred in the
     // rectangle, starting at its left edge or centred in it. Answers the width drawn.
     static CGFloat drawTextLine(CGContextRef context, const std::u16string& text, const UIFontRef& font,

@@ -126,3 +126,22 @@ TEST_P(MendTest, NothingStartsWhileBusy)
 INSTANTIATE_TEST_SUITE_P(Servers, MendTest,
                          testing::Values(ScreenCase { Remote::ftp, "ipad" }, ScreenCase { Remote::sftp, "iphone" }),
                          caseName);
+
+using FolderLabelTest = DirectoryScreenTest;
+
+TEST_P(FolderLabelTest, ShowsTheLastComponentOrTheWholePathForTheCloudStorageHost)
+{
+    server().makeDir("var/www");
+    open();
+    tapRow("var");
+    waitIdle();
+    tapRow("www");
+    waitIdle();
+    EXPECT_EQ(folderLabel(), "www");
+    NetworkManager::sharedManager().conn()->setHost(DirListController::kCloudStorageHost);
+    screen_->needsReload();
+    settle();
+    EXPECT_EQ(folderLabel(), "/var/www");
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, FolderLabelTest, testing::Values(ScreenCase { Remote::ftp, "ipad" }), caseName);

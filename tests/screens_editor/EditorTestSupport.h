@@ -96,8 +96,11 @@ protected:
         NetworkManager& manager = NetworkManager::sharedManager();
         manager.setConnection(connection);
         manager.setDelegate(waiter);
-        performInBackground([] { NetworkManager::sharedManager().connect(); });
-        return RunLoop::main().runUntil([&] { return waiter->code != -1; }, 30) && waiter->code == 0;
+        if (!manager.beginOperation(1, [] { NetworkManager::sharedManager().connect(); }))
+            return false;
+        // The connect counts as running until its thread has ended, after the delivery.
+        return RunLoop::main().runUntil([&] { return waiter->code != -1 && !manager.isBusy(); }, 30)
+            && waiter->code == 0;
     }
 
     // An editor for the file (written on the server first unless `contents` is null), pushed and

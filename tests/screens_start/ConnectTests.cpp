@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -125,7 +126,8 @@ TEST_F(StartConnect, ConnectingFromACellStampsTheRecordOrTellsWhy)
             const auto stored = store().getConnByID(id);
             ASSERT_TRUE(stored);
             if (*c.message == '\0') {
-                EXPECT_TRUE(log.contains("connected with code 0")) << label;
+                const auto logLines = log.lines();
+                EXPECT_EQ(std::count(logLines.begin(), logLines.end(), "connected with code 0"), 1) << label;
                 EXPECT_EQ(StubDirListController::made, 1) << label << ": one connect, one directory screen";
                 EXPECT_TRUE(std::dynamic_pointer_cast<StubDirListController>(navigation->topViewController()))
                     << label;
@@ -152,7 +154,7 @@ TEST_F(StartConnect, AConnectionDeletedMeanwhileOnlyReloads)
     ASSERT_TRUE(store().deleteConn(id));
     press(cell->btnBack);
     EXPECT_FALSE(start->connecting());
-    EXPECT_FALSE(RemoteOperation::isBusy());
+    EXPECT_FALSE(NetworkManager::sharedManager().isBusy());
     press(firstConnectionCell() ? firstConnectionCell()->btnEdit : cell->btnEdit);
     EXPECT_FALSE(start->presentedViewController());
     EXPECT_EQ(start->tblConns(1)->numberOfRowsInSection(0), 1);
@@ -291,7 +293,7 @@ TEST_F(ConnectionForm, RefusedRecordsAreExplainedAndNotConnected)
         press(f->btnConnect());
         EXPECT_EQ(alertMessage(), c.message) << c.name;
         EXPECT_FALSE(f->connecting()) << c.name;
-        EXPECT_FALSE(RemoteOperation::isBusy()) << c.name;
+        EXPECT_FALSE(NetworkManager::sharedManager().isBusy()) << c.name;
         EXPECT_NE(
             NetworkManager::sharedManager().delegate(), std::dynamic_pointer_cast<NetworkManagerDelegate>(f));
         f->dismissModalViewControllerAnimated(false);
@@ -330,7 +332,7 @@ TEST_F(ConnectionForm, ApplyWritesTheRecordBackWithoutConnecting)
         press(f->btnConnect());
         settle();
         EXPECT_FALSE(start->presentedViewController()) << device;
-        EXPECT_FALSE(RemoteOperation::isBusy());
+        EXPECT_FALSE(NetworkManager::sharedManager().isBusy());
         const auto stored = store().getConnByID(id);
         ASSERT_TRUE(stored);
         EXPECT_EQ(stored->name(), "New");

@@ -7,7 +7,6 @@
 
 #include "Classes/Controller/BookmarkCell.h"
 #include "Classes/Controller/EditConnectionController.h"
-#include "Classes/Controller/RemoteOperation.h"
 #include "Classes/Controller/StartViewController.h"
 #include "Classes/LexiphantClasses.h"
 #include "Classes/Others/ConnectionManager.h"
@@ -129,7 +128,7 @@ protected:
     // Runs the main loop until no remote operation is left (results delivered).
     static bool waitForIdleNetwork(double seconds = 60)
     {
-        return RunLoop::main().runUntil([] { return !RemoteOperation::isBusy(); }, seconds);
+        return RunLoop::main().runUntil([] { return !NetworkManager::sharedManager().isBusy(); }, seconds);
     }
 
     std::shared_ptr<EditConnectionController> form() const

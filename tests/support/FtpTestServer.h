@@ -44,6 +44,8 @@ struct FtpServerOptions {
 //   "refuse-overwrite..." RNTO onto such a name that exists is refused (550);
 //   "refuse-chmod..."     SITE CHMOD of such a file is refused (550);
 //   " strip-space..."     RNFR and RNTO lose the leading blanks of such a name.
+// A file without read bits is refused on RETR with "550 Permission denied.", as by a
+// server that does not run as root.
 class FtpTestServer final : public TestServer {
 public:
     static constexpr const char* kDropConnectionPrefix = "drop-connection";

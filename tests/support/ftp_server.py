@@ -28,6 +28,8 @@ A few names act as triggers on every server, so one server serves every test:
   refuse-chmod*         SITE CHMOD of such a file is refused with 550
   " strip-space*"       RNFR and RNTO lose the leading blanks of such a name,
                         as a server that trims its arguments does
+A file without read bits is refused on RETR ("550 Permission denied."), as a server
+not run by root refuses it.
 """
 
 import argparse
@@ -161,6 +163,15 @@ class TestHandler(FTPHandler):
         return super().ftp_STOR(file, mode)
 
     def ftp_RETR(self, file):
+        # The tests run as root, who reads every file; a server run by a plain user cannot
+        # read one without read bits, and says so.
+        try:
+            unreadable = os.path.isfile(file) and not (os.stat(file).st_mode & 0o444)
+        except OSError:
+            unreadable = False
+        if unreadable:
+            self.respond("550 Permission denied.")
+            return None
         self.stall_transfer = marked(file, STALL_TRANSFER)
         if not marked(file, DROP_TRANSFER) and not self.stall_transfer:
             return super().ftp_RETR(file)

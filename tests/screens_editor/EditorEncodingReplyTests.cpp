@@ -1,0 +1,71 @@
+// The editor writes a file back in the encoding it was read with, and a refused download shows
+// the server's own reply under libcurl's words.
+
+#include "tests/screens_editor/EditorTestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST_F(EditorTest, Latin1FileIsSavedAsLatin1UntilACharacterDoesNotFit)
+{
+    auto editor = open("latin.txt", std::string("caf\xe9\n"));
+    ASSERT_TRUE(editor && editor->backupCode());
+    EXPECT_EQ(editor->currentEncoding(), NSISOLatin1StringEncoding);
+    EXPECT_EQ(editor->currentText(), u"caf\u00e9\n");
+
+    editor->txtCode()->setSelectedRange({ 0, 0 });
+    editor->txtCode()->insertText(u"\u00fc ");
+    save();
+    EXPECT_FALSE(UIAlertView::visibleAlert());
+    EXPECT_EQ(server().readFile("latin.txt").value_or(""), "\xfc caf\xe9\n");
+    EXPECT_FALSE(log_.contains("it is written as UTF-8"));
+
+    editor->txtCode()->insertText(u"\u20ac");
+    save();
+    EXPECT_FALSE(UIAlertView::visibleAlert());
+    EXPECT_EQ(server().readFile("latin.txt").value_or(""), "\xc3\xbc \xe2\x82\xac" "caf\xc3\xa9\n");
+    EXPECT_TRUE(log_.contains("The text of latin.txt does not fit encoding 5, which the file was read with; it is "
+                              "written as UTF-8"));
+    EXPECT_EQ(*editor->backupCode(), editor->currentText());
+}
+
+TEST_F(EditorTest, UnreadableFileShowsTheServersReply)
+{
+    for (const char* name : { "secret.txt", "secret.png" }) {
+        SCOPED_TRACE(name);
+        server().writeFile(name, "hidden");
+        std::filesystem::permissions(server().pathFor(name), std::filesystem::perms::none);
+        auto editor = open(name, nullptr);
+        ASSERT_TRUE(editor);
+        const auto shown = dismissAlert();
+        EXPECT_EQ(shown.first, "Error");
+        EXPECT_EQ(shown.second, "Could not open file (78)!\n" + NetworkManager::sharedManager().getErrorMessage(78)
+                                    + "\n550 Permission denied.");
+        EXPECT_FALSE(editorOnTop());
+        editor_.reset();
+    }
+}
+
+TEST_F(EditorTest, SaveIsRefusedWhileAnotherOperationRuns)
+{
+    auto editor = open("page.txt", std::string("old\n"));
+    ASSERT_TRUE(editor && editor->backupCode());
+    editor->txtCode()->insertText(u"new ");
+    std::atomic<bool> release { false };
+    ASSERT_TRUE(NetworkManager::sharedManager().beginOperation(2, [&] {
+        while (!release.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }));
+    editor->btnSavePressed(nullptr);
+    EXPECT_FALSE(editor->isSaving());
+    release = true;
+    waitIdle();
+    const auto shown = dismissAlert();
+    EXPECT_EQ(shown.first, "Error");
+    EXPECT_EQ(shown.second, "Could not save file!\nAnother remote operation is still running.");
+    EXPECT_EQ(server().readFile("page.txt").value_or(""), "old\n");
+    EXPECT_NE(*editor->backupCode(), editor->currentText());
+    // Once the other operation has ended, the save goes through.
+    save();
+    EXPECT_FALSE(UIAlertView::visibleAlert());
+    EXPECT_EQ(server().readFile("page.txt").value_or(""), utf16ToUtf8(editor->currentText()));
+}
