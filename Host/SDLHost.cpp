@@ -222,7 +222,9 @@ void SDLHost::handle(const SDL_Event& event)
         }
         break;
     case SDL_MOUSEMOTION:
-        if (session_.isTouching()) {
+        // Only a drag moves the finger: the pointer passing over the window (entering it, say)
+        // must not carry off a finger a script has put down.
+        if (session_.isTouching() && (event.motion.state & SDL_BUTTON_LMASK) != 0) {
             session_.touchMove(displayPoint(event.motion.x, event.motion.y));
         }
         break;

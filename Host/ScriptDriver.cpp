@@ -7,14 +7,15 @@
 
 #include "Host/HostKey.h"
 #include "Host/HostSession.h"
+#include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIActionSheet.h"
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIRenderer.h"
+#include "Platform/UIKit/UIView.h"
 #include "Platform/UIKit/UIViewController.h"
 #include "Platform/UIKit/UIVisibleText.h"
-#include "Platform/UIKit/UIViewController.h"
 
 namespace {
 
@@ -290,7 +291,7 @@ void ScriptDriver::addStandardCommands()
         }
         return std::nullopt;
     });
-    addCommand("wait", "wait SECONDS", [this, &s](const Line& line) -> std::optional<std::string> {
+    addCommand("wait", "wait SECONDS", [this](const Line& line) -> std::optional<std::string> {
         double seconds = 0;
         if (auto error = expectWords(line, 1)) {
             return error;
@@ -298,7 +299,7 @@ void ScriptDriver::addStandardCommands()
         if (auto error = parseSeconds(line, 0, seconds)) {
             return error;
         }
-        s.wait(seconds);
+        (void)letTimePass(seconds);
         return std::nullopt;
     });
     addCommand("snapshot", "snapshot PATH.png", [&s](const Line& line) -> std::optional<std::string> {
@@ -369,7 +370,7 @@ void ScriptDriver::addStandardCommands()
         }
         return std::nullopt;
     });
-    addCommand("waitFor", "waitFor TEXT [SECONDS]", [&s](const Line& line) -> std::optional<std::string> {
+    addCommand("waitFor", "waitFor TEXT [SECONDS]", [this](const Line& line) -> std::optional<std::string> {
         std::string_view rest = line.rest;
         double seconds = kDefaultWaitForSeconds;
         // A last word that is a number is the time to wait, unless it is all there is.
@@ -389,15 +390,8 @@ void ScriptDriver::addStandardCommands()
             return std::string("no text named: waitFor TEXT [SECONDS]");
         }
         const std::u16string wanted = utf8ToUtf16(text);
-        for (double waited = 0;; waited += kWaitForStepSeconds) {
-            s.turn();
-            if (UIVisibleText::find(wanted).view) {
-                return std::nullopt;
-            }
-            if (waited >= seconds || s.isTerminated()) {
-                break;
-            }
-            s.wait(std::min(kWaitForStepSeconds, seconds - waited));
+        if (letTimePass(seconds, [&wanted] { return UIVisibleText::find(wanted).view != nullptr; })) {
+            return std::nullopt;
         }
         std::ostringstream message;
         message << "waited " << seconds << " s: " << notVisible(text);
@@ -466,6 +460,31 @@ void ScriptDriver::addStandardCommands()
     });
 }
 
+bool ScriptDriver::letTimePass(double seconds, const std::function<bool()>& done)
+{
+    RunLoop& loop = RunLoop::main();
+    const double end = loop.now() + seconds;
+    while (true) {
+        session_.turn();
+        if (done && done()) {
+            return true;
+        }
+        const double left = end - loop.now();
+        if (left <= 0 || session_.isTerminated()) {
+            return false;
+        }
+        const double step = std::min(kWaitForStepSeconds, left);
+        if (loop.clock()->isManual()) {
+            (void)loop.runUntil(done, step);
+        }
+        session_.wait(step);
+        // The last step lands on the end itself, where timers due then have fired.
+        if (step == left) {
+            return done && done();
+        }
+    }
+}
+
 ScriptDriver::Outcome ScriptDriver::runFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -477,8 +496,24 @@ ScriptDriver::Outcome ScriptDriver::runFile(const std::string& path)
     return runText(text.str(), path);
 }
 
+void ScriptDriver::settleLaunch()
+{
+    // What the launch queued (the first screen's set-up, its layout) runs before the first
+    // command, without moving the script's clock, so a tap at once finds that screen.
+    constexpr int kMostTurns = 100;
+    for (int i = 0; i < kMostTurns && RunLoop::main().pendingWork() > 0; ++i) {
+        session_.turn();
+    }
+    session_.turn();
+    UIView::layoutPendingViews();
+    launchSettled_ = true;
+}
+
 ScriptDriver::Outcome ScriptDriver::runText(std::string_view text, const std::string& sourceName)
 {
+    if (!launchSettled_) {
+        settleLaunch();
+    }
     Outcome outcome;
     int lineNumber = 0;
     std::size_t start = 0;

@@ -50,6 +50,12 @@ public:
     [[nodiscard]] bool hasCommand(const std::string& name) const;
 
     Outcome runFile(const std::string& path);
+
+    // Lets the seconds pass in small steps, or less once `done` holds (checked before each step
+    // and at the end). Under a clock moved by hand real time passes along with it, so what other
+    // threads post to the main run loop (a transfer's answer) arrives as in a person's session.
+    // Answers whether `done` held.
+    bool letTimePass(double seconds, const std::function<bool()>& done = nullptr);
     Outcome runText(std::string_view text, const std::string& sourceName);
 
     // Argument helpers for command handlers; each answers an error message on failure.
@@ -65,7 +71,9 @@ private:
         Handler handler;
     };
     void addStandardCommands();
+    void settleLaunch();
 
     HostSession& session_;
     std::map<std::string, Command> commands_;
+    bool launchSettled_ { false };
 };

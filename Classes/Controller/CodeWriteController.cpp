@@ -854,6 +854,12 @@ void CodeWriteController::keyboardDidShow(const NSNotification& notification)
     for (UIView* shown : { static_cast<UIView*>(txtCode_), static_cast<UIView*>(txtCodePlain_.get()) })
         if (shown != nullptr)
             shown->setFrame(codeFrame);
+    // The caret was scrolled to before the view lost the keyboard's height: it may lie under
+    // the keyboard now.
+    if (txtCodePlain_)
+        txtCodePlain_->scrollRangeToVisible(txtCodePlain_->selectedRange());
+    else
+        txtCode_->scrollCaretToVisible(true);
 }
 
 void CodeWriteController::keyboardWillHide(const NSNotification& notification)
@@ -945,8 +951,10 @@ void CodeWriteController::uploadedFile(const std::string& name, int code)
                                    "still hold the old text.",
                                    code, name.c_str(), NetworkManager::kTemporarySuffix, name.c_str());
     else
-        message = stringWithFormat("Could not save file (%d)!\n%s", code,
-                                   NetworkManager::sharedManager().getErrorMessage(code).c_str());
+        // Any other failure comes before the swap, and the network manager leaves the server's
+        // file as it was (a partial upload under the temporary name is removed).
+        message = stringWithFormat("Could not save file (%d)!\n%s\n'%s' on the server was left as it was.", code,
+                                   NetworkManager::sharedManager().getErrorMessage(code).c_str(), name.c_str());
     showAlert("Error", message);
 }
 

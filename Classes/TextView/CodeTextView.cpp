@@ -365,6 +365,19 @@ CGFloat CodeTextView::boundingHeightForWidth(CGFloat width) const
     return size.height;
 }
 
+void CodeTextView::setFrame(CGRect frame)
+{
+    UIScrollView::setFrame(frame);
+    const CGFloat height = contentSize().height;
+    for (UIView* view : { static_cast<UIView*>(textContentView_.get()), static_cast<UIView*>(lineView_.get()) }) {
+        if (view != nullptr && view->frame().size.height != height) {
+            CGRect f = view->frame();
+            f.size.height = height;
+            view->setFrame(f);
+        }
+    }
+}
+
 CGRect CodeTextView::contentBounds() const
 {
     return textContentView_ ? textContentView_->bounds() : CGRectZero;

@@ -111,6 +111,12 @@ public:
     [[nodiscard]] NSRange linkRange() const { return linkRange_; }
     void setLinkRange(NSRange range);
     void selectionChanged();
+    // Autoresizing makes the content and the gutter as tall as the view; they stay as tall as
+    // the text (a keyboard that shortens the view must not cut the text off, nor shift it).
+    void setFrame(CGRect frame) override;
+    // Scrolls so that the caret (the selection's start) shows with a line above and below it;
+    // also for a view that has just been made smaller (the keyboard came up).
+    void scrollCaretToVisible(bool animated);
 
     // UIKeyInput / UITextInput.
     [[nodiscard]] bool hasText() override { return !text().empty(); }

@@ -79,11 +79,7 @@ void CodeTextView::selectionChanged()
             }
             caretView_->setFrame(caretRectForIndex(static_cast<NSInteger>(selectedRange_.location)));
             caretView_->delayBlink();
-            const CGFloat lineHeight = font_->lineHeight();
-            CGRect target = caretView_->frame();
-            target.origin.y -= lineHeight;
-            target.size.height += 2 * lineHeight;
-            scrollRectToVisible(content->convertRectToView(target, this), true);
+            scrollCaretToVisible(true);
         }
         if (longPress_) {
             longPress_->setMinimumPressDuration(kCaretPressDuration);
@@ -91,6 +87,19 @@ void CodeTextView::selectionChanged()
     }
     // Only the selection fill is drawn by the content view; a caret move changes none of it.
     invalidateSelectionFill();
+}
+
+void CodeTextView::scrollCaretToVisible(bool animated)
+{
+    CodeContentView* content = textContentView_.get();
+    if (!content || !font_) {
+        return;
+    }
+    const CGFloat lineHeight = font_->lineHeight();
+    CGRect target = caretRectForIndex(static_cast<NSInteger>(selectedRange_.location));
+    target.origin.y -= lineHeight;
+    target.size.height += 2 * lineHeight;
+    scrollRectToVisible(content->convertRectToView(target, this), animated);
 }
 
 void CodeTextView::setCorrectionRange(NSRange range)

@@ -56,6 +56,19 @@ CGAffineTransform translation(CGFloat x, CGFloat y)
     return CGAffineTransformMakeTranslation(x, y);
 }
 
+// A layer tree that leaves the window, or whose superview is destroyed, loses its animations, as
+// on the platform: each one stops unfinished (its completion sees NO). An animation left running
+// would keep its delegate, and a completion holding views or their controllers, alive through
+// the layer it runs on.
+void stopAnimationsInTree(CALayer& layer)
+{
+    layer.removeAllAnimations();
+    const auto sublayers = layer.sublayers();
+    for (const auto& sublayer : sublayers) {
+        stopAnimationsInTree(*sublayer);
+    }
+}
+
 } // namespace
 
 UIView::UIView(CGRect frame)
@@ -70,6 +83,7 @@ UIView::~UIView()
 {
     for (const auto& view : subviews_) {
         view->superview_ = nullptr;
+        stopAnimationsInTree(*view->layer_);
     }
     for (const auto& recognizer : gestureRecognizers_) {
         recognizer->setView(nullptr);
@@ -330,6 +344,9 @@ void UIView::attachSubview(const UIViewRef& viewArgument, std::size_t index)
     view->didMoveToSuperview();
     if (windowChanges) {
         view->notifyDidMoveToWindow();
+        if (newWindow == nullptr) {
+            stopAnimationsInTree(*view->layer_);
+        }
     }
     didAddSubview(view.get());
 }
@@ -395,6 +412,7 @@ void UIView::removeFromSuperview()
     didMoveToSuperview();
     if (hadWindow) {
         notifyDidMoveToWindow();
+        stopAnimationsInTree(*layer_);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "Platform/UIKit/UIVisibleText.h"
 
+#include <string_view>
+
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIScreen.h"
 #include "Platform/UIKit/UIView.h"
@@ -31,6 +33,17 @@ void collect(const UIViewRef& view, CGRect clip, std::vector<UIVisibleText>& int
     }
 }
 
+// Labels pad a short text with line breaks to align it to their top; a person sees the words.
+std::u16string_view trimmed(std::u16string_view text)
+{
+    constexpr std::u16string_view kBlank = u" \t\r\n";
+    const auto first = text.find_first_not_of(kBlank);
+    if (first == std::u16string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
+}
+
 } // namespace
 
 std::vector<UIVisibleText> UIVisibleText::onScreen()
@@ -46,8 +59,9 @@ std::vector<UIVisibleText> UIVisibleText::onScreen()
 
 UIVisibleText UIVisibleText::find(const std::u16string& text)
 {
+    const std::u16string_view wanted = trimmed(text);
     for (auto& visible : onScreen()) {
-        if (visible.text == text) {
+        if (trimmed(visible.text) == wanted) {
             return visible;
         }
     }

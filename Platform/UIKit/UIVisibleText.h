@@ -17,6 +17,7 @@ struct UIVisibleText {
     // view above what it covers. A view counts when it and its superviews are shown (not hidden,
     // not transparent) and some of it lies inside the screen and every clipping superview.
     [[nodiscard]] static std::vector<UIVisibleText> onScreen();
-    // The front-most one whose text is exactly text; none: a null view.
+    // The front-most one whose text is text, both without leading and trailing white space and
+    // line breaks; none: a null view.
     [[nodiscard]] static UIVisibleText find(const std::u16string& text);
 };

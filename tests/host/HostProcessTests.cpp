@@ -56,7 +56,7 @@ TEST_F(HostProcessTest, DesktopWindowRunsUnderXvfbAndQuitsFromItsScript)
         GTEST_SKIP() << "Xvfb is not installed";
     }
     const std::string png = dir_ / "window.png";
-    const std::string script = write("smoke.txt", "wait 0.2\ntap 240 400\nkey F5\nwait 0.2\nkey ctrl+r\nsnapshot " + png + "\nquit\n");
+    const std::string script = write("smoke.txt", "tap 240 400\nwait 0.2\nkey F5\nwait 0.2\nkey ctrl+r\nsnapshot " + png + "\nquit\n");
     ::setenv("SDL_VIDEODRIVER", "x11", 1);
     ChildProcess::Command command;
     command.argv = { "/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1024x768x24", self(), "--host-child", "--device", "iphone",
@@ -69,7 +69,8 @@ TEST_F(HostProcessTest, DesktopWindowRunsUnderXvfbAndQuitsFromItsScript)
     ASSERT_TRUE(image) << log();
     EXPECT_EQ(image->width(), 320u);
     EXPECT_EQ(image->height(), 480u);
-    // The tap's mark in the tap panel.
+    // The tap's mark in the tap panel: a tap right at launch lands where the script put it, even
+    // with the pointer entering the new window.
     const CGImage::Pixel mark = image->pixelAt(240, 400);
     EXPECT_GT(mark.red, 200);
     EXPECT_LT(mark.green, 60);

@@ -1,6 +1,8 @@
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <variant>
 
 #include "Host/HostOptions.h"
@@ -9,6 +11,7 @@
 #include "Host/SceneTextBox.h"
 #include "Host/ScriptDriver.h"
 #include "Host/TestScene.h"
+#include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UIWindow.h"
@@ -241,6 +244,33 @@ TEST_F(ScriptDriverTest, WaitMovesTheClockAndRunsTimers)
     ASSERT_TRUE(run("wait 0.5\n").ok);
     EXPECT_EQ(fired, 1);
     EXPECT_NEAR(clock_->now() - start, 2.0, 1e-9);
+}
+
+// Under the hand-moved clock, what another thread posts to the main run loop still arrives
+// while a script waits; and a label padded with line breaks is found by its words.
+TEST_F(ScriptDriverTest, WaitsLetOtherThreadsAnswerAndTextsAreMatchedByTheirWords)
+{
+    auto label = std::make_shared<UILabel>(CGRectMake(10, 10, 200, 60));
+    scene_->window()->addSubview(label);
+    struct Case {
+        const char* script;
+        const char16_t* shown; // set from another thread after a little real time
+    };
+    const Case cases[] = {
+        { "waitFor Connected 5\nassertVisible Connected\n", u"Connected" },
+        { "wait 1\nassertVisible Demo site\n", u"Demo site\n " },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        label->setText(u"");
+        std::thread answer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            performOnMainThread([&] { label->setText(c.shown); }, false);
+        });
+        const auto outcome = run(c.script);
+        answer.join();
+        EXPECT_TRUE(outcome.ok) << outcome.error;
+    }
 }
 
 TEST(HostOptionsTest, CommandLines)

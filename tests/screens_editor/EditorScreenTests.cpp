@@ -106,6 +106,7 @@ TEST_F(EditorTest, RefusedSaveIsShownAndTheTextStaysUnsaved)
     const auto shown = dismissAlert();
     EXPECT_EQ(shown.first, "Error");
     EXPECT_EQ(shown.second.rfind("Could not save file (", 0), 0u) << shown.second;
+    EXPECT_NE(shown.second.find("\n'locked.txt' on the server was left as it was."), std::string::npos) << shown.second;
     EXPECT_EQ(server().readFile("locked.txt").value_or(""), "old text\n");
     EXPECT_NE(*editor->backupCode(), editor->currentText());
     editor->toogleBack(nullptr);
