@@ -12,6 +12,8 @@ inline constexpr std::size_t kCount = 8;
 inline constexpr std::size_t kCustomTemplateIndex = 2;
 // In the Documents folder; saving the custom template writes it.
 inline constexpr char kCustomTemplateFileName[] = "custom_template.txt";
+// The user's "start the custom template empty" setting; saving the custom template clears it.
+inline constexpr char kCustomTemplateKey[] = "customTemplate";
 
 // The eight texts. The custom one is read as UTF-8 from the Documents folder unless
 // `customTemplateSetting` (the user's "start the custom template empty" setting) is on; a missing

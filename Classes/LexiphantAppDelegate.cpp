@@ -1,5 +1,6 @@
 #include "Classes/LexiphantAppDelegate.h"
 
+#include "Classes/Controller/AccentColor.h"
 #include "Classes/Controller/RatingPrompt.h"
 #include "Classes/Controller/ScreenMaker.h"
 #include "Classes/FileTemplates.h"
@@ -17,8 +18,6 @@
 namespace {
 
 constexpr char kMaskPasswords[] = "maskPasswords";
-constexpr char kCustomTemplate[] = "customTemplate";
-constexpr char kColorScheme[] = "colorScheme";
 constexpr char kOpenAll[] = "openAll";
 constexpr char kNotifiedOpenAll[] = "notifiedOpenAll";
 constexpr char kMasterPassword[] = "masterPassword";
@@ -58,8 +57,8 @@ void LexiphantAppDelegate::registerDefaults(NSUserDefaults& defaults)
         defaults.synchronize();
     };
     writeWhenAbsent(kMaskPasswords, PlistValue(true));
-    writeWhenAbsent(kCustomTemplate, PlistValue(false));
-    writeWhenAbsent(kColorScheme, PlistValue(std::string("4CAA1E")));
+    writeWhenAbsent(FileTemplates::kCustomTemplateKey, PlistValue(false));
+    writeWhenAbsent(AccentColor::kColorSchemeKey, PlistValue(std::string(AccentColor::kDefaultColorScheme)));
     writeWhenAbsent(kOpenAll, PlistValue(false));
     writeWhenAbsent(kNotifiedOpenAll, PlistValue(false));
 }
@@ -70,7 +69,7 @@ bool LexiphantAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplicatio
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
     registerDefaults(defaults);
 
-    templates_ = FileTemplates::buildTemplates(defaults.boolForKey(kCustomTemplate));
+    templates_ = FileTemplates::buildTemplates(defaults.boolForKey(FileTemplates::kCustomTemplateKey));
 
     if (defaults.boolForKey(kClearedMasterPass)) {
         defaults.setBool(false, kClearedMasterPass);

@@ -20,6 +20,7 @@
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UITableView.h"
 #include "Platform/UIKit/UIWindow.h"
+#include "bench/BenchConnection.h"
 #include "tests/support/FtpTestServer.h"
 
 namespace {
@@ -48,13 +49,7 @@ struct DirectoryScene {
             else
                 server.writeFile(std::string(kFolder) + "/" + stem + kinds[i % 10], "x");
         }
-        auto connection = std::make_shared<QVConnection>();
-        connection->setName("bench");
-        connection->setHost(server.host());
-        connection->setPort(server.port());
-        connection->setUsername(server.user());
-        connection->setPassword(server.password());
-        connection->setStartPath(server.startPath());
+        auto connection = benchConnectionFor(server);
         NetworkManager::sharedManager().setConnection(connection);
         runInBackground([] { NetworkManager::sharedManager().connect(); });
 

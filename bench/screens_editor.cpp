@@ -24,6 +24,7 @@
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIScreen.h"
 #include "Platform/UIKit/UIWindow.h"
+#include "bench/BenchConnection.h"
 #include "tests/support/FtpTestServer.h"
 
 namespace {
@@ -58,13 +59,7 @@ struct Fixture {
         registerLexiphantClasses();
         FtpTestServer& server = FtpTestServer::shared();
         server.writeFile("listing.php", phpFile());
-        auto connection = std::make_shared<QVConnection>();
-        connection->setName("bench");
-        connection->setHost(server.host());
-        connection->setPort(server.port());
-        connection->setUsername(server.user());
-        connection->setPassword(server.password());
-        connection->setStartPath(server.startPath());
+        auto connection = benchConnectionFor(server);
         auto waiter = std::make_shared<ConnectWaiter>();
         NetworkManager::sharedManager().setConnection(connection);
         NetworkManager::sharedManager().setDelegate(waiter);

@@ -1,6 +1,7 @@
 #include "Classes/Controller/ActionPopover.h"
 
 #include "Classes/Controller/AccentColor.h"
+#include "Classes/Controller/RoundedButton.h"
 #include "Classes/Controller/UIColorHexColor.h"
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIButton.h"
@@ -16,14 +17,7 @@ constexpr char kButtonGrey[] = "6d6d6d";
 
 void styleButton(UIButton* button, CGFloat fontSize)
 {
-    if (button == nullptr)
-        return;
-    button->titleLabel()->setFont(UIFont::fontWithName(kButtonFontName, fontSize));
-    CALayer& layer = *button->layer();
-    layer.setCornerRadius(4);
-    layer.setMasksToBounds(true);
-    layer.setBorderWidth(0);
-    button->setBackgroundColor(UIColorHexColor::colorWithHexString(kButtonGrey));
+    RoundedButton::style(button, kButtonFontName, fontSize, UIColorHexColor::colorWithHexString(kButtonGrey));
 }
 
 }

@@ -3,6 +3,7 @@
 #include "Classes/Controller/AccentColor.h"
 #include "Classes/Controller/ActionPopover.h"
 #include "Classes/Controller/AlertPrompt.h"
+#include "Classes/Controller/RoundedButton.h"
 #include "Classes/Controller/UIColorHexColor.h"
 #include "Classes/FileTemplates.h"
 #include "Classes/LexiphantAppDelegate.h"
@@ -46,7 +47,6 @@ namespace {
 
 constexpr char kButtonFontName[] = "LexitypeNeue-Bold";
 constexpr char kButtonGrey[] = "6d6d6d";
-constexpr char kCustomTemplateKey[] = "customTemplate";
 constexpr CGFloat kPadCodeFontSize = 14;
 constexpr CGFloat kPhoneCodeFontSize = 11;
 
@@ -246,14 +246,8 @@ void CodeWriteController::viewDidUnload()
 
 void CodeWriteController::styleButton(UIButton* button, CGFloat fontSize, bool accent)
 {
-    if (button == nullptr)
-        return;
-    button->titleLabel()->setFont(UIFont::fontWithName(kButtonFontName, fontSize));
-    CALayer& layer = *button->layer();
-    layer.setCornerRadius(4);
-    layer.setMasksToBounds(true);
-    layer.setBorderWidth(0);
-    button->setBackgroundColor(accent ? AccentColor::accentColor() : UIColorHexColor::colorWithHexString(kButtonGrey));
+    RoundedButton::style(
+        button, kButtonFontName, fontSize, accent ? AccentColor::accentColor() : UIColorHexColor::colorWithHexString(kButtonGrey));
 }
 
 // The custom template: no download; template 2 is edited in the code view and saved to the
@@ -297,7 +291,7 @@ void CodeWriteController::saveCustomTemplate()
         templates[FileTemplates::kCustomTemplateIndex] = text;
     }
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
-    defaults.setBool(false, kCustomTemplateKey);
+    defaults.setBool(false, FileTemplates::kCustomTemplateKey);
     (void)defaults.synchronize();
     backupCode_ = text;
 }

@@ -5,6 +5,7 @@
 
 #include "Classes/Controller/AccentColor.h"
 #include "Classes/Controller/AddPopover.h"
+#include "Classes/Controller/RoundedButton.h"
 #include "Classes/Controller/AlertPrompt.h"
 #include "Classes/Controller/DirListCell.h"
 #include "Classes/Controller/DirectoryPopover.h"
@@ -60,14 +61,7 @@ void place(UIView* view, CGRect portrait, CGRect landscape, bool isPortrait)
 
 void styleButton(UIButton* button, CGFloat fontSize, UIColorRef background)
 {
-    if (button == nullptr)
-        return;
-    button->titleLabel()->setFont(UIFont::fontWithName(kTitleFont, fontSize));
-    CALayer& layer = *button->layer();
-    layer.setCornerRadius(4);
-    layer.setMasksToBounds(true);
-    layer.setBorderWidth(0);
-    button->setBackgroundColor(std::move(background));
+    RoundedButton::style(button, kTitleFont, fontSize, std::move(background));
 }
 
 std::string format(const char* pattern, const std::string& name, int code, const std::string& reason)

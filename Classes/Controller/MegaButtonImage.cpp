@@ -1,16 +1,11 @@
 #include "Classes/Controller/MegaButtonImage.h"
 
+#include "Classes/Controller/AccentColor.h"
 #include "Classes/Controller/MegaButtonArtwork.h"
 #include "Classes/Controller/UIColorHexColor.h"
 #include "Platform/CoreGraphics/CGContext.h"
 
 namespace MegaButtonImage {
-
-namespace {
-
-constexpr char kDefaultColorScheme[] = "4CAA1E";
-
-}
 
 std::string imageNameForColorScheme(const std::string& colorScheme) { return "LXPH_MegaButton_" + colorScheme + ".png"; }
 
@@ -20,7 +15,7 @@ UIImageRef imageForColorScheme(const std::string& colorScheme)
         return bundled;
     auto parts = UIColorHexColor::parseHexColor(colorScheme);
     if (!parts)
-        parts = UIColorHexColor::parseHexColor(kDefaultColorScheme);
+        parts = UIColorHexColor::parseHexColor(AccentColor::kDefaultColorScheme);
     UIGraphicsBeginImageContextWithOptions(CGSizeMake(MegaButtonArtwork::kWidth, MegaButtonArtwork::kHeight), false, 0);
     if (const CGContextRef context = UIGraphicsGetCurrentContext())
         MegaButtonArtwork::paint(context->cairo(), MegaButtonArtwork::kWidth, MegaButtonArtwork::kHeight,

@@ -1,18 +1,14 @@
 #pragma once
 
-#include "Platform/UIKit/UIImage.h"
-#include "Platform/UIKit/UIView.h"
+#include "Classes/TextView/CodeLensView.h"
 
 // The round loupe shown above the finger while the caret is placed.
-class CodeLoupeView : public UIView {
+class CodeLoupeView : public CodeLensView {
 public:
     static constexpr CGFloat kSize = 127;
 
     CodeLoupeView();
-    void drawRect(CGRect rect) override;
-    [[nodiscard]] const UIImageRef& contentImage() const { return contentImage_; }
-    void setContentImage(UIImageRef image);
 
-private:
-    UIImageRef contentImage_;
+protected:
+    void willClip(CGRect rect) override;
 };

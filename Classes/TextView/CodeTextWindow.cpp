@@ -99,11 +99,7 @@ void CodeTextWindow::renderWithContentViewFromRect(UIView* view, CGRect rect)
     const CGRect current = view_->frame();
     view_->setFrame(CGRectMake(x, y, current.size.width, current.size.height));
     UIImageRef image = screenshotFromCaretFrameInViewScale(caret, view, type_ == 1);
-    if (type_ == 0) {
-        static_cast<CodeLoupeView*>(view_)->setContentImage(std::move(image));
-    } else {
-        static_cast<CodeMagnifyView*>(view_)->setContentImage(std::move(image));
-    }
+    static_cast<CodeLensView*>(view_)->setContentImage(std::move(image));
 }
 
 UIImageRef CodeTextWindow::screenshotFromCaretFrameInViewScale(CGRect caretFrame, UIView* view, bool)

@@ -19,9 +19,6 @@ using namespace uicontrol_drawing;
 
 namespace {
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 // An index moved off the second half of a surrogate pair, to the pair's start.
 NSUInteger characterStart(const std::u16string& text, NSUInteger index)
 {
@@ -47,12 +44,6 @@ NSUInteger charactersBefore(const std::u16string& text, NSUInteger index)
 const UIColorRef& placeholderColor()
 {
     static const UIColorRef color = UIColor::colorWithWhite(0.7, 1);
-    return color;
-}
-
-const UIColorRef& selectionColor()
-{
-    static const UIColorRef color = UIColor::colorWithRed(0.78, 0.85, 0.98, 1);
     return color;
 }
 

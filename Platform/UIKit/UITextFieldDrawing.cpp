@@ -88,4 +88,10 @@ NSRange wordRangeAround(const std::u16string& text, NSUInteger index)
     return NSMakeRange(start, end - start);
 }
 
+const UIColorRef& selectionColor()
+{
+    static const UIColorRef color = UIColor::colorWithRed(0.78, 0.85, 0.98, 1);
+    return color;
+}
+
 } // namespace uicontrol_drawing

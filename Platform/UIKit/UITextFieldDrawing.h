@@ -31,4 +31,9 @@ void drawCentredText(CGContextRef c, const std::u16string& text, const UIFontRef
 // its start; the edit menu's "Select" of the text field and the text view.
 [[nodiscard]] NSRange wordRangeAround(const std::u16string& text, NSUInteger index);
 
+[[nodiscard]] inline bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+[[nodiscard]] inline bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+// The fill behind selected text in the text field and the text view.
+[[nodiscard]] const UIColorRef& selectionColor();
+
 } // namespace uicontrol_drawing

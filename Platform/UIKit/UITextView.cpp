@@ -13,15 +13,16 @@
 #include "Platform/UIKit/UITextFieldCaretView.h"
 #include "Platform/UIKit/UITextFieldDrawing.h"
 
+using uicontrol_drawing::isHighSurrogate;
+using uicontrol_drawing::isLowSurrogate;
+using uicontrol_drawing::selectionColor;
+
 namespace {
 
 // Blocks shaped beyond the visible ones: this share of a screen above and below, at least
 // kMinimumMargin points, so a short scroll finds its lines ready.
 constexpr CGFloat kMarginShare = 0.5;
 constexpr CGFloat kMinimumMargin = 200;
-
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // The index moved off the inside of a surrogate pair or of CR LF, to its start.
 NSUInteger boundaryBefore(const std::u16string& text, NSUInteger index)
@@ -32,12 +33,6 @@ NSUInteger boundaryBefore(const std::u16string& text, NSUInteger index)
         --index;
     }
     return index;
-}
-
-const UIColorRef& selectionColor()
-{
-    static const UIColorRef color = UIColor::colorWithRed(0.78, 0.85, 0.98, 1);
-    return color;
 }
 
 } // namespace
