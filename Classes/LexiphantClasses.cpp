@@ -15,14 +15,10 @@
 #include "Classes/LexiphantAppDelegate.h"
 #include "Classes/TextView/CodeTextView.h"
 #include "Platform/UIKit/UIClassRegistry.h"
-#include "Platform/UIKit/UITextField.h"
 
 void registerLexiphantClasses()
 {
     UIClassRegistry& registry = UIClassRegistry::shared();
-    // The password screens' files hold text fields; the platform may not list them yet.
-    if (registry.classNamed("UITextField") == nullptr)
-        UITextField::registerInterfaceClass(registry);
     LexiphantAppDelegate::registerInterfaceClass(registry);
     UINavigationControllerIOS6::registerInterfaceClass(registry);
     PassController::registerInterfaceClass(registry);

@@ -47,8 +47,7 @@ int countingThreads = 0;
 
 std::string bundleString(const char* key)
 {
-    const PlistValue& value = NSBundle::mainBundle().objectForInfoDictionaryKey(key);
-    return value.isString() ? value.asString() : std::string {};
+    return NSBundle::mainBundle().objectForInfoDictionaryKey(key).asString("");
 }
 
 std::string bundleName() { return bundleString("CFBundleName"); }
