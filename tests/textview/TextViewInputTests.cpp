@@ -4,6 +4,7 @@
 #include "Classes/TextView/CodeIndexedRange.h"
 #include "Classes/TextView/CodeSelectionView.h"
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
+#include "Platform/UIKit/UIMenuController.h"
 
 namespace {
 UITextPositionRef pos(NSUInteger i) { return CodeIndexedPosition::positionWithIndex(i); }
@@ -225,6 +226,17 @@ TEST_F(TextViewTest, CaretAndHandlesFollowARelayout)
     UIView::layoutPendingViews();
     ASSERT_NE(view_->caretRectForIndex(230).origin.y, before.origin.y);
     expectBarsAt(200, 230);
+
+    // The gutter slides in: the text rewraps beside it; the handles and the selection's menu
+    // come to the new place.
+    view_->setLineNumberWidth(60);
+    advance(1);
+    UIView::layoutPendingViews();
+    advance(1);
+    expectBarsAt(200, 230);
+    auto& menu = UIMenuController::sharedMenuController();
+    EXPECT_TRUE(menu.isMenuVisible());
+    EXPECT_EQ(menu.targetRect(), view_->menuPresentationRect());
 
     // A shorter text: the selection is clamped, the handles go with it, nothing scrolls.
     const CGPoint offset = view_->contentOffset();
