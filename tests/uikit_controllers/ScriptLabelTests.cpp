@@ -94,9 +94,11 @@ TEST_F(ScriptLabelTest, ScriptsTapAndWaitByWhatAPersonSees)
     const std::vector<Case> cases {
         { "assertVisible CONNECT TO SERVER\ntapLabel CANCEL\ntapLabel \"CONNECT\"\n", true, { "CANCEL", "CONNECT" }, "" },
         { "tapLabel Apply\n", false, {},
-          "labels.txt:1: tapLabel: no visible text \"Apply\"; on screen: \"CONNECT TO SERVER\", \"CANCEL\", \"CONNECT\"" },
+          "labels.txt:1: tapLabel: cannot tap: no visible text \"Apply\"; on screen: \"CONNECT TO SERVER\", \"CANCEL\", \"CONNECT\"" },
         { "assertVisible Secret\n", false, {}, "no visible text \"Secret\"" },
-        { "assertVisible Below\n", false, {}, "no visible text \"Below\"" },
+        { "assertVisible Below\n", false, {}, "the text \"Below\" is not visible: cut off by a view that clips it" },
+        { "assertHidden Below\nassertHidden Secret\nassertHidden Nowhere\n", true, {}, "" },
+        { "assertHidden CANCEL\n", false, {}, "assertHidden: the text \"CANCEL\" is visible at 120 182" },
         { "waitFor Connected 0.5\n", false, {}, "waitFor: waited 0.5 s: no visible text \"Connected\"" },
         { "waitFor Connected 1000\n", false, {}, "not a number of seconds" },
     };
