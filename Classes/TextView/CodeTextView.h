@@ -87,6 +87,8 @@ public:
 
     // Drawing (the content view's drawRect); only the lines that meet the rectangle are drawn.
     void drawContentInRect(CGRect rect);
+    // The laid-out lines as a person sees them, for the script driver (CodeTextViewVisibleText.cpp).
+    [[nodiscard]] std::vector<TextLine> visibleTextLines() const override;
     void drawBoundingRangeAsSelection(NSRange range, CGFloat cornerRadius);
     void drawPathFromRects(const std::vector<CGRect>& rects, CGFloat cornerRadius);
     [[nodiscard]] static NSRange rangeIntersection(NSRange first, NSRange second);
