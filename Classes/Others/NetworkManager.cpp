@@ -630,6 +630,9 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
     }
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr) {
+        // Commands never sent did not work either.
+        if (!commands.empty())
+            result.commandCode = CURLE_FAILED_INIT;
         result.listingCode = CURLE_FAILED_INIT;
         reload();
         return false;
