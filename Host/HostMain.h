@@ -24,5 +24,10 @@ int runHost(const HostOptions& options, const HostDelegateMaker& makeDelegate, s
             const std::function<void(ScriptDriver&)>& extendScript = {});
 
 // Makes the host what UIApplicationMain runs the application with: the options come from the
-// process arguments, and without a main interface file the host shows its test scene.
+// process arguments. A bundle that lacks what the editor needs ends the run with code 1 and a
+// message naming the folder, before any user data is touched; the host's test scene runs only
+// when --test-scene asks for it.
 void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript = {});
+
+// The options and the script commands, read from the script driver's own table.
+[[nodiscard]] std::string hostUsage();
