@@ -18,7 +18,8 @@ const std::array<Setting, 6>& table()
     static const std::array<Setting, 6> settings { {
         { kMaskPasswordsKey, PlistValue(true), isFlag, true },
         { FileTemplates::kCustomTemplateKey, PlistValue(false), isFlag, true },
-        { AccentColor::kColorSchemeKey, PlistValue(std::string(AccentColor::kDefaultColorScheme)), isColorScheme, true },
+        { AccentColor::kColorSchemeKey, PlistValue(std::string(AccentColor::kDefaultColorScheme)),
+            isColorScheme, true },
         { kOpenAllKey, PlistValue(false), isFlag, true },
         { kNotifiedOpenAllKey, PlistValue(false), isFlag, true },
         { kClearedMasterPassKey, PlistValue(false), isFlag, false },
@@ -28,7 +29,10 @@ const std::array<Setting, 6>& table()
 
 } // namespace
 
-std::span<const Setting> all() { return table(); }
+std::span<const Setting> all()
+{
+    return table();
+}
 
 void registerWith(NSUserDefaults& defaults)
 {
@@ -46,7 +50,8 @@ bool isFlag(const PlistValue& value)
     if (value.isInteger()) return value.asInt() == 0 || value.asInt() == 1;
     if (!value.isString()) return false;
     std::string word = value.asString();
-    std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(
+        word.begin(), word.end(), word.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return word == "yes" || word == "no" || word == "true" || word == "false" || word == "1" || word == "0";
 }
 

@@ -67,10 +67,10 @@ void LexiphantAppDelegate::reportUnreadableStore()
         return;
     const std::string message = NSFileManager::defaultManager().fileExistsAtPath(store.path())
         ? "Your stored connections could not be read (" + store.openError()
-            + "), so none are listed and new ones cannot be stored. The file was kept as it was: "
+            + "), so none are listed and new ones cannot be stored. The file was kept as it was:\n"
             + store.path()
-        : "Your connections cannot be stored (" + store.openError() + "): " + store.path()
-            + " could not be created.";
+        : "New connections cannot be stored: the file for them could not be created (" + store.openError()
+            + "):\n" + store.path();
     std::make_shared<UIAlertView>("Error", message, std::weak_ptr<UIAlertViewDelegate> {}, "OK")->show();
 }
 

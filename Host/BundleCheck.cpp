@@ -30,8 +30,7 @@ constexpr const char* kFiles[] = { "SyntaxDefinitions.plist", "jquery_template.t
 
 std::vector<std::string> missingParts(const std::string& bundlePath)
 {
-    if (!isFolder(bundlePath))
-        return { kWholeFolder };
+    if (!isFolder(bundlePath)) return { kWholeFolder };
     std::vector<std::string> missing;
     const NSBundle bundle(bundlePath);
     const PlistValue& mainInterface = bundle.objectForInfoDictionaryKey(UIMainInterfaceFileKey);
@@ -42,11 +41,9 @@ std::vector<std::string> missingParts(const std::string& bundlePath)
     else if (!isFile(bundlePath + "/Interface/" + mainInterface.asString() + ".json"))
         missing.emplace_back("Interface/" + mainInterface.asString() + ".json");
     for (const char* folder : kFolders)
-        if (!isFolder(bundlePath + "/" + folder))
-            missing.emplace_back(std::string(folder) + "/");
+        if (!isFolder(bundlePath + "/" + folder)) missing.emplace_back(std::string(folder) + "/");
     for (const char* file : kFiles)
-        if (!isFile(bundlePath + "/" + file))
-            missing.emplace_back(file);
+        if (!isFile(bundlePath + "/" + file)) missing.emplace_back(file);
     return missing;
 }
 
@@ -54,11 +51,10 @@ std::optional<std::string> problemWithMainBundle()
 {
     const std::string& path = NSBundle::mainBundle().bundlePath();
     const std::vector<std::string> missing = missingParts(path);
-    if (missing.empty())
-        return std::nullopt;
+    if (missing.empty()) return std::nullopt;
     const char* configured = std::getenv("LEXIPHANT_BUNDLE");
-    const std::string foundBy = configured != nullptr && *configured != '\0' ? "named by LEXIPHANT_BUNDLE"
-                                                                             : "beside the program";
+    const std::string foundBy
+        = configured != nullptr && *configured != '\0' ? "named by LEXIPHANT_BUNDLE" : "beside the program";
     std::string what;
     if (missing.front() == kWholeFolder) {
         what = "there is no bundle folder " + path + " (" + foundBy + ")";

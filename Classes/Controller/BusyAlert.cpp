@@ -16,7 +16,8 @@ std::string message(std::string_view notDone)
 void show(std::string_view notDone)
 {
     NSLogf("A remote operation is still running; %.*s", int(notDone.size()), notDone.data());
-    std::make_shared<UIAlertView>("Error", message(notDone), std::weak_ptr<UIAlertViewDelegate> {}, "OK")->show();
+    std::make_shared<UIAlertView>("Error", message(notDone), std::weak_ptr<UIAlertViewDelegate> {}, "OK")
+        ->show();
 }
 
 } // namespace BusyAlert

@@ -50,8 +50,9 @@ TEST_F(HostStart, BundleCheckNamesWhatTheFolderLacks)
     fs::remove(copy + "/jquery_template.txt");
     const std::string otherMain = scratch("other-main");
     fs::create_directories(otherMain);
-    std::ofstream(otherMain + "/Info.plist") << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
-                                                "<key>NSMainNibFile</key><string>Elsewhere</string></dict></plist>";
+    std::ofstream(otherMain + "/Info.plist")
+        << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+           "<key>NSMainNibFile</key><string>Elsewhere</string></dict></plist>";
     const std::string empty = scratch("empty");
     fs::create_directories(empty);
     const struct {
@@ -60,10 +61,12 @@ TEST_F(HostStart, BundleCheckNamesWhatTheFolderLacks)
     } cases[] = {
         { real, {} },
         { copy, { "Images/", "jquery_template.txt" } },
-        { empty, { "Info.plist", "Interface/", "Images/", "Fonts/", "Syntax Definitions/", "SyntaxDefinitions.plist",
-                     "jquery_template.txt" } },
-        { otherMain, { "Interface/Elsewhere.json", "Interface/", "Images/", "Fonts/", "Syntax Definitions/",
-                         "SyntaxDefinitions.plist", "jquery_template.txt" } },
+        { empty,
+            { "Info.plist", "Interface/", "Images/", "Fonts/", "Syntax Definitions/",
+                "SyntaxDefinitions.plist", "jquery_template.txt" } },
+        { otherMain,
+            { "Interface/Elsewhere.json", "Interface/", "Images/", "Fonts/", "Syntax Definitions/",
+                "SyntaxDefinitions.plist", "jquery_template.txt" } },
         { scratch("nowhere"), { BundleCheck::kWholeFolder } },
     };
     for (const auto& c : cases) {
@@ -83,7 +86,8 @@ TEST_F(HostStart, AScriptedRunsClockStartsAtTheRealTime)
     options.headless = true;
     options.scriptPath = script;
     std::ostringstream err;
-    const double realNow = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    const double realNow
+        = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
     const int code = runHost(options, std::make_shared<TestScene>(), err, [&dates](ScriptDriver& driver) {
         driver.addCommand("date", "date", [&dates](const ScriptDriver::Line&) -> std::optional<std::string> {
             dates.push_back(NSDate::date().timeIntervalSince1970());

@@ -283,7 +283,7 @@ TEST_F(LaunchTest, AnUnreadableStoreIsReportedOnceAtLaunchAndKeptAsItWas)
     EXPECT_EQ(alert->title(), "Error");
     EXPECT_EQ(alert->message(),
         "Your stored connections could not be read (file is not a database), so none are listed and new ones "
-        "cannot be stored. The file was kept as it was: "
+        "cannot be stored. The file was kept as it was:\n"
             + path);
     tapAlertButton(0);
     UIApplication::sharedApplication().enterBackground();

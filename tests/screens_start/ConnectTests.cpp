@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
-#include <sqlite3.h>
 #include <netinet/in.h>
+#include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -423,6 +423,8 @@ TEST_F(ConnectionForm, AnotherOperationRefusesAConnectAloud)
     press(f->btnConnect());
     EXPECT_FALSE(f->connecting());
     EXPECT_EQ(alertMessage(), busy);
+    settle();
+    EXPECT_TRUE(UIRenderer::writeScreenPNG(snapshotPath("form-connect-busy")));
     EXPECT_EQ(store().getLastConns().size(), 1u) << "nothing stored for the refused connect";
     EXPECT_EQ(start->presentedViewController(), f);
     EXPECT_EQ(f->txtName()->text(), u"typed");
@@ -434,52 +436,59 @@ TEST_F(ConnectionForm, AnotherOperationRefusesAConnectAloud)
 // keep the form open with what the user typed; the stored record stays as it was.
 TEST_F(ConnectionForm, StoreFailuresOnApplyAndDeleteKeepTheFormAndTheEdits)
 {
-    const std::int32_t id = addConnection("Old", true, "old.host");
-    showStart();
-    press(firstConnectionCell()->btnEdit);
-    settle();
-    const auto f = form();
-    ASSERT_TRUE(f);
-    sqlite3* locker = nullptr;
-    ASSERT_EQ(sqlite3_open(store().path().c_str(), &locker), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    fill(*f, "New", "new.host", "", "", "", "");
-    struct Case {
-        const char* what;
-        std::function<void()> act;
-        const char* message;
-    };
-    const Case cases[] = {
-        { "apply", [&] { press(f->btnConnect()); },
-            "The changes could not be stored (database is locked)! The stored connection is unchanged; "
-            "your changes are still in the form." },
-        { "delete",
-            [&] {
-                press(f->btnRemove());
-                const auto sheet = UIActionSheet::visibleSheets().back();
-                sheet->dismissWithClickedButtonIndex(sheet->destructiveButtonIndex(), false);
-            },
-            "The connection could not be deleted (database is locked)! It is still stored." },
-    };
-    for (const Case& c : cases) {
-        c.act();
+    for (const char* device : { "ipad", "iphone" }) {
+        TearDown();
+        SetUp();
+        useDevice(device);
+        const std::int32_t id = addConnection("Old", true, "old.host");
+        showStart();
+        press(firstConnectionCell()->btnEdit);
         settle();
-        EXPECT_EQ(alertMessage(), c.message) << c.what;
-        EXPECT_EQ(UIAlertView::visibleAlert()->title(), "Error");
-        UIAlertView::visibleAlert()->dismissWithClickedButtonIndex(0, false);
-        EXPECT_EQ(start->presentedViewController(), f) << c.what << ": the form stays open";
-        EXPECT_EQ(f->txtName()->text(), u"New") << c.what;
-        EXPECT_EQ(f->txtHost()->text(), u"new.host") << c.what;
+        const auto f = form();
+        ASSERT_TRUE(f);
+        sqlite3* locker = nullptr;
+        ASSERT_EQ(sqlite3_open(store().path().c_str(), &locker), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        fill(*f, "New", "new.host", "", "", "", "");
+        struct Case {
+            const char* what;
+            std::function<void()> act;
+            const char* message;
+        };
+        const Case cases[] = {
+            { "apply", [&] { press(f->btnConnect()); },
+                "The changes could not be stored (database is locked)! The stored connection is unchanged; "
+                "your changes are still in the form." },
+            { "delete",
+                [&] {
+                    press(f->btnRemove());
+                    const auto sheet = UIActionSheet::visibleSheets().back();
+                    sheet->dismissWithClickedButtonIndex(sheet->destructiveButtonIndex(), false);
+                },
+                "The connection could not be deleted (database is locked)! It is still stored." },
+        };
+        for (const Case& c : cases) {
+            c.act();
+            settle();
+            EXPECT_EQ(alertMessage(), c.message) << c.what;
+            EXPECT_EQ(UIAlertView::visibleAlert()->title(), "Error");
+            EXPECT_TRUE(UIRenderer::writeScreenPNG(
+                snapshotPath(std::string("form-") + c.what + "-refused-" + device)));
+            UIAlertView::visibleAlert()->dismissWithClickedButtonIndex(0, false);
+            EXPECT_EQ(start->presentedViewController(), f) << c.what << ": the form stays open";
+            EXPECT_EQ(f->txtName()->text(), u"New") << c.what;
+            EXPECT_EQ(f->txtHost()->text(), u"new.host") << c.what;
+        }
+        ASSERT_EQ(sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(locker);
+        ASSERT_TRUE(store().getConnByID(id));
+        EXPECT_EQ(store().getConnByID(id)->name(), "Old");
+        // Once the store takes writes again, the same APPLY stores the edits and closes the form.
+        press(f->btnConnect());
+        settle();
+        EXPECT_FALSE(start->presentedViewController());
+        EXPECT_EQ(store().getConnByID(id)->name(), "New");
     }
-    ASSERT_EQ(sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(locker);
-    ASSERT_TRUE(store().getConnByID(id));
-    EXPECT_EQ(store().getConnByID(id)->name(), "Old");
-    // Once the store takes writes again, the same APPLY stores the edits and closes the form.
-    press(f->btnConnect());
-    settle();
-    EXPECT_FALSE(start->presentedViewController());
-    EXPECT_EQ(store().getConnByID(id)->name(), "New");
 }
 
 TEST_F(ConnectionForm, FieldRules)
