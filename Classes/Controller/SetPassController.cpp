@@ -67,9 +67,9 @@ void SetPassController::storeMasterPassword(const std::string& password)
         // A password that is not on disk would not be asked for at the next launch: say so and
         // stay, and leave no unsaved password behind for a later save to store unannounced.
         defaults.removeObjectForKey(kMasterPasswordKey);
-        showError("Your master password could not be saved in the settings file ("
-            + defaults.path() + "), so the app would not ask for it at the next launch. "
-                                "No password is set; you can try again.");
+        showError("Your master password could not be saved, so it would not be asked for at the next "
+                  "launch. No password is set; you can try again.\nSettings file: "
+            + defaults.path());
         return;
     }
     showStartScreen();

@@ -315,8 +315,9 @@ TEST_F(LaunchTest, AMasterPasswordThatCannotBeStoredIsReportedAndTheScreenStays)
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->title(), "Error");
     EXPECT_EQ(alert->message(),
-        "Your master password could not be saved in the settings file (" + path
-            + "), so the app would not ask for it at the next launch. No password is set; you can try again.");
+        "Your master password could not be saved, so it would not be asked for at the next launch. No password "
+        "is set; you can try again.\nSettings file: "
+            + path);
     EXPECT_EQ(topScreen(), screen);
     EXPECT_TRUE(defaults().objectForKey("masterPassword").isNull());
     EXPECT_TRUE(std::filesystem::is_directory(path));
