@@ -30,6 +30,6 @@ int main(int argc, char** argv)
     // The main interface file makes the application delegate, its window and its navigation
     // controller from these classes.
     registerLexiphantClasses();
-    installHostForApplicationMain(std::cerr);
+    installHostForApplicationMain(std::cerr, {}, BundleCheck::editorNeeds());
     return UIApplicationMain(argc, argv, "", "");
 }

@@ -22,13 +22,16 @@ bool isFile(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// What every screen, the colouring and the templates read from the bundle.
-constexpr const char* kFolders[] = { "Interface", "Images", "Fonts", "Syntax Definitions" };
-constexpr const char* kFiles[] = { "SyntaxDefinitions.plist", "jquery_template.txt" };
-
 } // namespace
 
-std::vector<std::string> missingParts(const std::string& bundlePath)
+Needs editorNeeds()
+{
+    // What every screen, the colouring and the templates read from the bundle.
+    return { { "Interface", "Images", "Fonts", "Syntax Definitions" },
+        { "SyntaxDefinitions.plist", "jquery_template.txt" } };
+}
+
+std::vector<std::string> missingParts(const std::string& bundlePath, const Needs& needs)
 {
     if (!isFolder(bundlePath)) return { kWholeFolder };
     std::vector<std::string> missing;
@@ -40,17 +43,17 @@ std::vector<std::string> missingParts(const std::string& bundlePath)
         missing.emplace_back(std::string("Info.plist's ") + UIMainInterfaceFileKey);
     else if (!isFile(bundlePath + "/Interface/" + mainInterface.asString() + ".json"))
         missing.emplace_back("Interface/" + mainInterface.asString() + ".json");
-    for (const char* folder : kFolders)
-        if (!isFolder(bundlePath + "/" + folder)) missing.emplace_back(std::string(folder) + "/");
-    for (const char* file : kFiles)
+    for (const std::string& folder : needs.folders)
+        if (!isFolder(bundlePath + "/" + folder)) missing.emplace_back(folder + "/");
+    for (const std::string& file : needs.files)
         if (!isFile(bundlePath + "/" + file)) missing.emplace_back(file);
     return missing;
 }
 
-std::optional<std::string> problemWithMainBundle()
+std::optional<std::string> problemWithMainBundle(const Needs& needs)
 {
     const std::string& path = NSBundle::mainBundle().bundlePath();
-    const std::vector<std::string> missing = missingParts(path);
+    const std::vector<std::string> missing = missingParts(path, needs);
     if (missing.empty()) return std::nullopt;
     const char* configured = std::getenv("LEXIPHANT_BUNDLE");
     const std::string foundBy

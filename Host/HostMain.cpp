@@ -6,7 +6,6 @@
 #include <string>
 #include <variant>
 
-#include "Host/BundleCheck.h"
 #include "Host/HostSession.h"
 #include "Host/SDLHost.h"
 #include "Host/ScriptDriver.h"
@@ -57,9 +56,10 @@ int runHost(const HostOptions& options, std::shared_ptr<UIApplicationDelegate> d
     return runHost(options, HostDelegateMaker([&delegate] { return std::move(delegate); }), err, extendScript);
 }
 
-void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript)
+void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript,
+                                   BundleCheck::Needs needs)
 {
-    UIApplicationSetHost([&err, extendScript](int argc, char** argv, const HostDelegateMaker& makeDelegate) {
+    UIApplicationSetHost([&err, extendScript, needs](int argc, char** argv, const HostDelegateMaker& makeDelegate) {
         const auto parsed = HostOptions::parse(argc, argv);
         if (const auto* error = std::get_if<std::string>(&parsed)) {
             err << "lexiphant: " << *error << '\n' << hostUsage();
@@ -69,7 +69,7 @@ void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptD
         if (options.testScene) {
             return runHost(options, std::make_shared<TestScene>(), err, extendScript);
         }
-        if (const auto problem = BundleCheck::problemWithMainBundle()) {
+        if (const auto problem = BundleCheck::problemWithMainBundle(needs)) {
             err << "lexiphant: " << *problem << '\n';
             return 1;
         }

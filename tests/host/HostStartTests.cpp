@@ -70,8 +70,11 @@ TEST_F(HostStart, BundleCheckNamesWhatTheFolderLacks)
         { scratch("nowhere"), { BundleCheck::kWholeFolder } },
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(BundleCheck::missingParts(c.path), c.missing) << c.path;
+        EXPECT_EQ(BundleCheck::missingParts(c.path, BundleCheck::editorNeeds()), c.missing) << c.path;
     }
+    // Any application's bundle needs its main interface file, whatever else it reads.
+    EXPECT_EQ(BundleCheck::missingParts(empty, {}), std::vector<std::string> { "Info.plist" });
+    EXPECT_TRUE(BundleCheck::missingParts(real, {}).empty());
 }
 
 // A script without a window moves a clock of its own, which starts at the real time, so dates

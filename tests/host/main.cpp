@@ -34,7 +34,7 @@ int main(int argc, char** argv)
         std::vector<char*> args { argv[0] };
         args.insert(args.end(), argv + 2, argv + argc);
         registerLexiphantClasses();
-        installHostForApplicationMain(std::cerr);
+        installHostForApplicationMain(std::cerr, {}, BundleCheck::editorNeeds());
         return UIApplicationMain(int(args.size()), args.data(), "", "");
     }
     testing::InitGoogleTest(&argc, argv);
