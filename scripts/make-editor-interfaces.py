@@ -39,13 +39,18 @@ def editor(owner_w, owner_h, bar_h, widths, pad):
         {"class": "UIActivityIndicatorView", "outlet": "activity", "frame": [gap, gap, 20, 20], "hidden": True},
     ]
     key_h = 40 if pad else 34
+    # The bar shows exactly while the keyboard is up, so its last button hides the keyboard.
+    hide_w = 80 if pad else 52
+    hide_keyboard = button(None, [w - hide_w - 2, 3, hide_w, key_h - 6], "Hide", "btnBackPressed", 1)
+    del hide_keyboard["outlet"]
     keys = {"class": "UIView", "outlet": "keyboard", "frame": [0, h - key_h, w, key_h], "autoresizingMask": 10,
             "backgroundColor": "#2b2c30", "hidden": True,
             "subviews": [{"class": "UISegmentedControl", "outlet": "keyboardControl",
-                          "frame": [2, 3, w - 4, key_h - 6], "autoresizingMask": 2, "segments": KEYS,
+                          "frame": [2, 3, w - hide_w - 8, key_h - 6], "autoresizingMask": 2, "segments": KEYS,
                           "momentary": True, "segmentedControlStyle": 2, "tintColor": "#6d6d6d",
                           "titleColor": "#ffffff",
-                          "actions": [{"event": "valueChanged", "selector": "btnPressed:"}]}]}
+                          "actions": [{"event": "valueChanged", "selector": "btnPressed:"}]},
+                         hide_keyboard]}
     content = [0, bar_h, w, h - bar_h]
     return {
         "owner": "CodeWriteController",

@@ -517,7 +517,13 @@ bool CodeWriteController::shouldEndEditing()
     return true;
 }
 
-void CodeWriteController::didBeginEditing() { NSLog("codeTextViewDidBeginEditing!"); }
+void CodeWriteController::didBeginEditing()
+{
+    NSLog("codeTextViewDidBeginEditing!");
+    // The keyboard may have stayed up (another field had it): the bar comes back on it now.
+    if (UIApplication::sharedApplication().isKeyboardVisible())
+        layoutForKeyboard(keyboardCoverage(UIApplication::sharedApplication().keyboardFrame()));
+}
 
 void CodeWriteController::didEndEditing()
 {
@@ -792,84 +798,6 @@ void CodeWriteController::mailComposeControllerDidFinishWithResult(MFMailCompose
         attachCurrentViewDelegate();
     if (result == MFMailComposeResultFailed)
         showAlert("Mail", "Could not send the file!\n" + (error != nullptr ? error->localizedDescription() : std::string()));
-}
-
-// ---- Extra keys and keyboard ---------------------------------------------------------------
-
-void CodeWriteController::btnPressed(UIResponder* sender)
-{
-    if (auto* control = dynamic_cast<UISegmentedControl*>(sender)) {
-        const int index = control->selectedSegmentIndex();
-        if (index >= 0 && index < int(kExtraKeys.size()))
-            insertIntoCurrentView(kExtraKeys[std::size_t(index)]);
-    }
-    if (auto* view = dynamic_cast<UIView*>(sender)) {
-        const int tag = view->tag();
-        if (tag >= 1 && tag <= int(kExtraKeys.size()))
-            insertIntoCurrentView(kExtraKeys[std::size_t(tag - 1)]);
-    }
-}
-
-void CodeWriteController::btnBackPressed(UIResponder* sender)
-{
-    NSLog("backPressed!");
-    if (txtCode_ != nullptr)
-        txtCode_->resignFirstResponder();
-    if (txtCodePlain_)
-        txtCodePlain_->resignFirstResponder();
-}
-
-void CodeWriteController::keyboardDidShow(const NSNotification& notification)
-{
-    NSLog("keyboardDidShow!");
-    if (txtCode_ == nullptr || txtCode_->superview() == nullptr)
-        return;
-    UIView* container = txtCode_->superview();
-    CGRect keyboardRect {};
-    if (const auto* rect = notification.userInfoValue<CGRect>(UIKeyboardFrameEndUserInfoKey))
-        keyboardRect = *rect;
-    const auto& windows = UIApplication::sharedApplication().windows();
-    if (!windows.empty() && windows.front()->rootViewController())
-        keyboardRect = windows.front()->rootViewController()->view()->convertRectFromView(keyboardRect, windows.front().get());
-    // Every show starts again from the frames before the first one, so show after show never
-    // shrinks the text further.
-    if (!baseContainerFrame_) {
-        baseContainerFrame_ = container->frame();
-        baseCodeFrame_ = txtCode_->frame();
-    }
-    CGRect containerFrame = *baseContainerFrame_;
-    containerFrame.size.height -= keyboardRect.size.height;
-    container->setFrame(containerFrame);
-    const CGFloat barHeight = keyboard_ != nullptr ? keyboard_->frame().size.height : 0;
-    if (keyboard_ != nullptr)
-        keyboard_->setHidden(false);
-    CGRect codeFrame = *baseCodeFrame_;
-    codeFrame.size.height -= keyboardRect.size.height + barHeight / 2;
-    for (UIView* shown : { static_cast<UIView*>(txtCode_), static_cast<UIView*>(txtCodePlain_.get()) })
-        if (shown != nullptr)
-            shown->setFrame(codeFrame);
-    // The caret was scrolled to before the view lost the keyboard's height: it may lie under
-    // the keyboard now.
-    if (txtCodePlain_)
-        txtCodePlain_->scrollRangeToVisible(txtCodePlain_->selectedRange());
-    else
-        txtCode_->scrollCaretToVisible(true);
-}
-
-void CodeWriteController::keyboardWillHide(const NSNotification& notification)
-{
-    NSLog("keyboardWillHide!");
-    if (txtCode_ == nullptr || txtCode_->superview() == nullptr)
-        return;
-    txtCode_->superview()->setFrame(view()->frame());
-    if (keyboard_ != nullptr)
-        keyboard_->setHidden(true);
-    if (baseCodeFrame_)
-        for (UIView* shown : { static_cast<UIView*>(txtCode_), static_cast<UIView*>(txtCodePlain_.get()) })
-            if (shown != nullptr)
-                shown->setFrame(*baseCodeFrame_);
-    baseCodeFrame_.reset();
-    baseContainerFrame_.reset();
 }
 
 // ---- Close and save ------------------------------------------------------------------------

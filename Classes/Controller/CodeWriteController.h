@@ -110,6 +110,8 @@ public:
     void btnPressed(UIResponder* sender);
     void keyboardDidShow(const NSNotification& notification);
     void keyboardWillHide(const NSNotification& notification);
+    // How much of the screen's view a keyboard at that screen rectangle covers, from the bottom.
+    [[nodiscard]] CGFloat keyboardCoverage(CGRect keyboardOnScreen);
 
     // ActionPopoverDelegate
     void dismissMeWithAction(int action) override;
@@ -154,6 +156,7 @@ public:
     [[nodiscard]] bool shouldAutorotate() override { return true; }
     [[nodiscard]] bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation orientation) override { return true; }
     [[nodiscard]] unsigned supportedInterfaceOrientations() override { return 30; }
+    void willAnimateRotationToInterfaceOrientationDuration(UIInterfaceOrientation orientation, double duration) override;
 
     // Plain rules of the screen.
     // Where each line of the text starts, in UTF-16 units: after every hard line break (LF, CR,
@@ -189,6 +192,9 @@ private:
     void search(const std::u16string& entered);
     void setColouring(bool on);
     void closeAsking();
+    // The code view's container, the extra-keys bar and the code view for a keyboard that covers
+    // that much of the screen's view (0: none).
+    void layoutForKeyboard(CGFloat coverage);
     void closeScreen();
     void showAlert(const std::string& title, const std::string& message);
     void showDownloadError(int code);
@@ -207,9 +213,6 @@ private:
     std::shared_ptr<UIPopoverController> actionController_;
     // The download-error alert, told apart from every other alert by identity.
     std::weak_ptr<UIAlertView> downloadErrorAlert_;
-    // Before the keyboard first showed: the frames the resizing starts from each time.
-    std::optional<CGRect> baseCodeFrame_;
-    std::optional<CGRect> baseContainerFrame_;
 
     // Outlets: the view tree owns them.
     CodeTextView* txtCode_ { nullptr };

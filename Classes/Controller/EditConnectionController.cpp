@@ -434,8 +434,22 @@ void EditConnectionController::finishedConnectingwithCode(int code)
 void EditConnectionController::textFieldDidBeginEditing(UITextField* textField)
 {
     if (textField == nullptr || !isViewLoaded()) return;
-    animatedDistance_ = KeyboardAvoidance::shiftDistanceForField(*textField, *view(), keyboardHeights_);
+    // With the last field focused the buttons come up too: the form can be sent at once.
+    std::vector<const UIView*> alsoAbove;
+    if (textField == txtPath_) alsoAbove = { btnCancel_, btnConnect_, btnRemove_ };
+    animatedDistance_ = KeyboardAvoidance::shiftDistanceForField(*textField, *view(), keyboardHeights_, *textField, alsoAbove);
     KeyboardAvoidance::moveView(*view(), animatedDistance_);
+}
+
+void EditConnectionController::willAnimateRotationToInterfaceOrientationDuration(UIInterfaceOrientation orientation,
+                                                                                   double duration)
+{
+    UIViewController::willAnimateRotationToInterfaceOrientationDuration(orientation, duration);
+    // The turn has put the form back in its place for the new orientation; the focused field
+    // keeps the keyboard, so the form moves up again for the new keyboard.
+    animatedDistance_ = 0;
+    for (UITextField* field : { txtName_, txtHost_, txtPort_, txtUser_, txtPass_, txtPath_ })
+        if (field != nullptr && field->isFirstResponder()) textFieldDidBeginEditing(field);
 }
 
 void EditConnectionController::textFieldDidEndEditing(UITextField*)

@@ -80,6 +80,7 @@ public:
     void viewDidUnload() override;
     [[nodiscard]] bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation orientation) override;
     [[nodiscard]] unsigned supportedInterfaceOrientations() override;
+    void willAnimateRotationToInterfaceOrientationDuration(UIInterfaceOrientation orientation, double duration) override;
 
     // NetworkManagerDelegate
     [[nodiscard]] bool respondsTo(Operation operation) const override;

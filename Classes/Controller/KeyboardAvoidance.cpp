@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIModalChrome.h"
 #include "Platform/UIKit/UIView.h"
 
 namespace KeyboardAvoidance {
@@ -31,23 +32,49 @@ CGFloat shiftDistance(CGRect fieldRect, CGRect viewRect, CGFloat keyboardHeight)
     return std::floor(fraction * keyboardHeight);
 }
 
-CGFloat shiftDistanceForField(const UIView& field, const UIView& view, KeyboardHeights heights)
+CGFloat shiftShowing(CGFloat shift, CGRect focused, CGFloat lowestBottom, CGFloat keyboardTop, CGFloat screenTop)
 {
-    const CGRect fieldRect = field.convertRectToView(field.bounds(), nullptr);
-    const CGRect viewRect = view.convertRectToView(view.bounds(), nullptr);
-    const bool portrait = UIInterfaceOrientationIsPortrait(UIApplication::sharedApplication().statusBarOrientation());
-    return shiftDistance(fieldRect, viewRect, portrait ? heights.portrait : heights.landscape);
+    const CGFloat needed = std::ceil(lowestBottom + kKeyboardGap - keyboardTop);
+    const CGFloat furthest = std::floor(CGRectGetMinY(focused) - screenTop);
+    return std::max(CGFloat(0), std::min(std::max(shift, needed), furthest));
+}
+
+CGFloat shiftDistanceForField(const UIView& field, const UIView& view, KeyboardHeights heights, const UIView& focused,
+                              const std::vector<const UIView*>& alsoAbove)
+{
+    const UIApplication& app = UIApplication::sharedApplication();
+    const CGRect fieldRect = UIModalChrome::interfaceRectOfView(field, field.bounds());
+    const CGRect viewRect = UIModalChrome::interfaceRectOfView(view, view.bounds());
+    const bool portrait = UIInterfaceOrientationIsPortrait(app.statusBarOrientation());
+    const CGFloat shift = shiftDistance(fieldRect, viewRect, portrait ? heights.portrait : heights.landscape);
+
+    const CGRect focusedRect = UIModalChrome::interfaceRectOfView(focused, focused.bounds());
+    CGFloat lowestBottom = CGRectGetMaxY(focusedRect);
+    for (const UIView* other : alsoAbove)
+        if (other != nullptr && !other->isHidden())
+            lowestBottom = std::max(lowestBottom, CGRectGetMaxY(UIModalChrome::interfaceRectOfView(*other, other->bounds())));
+    const CGFloat keyboardTop = UIModalChrome::interfaceBounds().size.height - app.keyboardHeight();
+    const CGFloat screenTop = app.isStatusBarHidden() ? 0 : UIApplication::kStatusBarHeight;
+    return shiftShowing(shift, focusedRect, lowestBottom, keyboardTop, screenTop);
 }
 
 void moveView(UIView& view, CGFloat upwards)
 {
+    // The interface's up, in the coordinates the view's centre is given in (its superview's):
+    // a pad's form sheet carries the interface's turn in its own transform.
+    const CGPoint from = UIModalChrome::screenPointFromInterface(CGPointZero);
+    const CGPoint to = UIModalChrome::screenPointFromInterface(CGPointMake(0, -upwards));
+    const CGAffineTransform fromScreen
+        = view.superview() != nullptr ? CGAffineTransformInvert(view.superview()->transformToScreen()) : CGAffineTransformIdentity;
+    const CGPoint a = CGPointApplyAffineTransform(from, fromScreen);
+    const CGPoint b = CGPointApplyAffineTransform(to, fromScreen);
+    const CGPoint delta = CGPointMake(b.x - a.x, b.y - a.y);
     // The block runs at once; the animation holds what it needs.
     UIView::animateWithDuration(
         kAnimationDuration, 0, UIViewAnimationOptionBeginFromCurrentState,
-        [&view, upwards] {
-            CGRect frame = view.frame();
-            frame.origin.y -= upwards;
-            view.setFrame(frame);
+        [&view, delta] {
+            const CGPoint centre = view.center();
+            view.setCenter(CGPointMake(centre.x + delta.x, centre.y + delta.y));
         },
         {});
 }

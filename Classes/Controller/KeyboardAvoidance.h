@@ -1,15 +1,21 @@
 #pragma once
 
+#include <vector>
+
 #include "Platform/CoreGraphics/CGGeometry.h"
 #include "Platform/UIKit/UIDevice.h"
 
 class UIView;
 
 // Moving a form screen up while the keyboard covers its lower part: the nearer a field lies to
-// the bottom of the view, the more of the keyboard's height the view moves.
+// the bottom of the view, the more of the keyboard's height the view moves. Every rectangle and
+// every move is taken in interface coordinates (the screen turned upright for the status bar's
+// orientation), so a pad's form sheet moves up on a turned screen, not sideways.
 namespace KeyboardAvoidance {
 
 inline constexpr double kAnimationDuration = 0.3;
+// What must show above the keyboard keeps this much room from it.
+inline constexpr CGFloat kKeyboardGap = 8;
 
 struct KeyboardHeights {
     CGFloat portrait;
@@ -19,15 +25,24 @@ struct KeyboardHeights {
 [[nodiscard]] KeyboardHeights keyboardHeightsForIdiom(UIUserInterfaceIdiom idiom);
 
 // floor(fraction x height), the fraction being where the field's centre lies between the upper
-// fifth and the lowest fifth of the view (0 above, 1 below), both rectangles in window coordinates.
+// fifth and the lowest fifth of the view (0 above, 1 below).
 [[nodiscard]] CGFloat shiftDistance(CGRect fieldRect, CGRect viewRect, CGFloat keyboardHeight);
 
-// The shift for a field of a view, in window coordinates, with the keyboard's height for the
-// status bar's orientation.
-[[nodiscard]] CGFloat shiftDistanceForField(const UIView& field, const UIView& view, KeyboardHeights heights);
+// The fraction's shift alone can leave what is typed (or the buttons that must show with it)
+// under the keyboard: then the view moves further, until `lowestBottom` lies kKeyboardGap above
+// `keyboardTop`, but never so far that the focused field leaves the screen below `screenTop`.
+[[nodiscard]] CGFloat shiftShowing(CGFloat shift, CGRect focused, CGFloat lowestBottom, CGFloat keyboardTop,
+                                   CGFloat screenTop);
 
-// Moves the view's frame up (a positive distance) or down, in a 0.3 s animation that begins
-// from the current state.
+// The shift of a view while `focused` has the keyboard: the fraction's shift for `field` (the
+// field whose place sets it, usually the focused one) with the keyboard's height of the table
+// for the status bar's orientation, made long enough to show `focused` and `alsoAbove` over the
+// keyboard as it is on the screen.
+[[nodiscard]] CGFloat shiftDistanceForField(const UIView& field, const UIView& view, KeyboardHeights heights,
+                                            const UIView& focused, const std::vector<const UIView*>& alsoAbove = {});
+
+// Moves the view up (a positive distance) or down along the interface's vertical, in a 0.3 s
+// animation that begins from the current state.
 void moveView(UIView& view, CGFloat upwards);
 
 }

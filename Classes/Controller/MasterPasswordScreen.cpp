@@ -81,9 +81,9 @@ unsigned MasterPasswordScreen::supportedInterfaceOrientations()
 void MasterPasswordScreen::textFieldDidBeginEditing(UITextField* textField)
 {
     const UITextField* field = shiftFieldFor(textField);
-    if (field == nullptr || !isViewLoaded())
+    if (field == nullptr || textField == nullptr || !isViewLoaded())
         return;
-    animatedDistance_ = KeyboardAvoidance::shiftDistanceForField(*field, *view(), keyboardHeights_);
+    animatedDistance_ = KeyboardAvoidance::shiftDistanceForField(*field, *view(), keyboardHeights_, *textField);
     KeyboardAvoidance::moveView(*view(), animatedDistance_);
 }
 

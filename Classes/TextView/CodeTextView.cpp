@@ -362,7 +362,19 @@ CGFloat CodeTextView::boundingHeightForWidth(CGFloat width) const
 {
     const CGSize size = CTFramesetterSuggestFrameSizeWithConstraints(framesetter_, CFRangeMake(0, 0), nullptr,
                                                                      CGSizeMake(width, std::numeric_limits<CGFloat>::max()), nullptr);
-    return size.height;
+    // The layout has no row after a final line break, yet the caret stands there and typing
+    // lands there: one more row of the last line's height, so it can be scrolled to.
+    const std::u16string& t = text();
+    const CTTypesetterRef typesetter = CTFramesetterGetTypesetter(framesetter_);
+    if (t.empty() || !typesetter || !isLineTerminator(t.back())) {
+        return size.height;
+    }
+    const CTLineRef last = CTTypesetterCreateLine(typesetter, CFRangeMake(static_cast<CFIndex>(t.size()) - 1, 1));
+    CGFloat ascent = 0;
+    CGFloat descent = 0;
+    CGFloat leading = 0;
+    CTLineGetTypographicBounds(last, &ascent, &descent, &leading);
+    return size.height + ascent + descent + leading;
 }
 
 void CodeTextView::setFrame(CGRect frame)
@@ -387,6 +399,7 @@ void CodeTextView::textChanged()
 {
     NSLog("textChanged!");
     auto& menu = UIMenuController::sharedMenuController();
+    const bool menuWasVisible = menu.isMenuVisible() && menu.targetView() == this;
     if (menu.isMenuVisible()) {
         menu.setMenuVisible(false, false);
     }
@@ -432,6 +445,8 @@ void CodeTextView::textChanged()
     if (lineView_) {
         lineView_->setNeedsDisplay();
     }
+    // A rewrap (gutter, turn, keyboard) brings a selection's menu back where the text now lies.
+    followLayout(widthChanged && oldFrame && (menuWasVisible || selectionView_));
 }
 
 // Marks for redrawing only the lines whose place, text or styles changed (and where lines

@@ -87,6 +87,8 @@ public:
 
     // Drawing (the content view's drawRect); only the lines that meet the rectangle are drawn.
     void drawContentInRect(CGRect rect);
+    // The laid-out lines as a person sees them, for the script driver (CodeTextViewVisibleText.cpp).
+    [[nodiscard]] std::vector<TextLine> visibleTextLines() const override;
     void drawBoundingRangeAsSelection(NSRange range, CGFloat cornerRadius);
     void drawPathFromRects(const std::vector<CGRect>& rects, CGFloat cornerRadius);
     [[nodiscard]] static NSRange rangeIntersection(NSRange first, NSRange second);
@@ -117,6 +119,10 @@ public:
     // Scrolls so that the caret (the selection's start) shows with a line above and below it;
     // also for a view that has just been made smaller (the keyboard came up).
     void scrollCaretToVisible(bool animated);
+    // After a relayout: the caret, the selection's bars and handles and a showing loupe or
+    // magnifier move to where their indices now lie (nothing scrolls); the menu shows again
+    // there when asked.
+    void followLayout(bool showMenuAgain);
 
     // UIKeyInput / UITextInput.
     [[nodiscard]] bool hasText() override { return !text().empty(); }
@@ -230,6 +236,8 @@ public:
     [[nodiscard]] static NSUInteger caretBoundaryAfter(const std::u16string& text, NSUInteger index);
     [[nodiscard]] static NSUInteger previousCaretIndex(const std::u16string& text, NSUInteger index);
     [[nodiscard]] static NSUInteger nextCaretIndex(const std::u16string& text, NSUInteger index);
+    // A hard line break: LF, CR, U+2028 or U+2029 (CR LF ends in LF).
+    [[nodiscard]] static bool isLineTerminator(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
 
 private:
     void commonInit();

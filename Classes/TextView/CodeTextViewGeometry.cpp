@@ -11,7 +11,6 @@ namespace {
 
 bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool isLineTerminator(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
 
 NSRange nsRange(CFRange r) { return NSMakeRange(static_cast<NSUInteger>(r.location), static_cast<NSUInteger>(r.length)); }
 
@@ -81,7 +80,8 @@ CGRect CodeTextView::caretRectForIndex(NSInteger index) const
     }
     const auto& lines = CTFrameGetLines(frame_);
     const std::vector<CGPoint> origins = frame_ ? frame_->origins() : std::vector<CGPoint> {};
-    if (index == length && t[static_cast<std::size_t>(length - 1)] == u'\n' && !lines.empty()) {
+    // After a final line break of any kind the caret stands on the new empty line, where typing lands.
+    if (index == length && isLineTerminator(t[static_cast<std::size_t>(length - 1)]) && !lines.empty()) {
         const CTLineRef& line = lines.back();
         const CGPoint o = origins.back();
         CGFloat a = 0;

@@ -7,6 +7,7 @@
 #include "Classes/TextView/CodeIndexedRange.h"
 #include "Classes/TextView/CodeSelectionView.h"
 #include "Classes/TextView/CodeTextView.h"
+#include "Classes/TextView/CodeTextWindow.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
@@ -87,6 +88,29 @@ void CodeTextView::selectionChanged()
     }
     // Only the selection fill is drawn by the content view; a caret move changes none of it.
     invalidateSelectionFill();
+}
+
+void CodeTextView::followLayout(bool showMenuAgain)
+{
+    CodeContentView* content = textContentView_.get();
+    if (!content) {
+        return;
+    }
+    const auto start = static_cast<NSInteger>(selectedRange_.location);
+    const auto end = static_cast<NSInteger>(selectedRange_.max());
+    if (selectionView_ && selectionView_->superview() == content) {
+        selectionView_->setBeginCaretEndCaret(caretRectForIndex(start), caretRectForIndex(end));
+    }
+    if (caretView_ && caretView_->superview() == content) {
+        caretView_->setFrame(caretRectForIndex(start));
+    }
+    if (textWindow_ && textWindow_->isShowing()) {
+        const NSInteger moving = selectionView_ && textWindow_->selectionType() == 1 ? end : start;
+        textWindow_->renderWithContentViewFromRect(content, content->convertRectToView(caretRectForIndex(moving), textWindow_.get()));
+    }
+    if (showMenuAgain) {
+        showMenu();
+    }
 }
 
 void CodeTextView::scrollCaretToVisible(bool animated)

@@ -154,6 +154,8 @@ void UIScrollView::scrollRectToVisible(CGRect rect, bool animated)
     offset.y = axis(target.origin.y, target.size.height, visible.origin.y, visible.size.height);
     offset = clampedOffset(offset);
     if (offset == visible.origin) {
+        // Visible where it is now: a scroll still running (to an earlier target) would take it away.
+        stopAnimation();
         return;
     }
     setContentOffset(offset, animated);

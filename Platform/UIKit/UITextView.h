@@ -74,6 +74,7 @@ public:
 
     void layoutSubviews() override;
     void drawRect(CGRect rect) override;
+    [[nodiscard]] std::vector<TextLine> visibleTextLines() const override;
 
     // "UITextView": text, font, textColor, editable, delegate.
     static void registerInterfaceClass(UIClassRegistry& registry);

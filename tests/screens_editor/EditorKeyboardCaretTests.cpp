@@ -5,6 +5,9 @@
 
 #include "Classes/TextView/CodeCaretView.h"
 #include "Classes/TextView/CodeContentView.h"
+#include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIModalChrome.h"
+#include "Platform/UIKit/UIRenderer.h"
 
 namespace {
 
@@ -59,6 +62,78 @@ TEST_F(EditorTest, CaretStaysVisibleWhenTheKeyboardShrinksTheCodeView)
             << ".." << CGRectGetMaxY(shown);
         editor->btnBackPressed(nullptr);
         advance(1.0);
+    }
+}
+
+// The place of a view as shown on the turned screen.
+CGRect shownRect(const UIView& view) { return UIModalChrome::interfaceRectOfView(view, view.bounds()); }
+
+// With the keyboard up, in every orientation on both devices (turned with the keyboard up): the
+// extra-keys bar sits on the keyboard, the code view ends at the bar and shows the typed line with
+// the caret (two lines or more), and the bar's Hide key takes the keyboard away again.
+TEST_F(EditorTest, KeyboardUpInEveryOrientationKeepsTheTypedLineAndTheBarShowing)
+{
+    std::string text;
+    for (int line = 1; line <= 90; ++line)
+        text += "<p>line " + std::to_string(line) + "</p>\n";
+    // Beside the test program, in the build folder.
+    const std::filesystem::path snapshots = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "snapshots" / "screens_editor";
+    for (const char* device : { "iphone", "ipad" }) {
+        for (const UIInterfaceOrientation orientation :
+             { UIInterfaceOrientationPortrait, UIInterfaceOrientationLandscapeRight, UIInterfaceOrientationPortraitUpsideDown,
+               UIInterfaceOrientationLandscapeLeft }) {
+            // A phone never turns upside down.
+            if (orientation == UIInterfaceOrientationPortraitUpsideDown && std::string(device) == "iphone")
+                continue;
+            SCOPED_TRACE(std::string(device) + " orientation " + std::to_string(orientation));
+            window_.reset();
+            useDevice(device);
+            auto editor = open("page.html", text, device);
+            ASSERT_TRUE(editor && editor->backupCode());
+            CodeTextView* code = editor->txtCode();
+            code->becomeFirstResponder();
+            code->setSelectedRange(NSMakeRange(code->text().size(), 0));
+            advance(1.0);
+            if (orientation != UIInterfaceOrientationPortrait) {
+                ASSERT_TRUE(UIViewControllerAttemptRotationToOrientation(orientation));
+            }
+            code->insertText(u"<p>typed</p>\n");
+            advance(1.0);
+
+            const CGFloat keyboardTop = UIModalChrome::keyboardTopInInterface();
+            ASSERT_LT(keyboardTop, UIModalChrome::interfaceBounds().size.height);
+            UIView* bar = editor->keyboard();
+            ASSERT_FALSE(bar->isHidden());
+            EXPECT_NEAR(CGRectGetMaxY(shownRect(*bar)), keyboardTop, 0.5);
+            const CGRect shown = shownRect(*code);
+            EXPECT_NEAR(CGRectGetMaxY(shown), shownRect(*bar).origin.y, 0.5) << "the code view ends at the bar";
+            EXPECT_GE(shown.size.height, 2 * code->font()->lineHeight()) << "two full lines show";
+            const CGRect caret = shownRect(*code->caretView());
+            EXPECT_TRUE(CGRectContainsRect(shown, caret))
+                << "caret " << caret.origin.y << ".." << CGRectGetMaxY(caret) << ", code view " << shown.origin.y << ".."
+                << CGRectGetMaxY(shown);
+            if (orientation == UIInterfaceOrientationPortrait || orientation == UIInterfaceOrientationLandscapeRight) {
+                const std::string name = std::string("keyboard-") + device
+                    + (orientation == UIInterfaceOrientationPortrait ? "-portrait.png" : "-landscape.png");
+                EXPECT_TRUE(UIRenderer::writeScreenPNG((snapshots / name).string()));
+            }
+
+            // The bar's last button hides the keyboard; everything returns to its place.
+            UIButton* hide = nullptr;
+            for (const UIViewRef& subview : bar->subviews())
+                if (auto* button = dynamic_cast<UIButton*>(subview.get()))
+                    hide = button;
+            ASSERT_TRUE(hide);
+            EXPECT_LE(CGRectGetMaxY(shownRect(*hide)), keyboardTop);
+            hide->sendActionsForControlEvents(UIControlEventTouchUpInside);
+            advance(1.0);
+            EXPECT_FALSE(UIApplication::sharedApplication().isKeyboardVisible());
+            EXPECT_TRUE(bar->isHidden());
+            EXPECT_EQ(CGRectGetMaxY(code->frame()), editor->view()->bounds().size.height);
+            UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationPortrait);
+            navigation_->popViewControllerAnimated(false);
+            window_->setRootViewController(nullptr);
+        }
     }
 }
 

@@ -257,7 +257,7 @@ TEST_F(EditorTest, KeyboardResizingStartsFromTheFramesBeforeIt)
         for (int shows = 0; shows < 2; ++shows)
             NSNotificationCenter::defaultCenter().postNotificationName(UIKeyboardDidShowNotification, nullptr, info);
         EXPECT_EQ(editor->txtCode()->superview()->frame().size.height, container.size.height - 264);
-        EXPECT_EQ(editor->txtCode()->frame().size.height, code.size.height - 264 - bar / 2);
+        EXPECT_EQ(editor->txtCode()->frame().size.height, code.size.height - 264 - bar) << "the code view ends at the bar";
         EXPECT_FALSE(editor->keyboard()->isHidden());
         NSNotificationCenter::defaultCenter().postNotificationName(UIKeyboardWillHideNotification, nullptr, info);
         EXPECT_EQ(editor->txtCode()->frame(), code);

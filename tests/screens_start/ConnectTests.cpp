@@ -18,6 +18,8 @@
 #include "Platform/UIKit/UISegmentedControl.h"
 #include "Platform/UIKit/UITextField.h"
 #include "tests/screens_start/StartTestSupport.h"
+
+#include "Platform/UIKit/UIModalChrome.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/SftpTestServer.h"
@@ -517,23 +519,82 @@ TEST_F(ConnectionForm, FieldRules)
     }
 }
 
-TEST_F(ConnectionForm, AFieldLowInTheFormMovesItUpForTheKeyboard)
+// The form moves up along the turned screen (never sideways) by the fraction's shift, further
+// where that leaves the focused field (or, from Path, the buttons) under the keyboard, and comes
+// back exactly to its place when the keyboard hides.
+TEST_F(ConnectionForm, FocusedFieldShowsAboveTheKeyboardInEveryOrientation)
 {
-    useDevice("iphone");
+    enum Field { Name, Pass, Path };
+    struct Case {
+        const char* device;
+        UIInterfaceOrientation orientation;
+        Field field;
+        CGFloat shift;
+    };
+    constexpr auto portrait = UIInterfaceOrientationPortrait;
+    constexpr auto upsideDown = UIInterfaceOrientationPortraitUpsideDown;
+    constexpr auto left = UIInterfaceOrientationLandscapeLeft;
+    constexpr auto right = UIInterfaceOrientationLandscapeRight;
+    // Path on a phone and on a turned pad: the fraction's 133 and 206 leave the buttons under
+    // the keyboard; 214 and 252 bring them up.
+    const Case cases[] = {
+        { "iphone", portrait, Name, 0 }, { "iphone", portrait, Pass, 103 }, { "iphone", portrait, Path, 214 },
+        { "ipad", portrait, Name, 0 },   { "ipad", portrait, Pass, 122 },   { "ipad", portrait, Path, 154 },
+        { "ipad", upsideDown, Path, 154 }, { "ipad", left, Name, 0 },       { "ipad", left, Pass, 163 },
+        { "ipad", left, Path, 252 },     { "ipad", right, Pass, 163 },      { "ipad", right, Path, 252 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.device) + " orientation " + std::to_string(c.orientation) + " field "
+                     + std::to_string(c.field));
+        TearDown();
+        SetUp();
+        useDevice(c.device);
+        showStart(c.orientation);
+        const auto f = openNewForm();
+        ASSERT_TRUE(f);
+        UITextField* field = c.field == Name ? f->txtName() : c.field == Pass ? f->txtPass() : f->txtPath();
+        const CGRect rest = UIModalChrome::interfaceRectOfView(*f->view(), f->view()->bounds());
+        const CGPoint restCentre = f->view()->center();
+        ASSERT_TRUE(field->becomeFirstResponder());
+        settle();
+        EXPECT_EQ(f->animatedDistance(), c.shift);
+        const CGRect moved = UIModalChrome::interfaceRectOfView(*f->view(), f->view()->bounds());
+        EXPECT_EQ(moved.origin.x, rest.origin.x) << "up, not sideways";
+        EXPECT_EQ(moved.origin.y, rest.origin.y - c.shift);
+        const CGFloat keyboardTop = UIModalChrome::keyboardTopInInterface();
+        std::vector<UIView*> shown { field };
+        if (c.field == Path)
+            shown = { field, f->btnCancel(), f->btnConnect() };
+        for (UIView* view : shown) {
+            const CGRect r = UIModalChrome::interfaceRectOfView(*view, view->bounds());
+            EXPECT_LE(CGRectGetMaxY(r), keyboardTop);
+            EXPECT_GE(r.origin.y, UIApplication::kStatusBarHeight);
+        }
+        field->resignFirstResponder();
+        settle();
+        EXPECT_EQ(f->view()->center(), restCentre);
+    }
+}
+
+// A pad turned while a field has the keyboard: the form moves up again for the new keyboard and
+// still comes back to its place.
+TEST_F(ConnectionForm, TurningWithTheKeyboardUpKeepsTheFieldShowing)
+{
+    useDevice("ipad");
     showStart();
     const auto f = openNewForm();
-    const CGFloat top = f->view()->frame().origin.y;
-    f->textFieldDidBeginEditing(f->txtName());
-    EXPECT_EQ(f->animatedDistance(), 0) << "a field in the upper fifth stays";
-    f->textFieldDidEndEditing(f->txtName());
-    f->textFieldDidBeginEditing(f->txtPath());
-    advance(0.5);
-    EXPECT_GT(f->animatedDistance(), 0);
-    EXPECT_EQ(f->view()->frame().origin.y, top - f->animatedDistance());
-    f->textFieldDidEndEditing(f->txtPath());
-    advance(0.5);
-    EXPECT_EQ(f->view()->frame().origin.y, top);
-    EXPECT_EQ(f->supportedInterfaceOrientations(), unsigned(UIInterfaceOrientationMaskPortrait));
+    ASSERT_TRUE(f);
+    f->txtPath()->becomeFirstResponder();
+    settle();
+    ASSERT_TRUE(UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationLandscapeRight));
+    settle();
+    EXPECT_EQ(f->animatedDistance(), 252);
+    const CGRect connect = UIModalChrome::interfaceRectOfView(*f->btnConnect(), f->btnConnect()->bounds());
+    EXPECT_LE(CGRectGetMaxY(connect), UIModalChrome::keyboardTopInInterface());
+    f->txtPath()->resignFirstResponder();
+    settle();
+    const CGRect back = UIModalChrome::interfaceRectOfView(*f->view(), f->view()->bounds());
+    EXPECT_EQ(back.origin, CGPointMake((1024 - back.size.width) / 2, (768 - back.size.height) / 2)) << "centred again";
 }
 
 TEST_F(ConnectionForm, Snapshots)

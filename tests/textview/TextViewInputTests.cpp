@@ -1,8 +1,10 @@
 #include "TextViewTestSupport.h"
+#include "Platform/Foundation/NSString.h"
 #include "Classes/TextView/CodeCaretView.h"
 #include "Classes/TextView/CodeIndexedRange.h"
 #include "Classes/TextView/CodeSelectionView.h"
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
+#include "Platform/UIKit/UIMenuController.h"
 
 namespace {
 UITextPositionRef pos(NSUInteger i) { return CodeIndexedPosition::positionWithIndex(i); }
@@ -175,4 +177,76 @@ TEST_F(TextViewTest, CaretBlinksAfterAPauseAndShowStopsIt)
     advance(0.7);
     EXPECT_EQ(opacity(), 1.0);
     EXPECT_FALSE(caret->layer()->hasAnimations());
+}
+
+// Return at the end of a text longer than the view: the caret and the new line show.
+TEST_F(TextViewTest, TypedFinalLineBreakScrollsIntoView)
+{
+    std::u16string text;
+    for (int line = 0; line < 80; ++line)
+        text += u"line " + utf8ToUtf16(std::to_string(line)) + u"\n";
+    text.pop_back();
+    for (const std::u16string lineBreak : { u"\n", u"\r", u"\u2028", u"\u2029" }) {
+        SCOPED_TRACE(static_cast<int>(lineBreak.back()));
+        view_->setText(text);
+        view_->becomeFirstResponder();
+        view_->setSelectedRange(NSMakeRange(text.size(), 0));
+        view_->insertText(lineBreak);
+        advance(1);
+        const CGRect caret = view_->contentView()->convertRectToView(view_->caretView()->frame(), view_.get());
+        const CGRect shown = CGRectMake(view_->contentOffset().x, view_->contentOffset().y, kWidth, kHeight);
+        EXPECT_TRUE(CGRectContainsRect(shown, caret)) << "caret " << caret.origin.y << "+" << caret.size.height << ", shown " << shown.origin.y << " content " << view_->contentSize().height;
+        EXPECT_LE(CGRectGetMaxY(caret), view_->contentSize().height);
+        view_->resignFirstResponder();
+    }
+}
+
+// The caret and the handles stand where their indices lie after every relayout: a shorter text
+// (clamped selection, no scroll), a narrower view (rewrap under the gutter or a turn).
+TEST_F(TextViewTest, CaretAndHandlesFollowARelayout)
+{
+    const auto barAt = [&](UIView* bar) { return bar->convertRectToView(bar->bounds(), view_->contentView()); };
+    const auto expectBarsAt = [&](NSUInteger start, NSUInteger end) {
+        ASSERT_NE(view_->selectionView(), nullptr);
+        EXPECT_NEAR(barAt(view_->selectionView()->leftCaret()).origin.y, view_->caretRectForIndex(NSInteger(start)).origin.y, 0.01);
+        EXPECT_NEAR(barAt(view_->selectionView()->rightCaret()).origin.y, view_->caretRectForIndex(NSInteger(end)).origin.y, 0.01);
+        EXPECT_NEAR(barAt(view_->selectionView()->rightCaret()).origin.x, view_->caretRectForIndex(NSInteger(end)).origin.x, 0.01);
+    };
+    std::u16string words;
+    for (int i = 0; i < 60; ++i)
+        words += u"word" + utf8ToUtf16(std::to_string(i)) + u" ";
+    view_->setText(words);
+    view_->becomeFirstResponder();
+    view_->setSelectedRange(NSMakeRange(200, 30));
+    expectBarsAt(200, 230);
+
+    // Narrower: the text rewraps and both ends move to other rows.
+    const CGRect before = view_->caretRectForIndex(230);
+    view_->setFrame(CGRectMake(0, 0, kWidth - 100, kHeight));
+    UIView::layoutPendingViews();
+    ASSERT_NE(view_->caretRectForIndex(230).origin.y, before.origin.y);
+    expectBarsAt(200, 230);
+
+    // The gutter slides in: the text rewraps beside it; the handles and the selection's menu
+    // come to the new place.
+    view_->setLineNumberWidth(60);
+    advance(1);
+    UIView::layoutPendingViews();
+    advance(1);
+    expectBarsAt(200, 230);
+    auto& menu = UIMenuController::sharedMenuController();
+    EXPECT_TRUE(menu.isMenuVisible());
+    EXPECT_EQ(menu.targetRect(), view_->menuPresentationRect());
+
+    // A shorter text: the selection is clamped, the handles go with it, nothing scrolls.
+    const CGPoint offset = view_->contentOffset();
+    view_->setText(words.substr(0, 210));
+    EXPECT_EQ(view_->selectedRange(), NSMakeRange(200, 10));
+    expectBarsAt(200, 210);
+    EXPECT_EQ(view_->contentOffset().y, std::min(offset.y, std::max<CGFloat>(0, view_->contentSize().height - kHeight)));
+
+    // The caret likewise.
+    view_->setSelectedRange(NSMakeRange(205, 0));
+    view_->setText(words.substr(0, 50));
+    EXPECT_EQ(view_->caretView()->frame(), view_->caretRectForIndex(50));
 }

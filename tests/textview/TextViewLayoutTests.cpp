@@ -21,15 +21,23 @@ TEST_F(TextViewTest, CaretRectanglesFollowTheLayoutRules)
     EXPECT_EQ(r.size.width, 3.0);
     EXPECT_DOUBLE_EQ(r.size.height, font->ascender() + std::fabs(2 * font->descender()));
 
-    // After a final line feed: one leading below the last line, at its start.
-    view_->setText(u"ab\n");
-    const CGPoint o = view_->ctframe()->origins().back();
-    CGFloat a = 0, d = 0;
-    CTLineGetTypographicBounds(view_->ctframe()->lines().back(), &a, &d, nullptr);
-    r = view_->caretRectForIndex(3);
-    EXPECT_EQ(r.origin.x, 0);
-    EXPECT_EQ(r.origin.y, std::floor(o.y - font->leading() - d));
-    EXPECT_EQ(r.size.height, std::ceil(2 * d + a));
+    // After a final line break of any kind: one leading below the last line, at its start, and
+    // inside the content, which has a row for it.
+    view_->setText(u"ab");
+    const CGFloat oneRow = contentHeight(*view_);
+    for (const std::u16string lineBreak : { u"\n", u"\r", u"\r\n", u"\u2028", u"\u2029" }) {
+        SCOPED_TRACE(static_cast<int>(lineBreak.back()));
+        view_->setText(u"ab" + lineBreak);
+        const CGPoint o = view_->ctframe()->origins().back();
+        CGFloat a = 0, d = 0;
+        CTLineGetTypographicBounds(view_->ctframe()->lines().back(), &a, &d, nullptr);
+        r = view_->caretRectForIndex(static_cast<NSInteger>(view_->text().size()));
+        EXPECT_EQ(r.origin.x, 0);
+        EXPECT_EQ(r.origin.y, std::floor(o.y - font->leading() - d));
+        EXPECT_EQ(r.size.height, std::ceil(2 * d + a));
+        EXPECT_DOUBLE_EQ(contentHeight(*view_), 2 * oneRow);
+        EXPECT_GE(r.origin.y, 0) << "the caret lies inside the content";
+    }
 
     // Out-of-range indices clamp.
     view_->setText(u"abc def");
