@@ -161,6 +161,15 @@ void ScriptDriver::addCommand(const std::string& name, const std::string& usage,
 
 bool ScriptDriver::hasCommand(const std::string& name) const { return commands_.count(name) != 0; }
 
+std::vector<std::string> ScriptDriver::commandUsages() const
+{
+    std::vector<std::string> usages;
+    for (const auto& [name, command] : commands_) {
+        usages.push_back(command.usage);
+    }
+    return usages;
+}
+
 std::optional<std::string> ScriptDriver::expectWords(const Line& line, std::size_t count) const
 {
     if (line.words.size() == count) {

@@ -1,6 +1,10 @@
 #include "tests/screens_directory/DirectoryTestSupport.h"
 
+#include <atomic>
 #include <functional>
+#include <unistd.h>
+
+#include "Classes/Controller/BusyAlert.h"
 
 namespace {
 
@@ -113,6 +117,26 @@ TEST_P(AddPopoverTest, AListedNameIsNotReplacedAndAnEmptyCustomTemplateOpensTheE
     EXPECT_TRUE(editor->given);
     EXPECT_FALSE(editor->fileEntry);
     EXPECT_EQ(navigation_->viewControllers().size(), 3u) << "start, directory, editor";
+}
+
+// A prompt answered while another operation holds the network manager: refused with an alert
+// that says so, and nothing is sent to the server.
+TEST_P(AddPopoverTest, APromptAnsweredDuringAnOperationIsRefusedAloud)
+{
+    open();
+    auto add = openAdd();
+    ASSERT_TRUE(add);
+    add->btnDocumentPressed();
+    std::atomic<bool> release { false };
+    ASSERT_TRUE(NetworkManager::sharedManager().beginOperation(2, [&release] {
+        while (!release)
+            ::usleep(1000);
+    }));
+    answerPrompt("later.txt");
+    EXPECT_EQ(alertText(), "Error: " + BusyAlert::message(BusyAlert::kNothingCreated));
+    release = true;
+    waitIdle();
+    EXPECT_FALSE(server().exists("later.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, AddPopoverTest,
