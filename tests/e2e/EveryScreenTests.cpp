@@ -89,7 +89,8 @@ TEST_F(EndToEnd, EveryScreenShowsWhatIsTypedAndItsButtons)
         { { "pad-upside-down", false, "ipad" }, "rotate upsideDown\n" + pad },
         { { "phone-portrait", false, "iphone" }, startAndForm(false) + kConnect + newFile(false) + editor(false, "") },
         // The phone's other screens stay upright, even when the phone is turned; the editor turns.
-        { { "phone-landscape", false, "iphone" }, "rotate landscape\n" + startAndForm(false) + kConnect + editor(false, "") },
+        { { "phone-landscape", false, "iphone" }, "rotate landscape\n" + startAndForm(false) + kConnect
+                                                  + editor(false, "rotate portrait\nrotate landscape\n") },
         { { "phone-landscape-left", false, "iphone" }, kConnect + editor(false, "rotate landscapeLeft\n") },
         { { "phone-upside-down", false, "iphone" }, kConnect + editor(false, "rotate upsideDown\n") },
     };
