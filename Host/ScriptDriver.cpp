@@ -327,17 +327,22 @@ void ScriptDriver::addStandardCommands()
         }
         return std::nullopt;
     });
-    addCommand("rotate", "rotate portrait|landscape", [this, &s](const Line& line) -> std::optional<std::string> {
+    addCommand("rotate", "rotate portrait|landscape|landscapeLeft|upsideDown", [this, &s](const Line& line) -> std::optional<std::string> {
         if (auto error = expectWords(line, 1)) {
             return error;
         }
-        if (line.words[0] == "portrait") {
-            s.rotate(UIInterfaceOrientationPortrait);
-        } else if (line.words[0] == "landscape") {
-            s.rotate(UIInterfaceOrientationLandscapeRight);
-        } else {
-            return "not an orientation (portrait or landscape): " + quoted(line.words[0]);
+        // "landscape" is the turn F5 makes, the home button on the right.
+        static const std::map<std::string, UIInterfaceOrientation> kOrientations {
+            { "portrait", UIInterfaceOrientationPortrait },
+            { "landscape", UIInterfaceOrientationLandscapeRight },
+            { "landscapeLeft", UIInterfaceOrientationLandscapeLeft },
+            { "upsideDown", UIInterfaceOrientationPortraitUpsideDown },
+        };
+        const auto orientation = kOrientations.find(line.words[0]);
+        if (orientation == kOrientations.end()) {
+            return "not an orientation (portrait, landscape, landscapeLeft or upsideDown): " + quoted(line.words[0]);
         }
+        s.rotate(orientation->second);
         return std::nullopt;
     });
     addCommand("tapLabel", "tapLabel TEXT", [&s](const Line& line) -> std::optional<std::string> {
