@@ -141,12 +141,12 @@ public:
     [[nodiscard]] bool textViewShouldBeginEditing(CodeTextView* textView) override { return shouldBeginEditing(); }
     [[nodiscard]] bool textViewShouldEndEditing(CodeTextView* textView) override { return shouldEndEditing(); }
     void textViewDidBeginEditing(CodeTextView* textView) override { didBeginEditing(); }
-    void textViewDidEndEditing(CodeTextView* textView) override { didEndEditing(); }
+    void textViewDidEndEditing(CodeTextView* textView) override { didEndEditing(); layoutForKeyboard(); }
     void textViewDidChange(CodeTextView* textView) override { }
     [[nodiscard]] bool textViewShouldBeginEditing(UITextView* textView) override { return shouldBeginEditing(); }
     [[nodiscard]] bool textViewShouldEndEditing(UITextView* textView) override { return shouldEndEditing(); }
     void textViewDidBeginEditing(UITextView* textView) override { didBeginEditing(); }
-    void textViewDidEndEditing(UITextView* textView) override { didEndEditing(); }
+    void textViewDidEndEditing(UITextView* textView) override { didEndEditing(); layoutForKeyboard(); }
     void textViewDidChange(UITextView* textView) override { }
 
     // UIViewController
@@ -195,6 +195,7 @@ private:
     // The code view's container, the extra-keys bar and the code view for a keyboard that covers
     // that much of the screen's view (0: none).
     void layoutForKeyboard(CGFloat coverage);
+    void layoutForKeyboard(); // for the keyboard as it is now
     void closeScreen();
     void showAlert(const std::string& title, const std::string& message);
     void showDownloadError(int code);

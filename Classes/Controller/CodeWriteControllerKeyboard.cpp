@@ -1,5 +1,6 @@
-// The editor with the keyboard: the extra-keys bar on the keyboard, the code view ending at the
-// bar, the keyboard hidden on request, all laid out again when the device turns.
+// The editor with the keyboard: the extra-keys bar on the keyboard while the code view edits, the
+// code view ending at the bar (at the keyboard while another field has it), the keyboard hidden
+// on request, all laid out again when the device turns or editing ends.
 #include <algorithm>
 
 #include "Classes/Controller/CodeWriteController.h"
@@ -62,28 +63,34 @@ void CodeWriteController::willAnimateRotationToInterfaceOrientationDuration(UIIn
 {
     UIViewController::willAnimateRotationToInterfaceOrientationDuration(orientation, duration);
     // The keyboard stays up through a turn and comes back with the new orientation's height.
+    layoutForKeyboard();
+}
+
+void CodeWriteController::layoutForKeyboard()
+{
     const UIApplication& app = UIApplication::sharedApplication();
-    const bool editing = (txtCode_ != nullptr && txtCode_->isFirstResponder()) || (txtCodePlain_ && txtCodePlain_->isFirstResponder());
-    layoutForKeyboard(app.isKeyboardVisible() && editing ? keyboardCoverage(app.keyboardFrame()) : 0);
+    layoutForKeyboard(app.isKeyboardVisible() ? keyboardCoverage(app.keyboardFrame()) : 0);
 }
 
 void CodeWriteController::layoutForKeyboard(CGFloat coverage)
 {
     if (txtCode_ == nullptr || txtCode_->superview() == nullptr || !isViewLoaded())
         return;
-    // The code view's container ends at the keyboard, the bar sits on the keyboard, and the
-    // code view ends at the bar (all of the bar's height, so no line hides under it).
+    // The code view's container ends at the keyboard, the bar sits on the keyboard while the code
+    // view edits (another field, such as a prompt's, may have the keyboard), and the code view
+    // ends at the bar (all of the bar's height, so no line hides under it) or at the keyboard.
     UIView* container = txtCode_->superview();
     CGRect containerFrame = view()->bounds();
     containerFrame.size.height -= coverage;
     container->setFrame(containerFrame);
     const bool up = coverage > 0;
+    const bool editing = txtCodePlain_ ? txtCodePlain_->isEditing() : txtCode_->isEditing();
     CGFloat barHeight = 0;
     if (keyboard_ != nullptr) {
-        keyboard_->setHidden(!up);
+        keyboard_->setHidden(!up || !editing);
         const CGFloat height = keyboard_->frame().size.height;
         keyboard_->setFrame(CGRectMake(0, containerFrame.size.height - height, containerFrame.size.width, height));
-        barHeight = up ? height : 0;
+        barHeight = keyboard_->isHidden() ? 0 : height;
     }
     CGRect codeFrame = txtCode_->frame();
     codeFrame.size.height = std::max(CGFloat(0), containerFrame.size.height - codeFrame.origin.y - barHeight);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "Platform/Foundation/NSNotificationCenter.h"
+#include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIModalBackdrop.h"
 #include "Platform/UIKit/UIModalChrome.h"
@@ -12,7 +14,8 @@
 
 namespace {
 
-// Above the application's windows and the keyboard, as action sheets.
+// Above the application's windows and the keyboard, as action sheets; the panel itself keeps
+// clear of the keyboard.
 constexpr UIWindowLevel kPopoverLevel = UIWindowLevelNormal + 1;
 // The panel keeps this far from the screen's edges (and below the status bar).
 constexpr CGFloat kScreenMargin = 10;
@@ -29,6 +32,8 @@ public:
     using UIView::UIView;
     unsigned arrow { 0 };
     CGPoint tip {};
+    // Holds the content at its full size and shows what fits (the keyboard may leave less room).
+    UIViewRef clip { std::make_shared<UIView>(CGRectZero) };
 
     void drawRect(CGRect) override
     {
@@ -51,6 +56,7 @@ UIPopoverController::UIPopoverController(std::shared_ptr<UIViewController> conte
 
 UIPopoverController::~UIPopoverController()
 {
+    NSNotificationCenter::defaultCenter().removeObserver(this);
     if (panel_) {
         panel_->removeFromSuperview();
     }
@@ -132,7 +138,19 @@ void UIPopoverController::presentPopoverFromRectInView(CGRect rect, UIView* view
         backdrop_->present();
         panel_ = std::make_shared<Panel>(CGRectZero);
         panel_->setOpaque(false);
+        panel_->clip->setOpaque(false);
+        panel_->clip->setClipsToBounds(true);
+        panel_->clip->layer()->setCornerRadius(kContentRadius);
+        panel_->addSubview(panel_->clip);
         backdrop_->interfaceView()->addSubview(panel_);
+        // The panel moves and shrinks above the keyboard when it comes and grows back when it goes.
+        for (const char* name : { UIKeyboardWillShowNotification, UIKeyboardWillHideNotification }) {
+            NSNotificationCenter::defaultCenter().addObserver(this, name, nullptr, [weak](const NSNotification&) {
+                if (const auto popover = weak.lock(); popover && popover->isPopoverVisible()) {
+                    popover->layoutPanel();
+                }
+            });
+        }
         if (content_) {
             content_->viewWillAppear(animated);
         }
@@ -149,8 +167,9 @@ void UIPopoverController::layoutPanel()
         return;
     }
     const CGRect area = UIModalChrome::interfaceBounds();
-    const CGRect usable = CGRectMake(kScreenMargin, kScreenMargin + 20, area.size.width - 2 * kScreenMargin,
-                                     area.size.height - 2 * kScreenMargin - 20);
+    const CGFloat top = kScreenMargin + UIApplication::kStatusBarHeight;
+    const CGFloat bottom = std::min(area.size.height, UIModalChrome::keyboardTopInInterface()) - kScreenMargin;
+    const CGRect usable = CGRectMake(kScreenMargin, top, area.size.width - 2 * kScreenMargin, std::max(CGFloat(0), bottom - top));
     const auto view = sourceView_.lock();
     const CGRect anchor = view && view->window() != nullptr ? UIModalChrome::interfaceRectOfView(*view, sourceRect_)
                                                             : CGRectMake(CGRectGetMidX(area), CGRectGetMidY(area), 0, 0);
@@ -159,17 +178,35 @@ void UIPopoverController::layoutPanel()
         unsigned direction;
         CGRect frame;
         CGPoint tip; // in the interface
+        CGSize shown; // the part of the content that fits
     };
     auto place = [&](unsigned direction) {
         const bool vertical = direction == UIPopoverArrowDirectionUp || direction == UIPopoverArrowDirectionDown;
-        const CGFloat w = content.width + 2 * kPopoverBorder + (vertical ? 0 : kPopoverArrowHeight);
-        const CGFloat h = content.height + 2 * kPopoverBorder + (vertical ? kPopoverArrowHeight : 0);
-        Placement p { direction, {}, {} };
+        Placement p { direction, {}, {}, {} };
+        // The tip stays in the usable area: an anchor under the keyboard is pointed at from above it.
         switch (direction) {
-        case UIPopoverArrowDirectionUp: p.tip = { CGRectGetMidX(anchor), CGRectGetMaxY(anchor) }; p.frame = CGRectMake(p.tip.x - w / 2, p.tip.y, w, h); break;
-        case UIPopoverArrowDirectionDown: p.tip = { CGRectGetMidX(anchor), CGRectGetMinY(anchor) }; p.frame = CGRectMake(p.tip.x - w / 2, p.tip.y - h, w, h); break;
-        case UIPopoverArrowDirectionLeft: p.tip = { CGRectGetMaxX(anchor), CGRectGetMidY(anchor) }; p.frame = CGRectMake(p.tip.x, p.tip.y - h / 2, w, h); break;
-        default: p.tip = { CGRectGetMinX(anchor), CGRectGetMidY(anchor) }; p.frame = CGRectMake(p.tip.x - w, p.tip.y - h / 2, w, h); break;
+        case UIPopoverArrowDirectionUp: p.tip = { CGRectGetMidX(anchor), CGRectGetMaxY(anchor) }; break;
+        case UIPopoverArrowDirectionDown: p.tip = { CGRectGetMidX(anchor), std::min(CGRectGetMinY(anchor), CGRectGetMaxY(usable)) }; break;
+        case UIPopoverArrowDirectionLeft: p.tip = { CGRectGetMaxX(anchor), CGRectGetMidY(anchor) }; break;
+        default: p.tip = { CGRectGetMinX(anchor), CGRectGetMidY(anchor) }; break;
+        }
+        if (!vertical) {
+            p.tip.y = std::clamp(p.tip.y, CGRectGetMinY(usable), std::max(CGRectGetMinY(usable), CGRectGetMaxY(usable)));
+        }
+        // The room for the content on the arrow's side of the tip, less the border and the arrow.
+        const CGFloat chrome = 2 * kPopoverBorder + kPopoverArrowHeight;
+        const CGFloat roomW = vertical ? usable.size.width - 2 * kPopoverBorder
+                                       : (direction == UIPopoverArrowDirectionLeft ? CGRectGetMaxX(usable) - p.tip.x : p.tip.x - CGRectGetMinX(usable)) - chrome;
+        const CGFloat roomH = !vertical ? usable.size.height - 2 * kPopoverBorder
+                                        : (direction == UIPopoverArrowDirectionUp ? CGRectGetMaxY(usable) - p.tip.y : p.tip.y - CGRectGetMinY(usable)) - chrome;
+        p.shown = CGSizeMake(std::clamp(roomW, CGFloat(0), content.width), std::clamp(roomH, CGFloat(0), content.height));
+        const CGFloat w = p.shown.width + 2 * kPopoverBorder + (vertical ? 0 : kPopoverArrowHeight);
+        const CGFloat h = p.shown.height + 2 * kPopoverBorder + (vertical ? kPopoverArrowHeight : 0);
+        switch (direction) {
+        case UIPopoverArrowDirectionUp: p.frame = CGRectMake(p.tip.x - w / 2, p.tip.y, w, h); break;
+        case UIPopoverArrowDirectionDown: p.frame = CGRectMake(p.tip.x - w / 2, p.tip.y - h, w, h); break;
+        case UIPopoverArrowDirectionLeft: p.frame = CGRectMake(p.tip.x, p.tip.y - h / 2, w, h); break;
+        default: p.frame = CGRectMake(p.tip.x - w, p.tip.y - h / 2, w, h); break;
         }
         // Slide along the arrow's side to stay on screen.
         if (vertical) {
@@ -179,6 +216,7 @@ void UIPopoverController::layoutPanel()
         }
         return p;
     };
+    // The first allowed direction that shows all of the content, else the one that shows most.
     std::optional<Placement> chosen;
     CGFloat bestArea = -1;
     for (unsigned direction : { 1u, 2u, 4u, 8u }) {
@@ -186,14 +224,12 @@ void UIPopoverController::layoutPanel()
             continue;
         }
         const Placement p = place(direction);
-        if (CGRectContainsRect(usable, p.frame)) {
+        if (p.shown == content && CGRectContainsRect(usable, p.frame)) {
             chosen = p;
             break;
         }
-        const CGRect visible = CGRectIntersection(usable, p.frame);
-        const CGFloat shown = CGRectIsNull(visible) ? 0 : visible.size.width * visible.size.height;
-        if (shown > bestArea) {
-            bestArea = shown;
+        if (p.shown.width * p.shown.height > bestArea) {
+            bestArea = p.shown.width * p.shown.height;
             chosen = p;
         }
     }
@@ -203,15 +239,16 @@ void UIPopoverController::layoutPanel()
     panel_->arrow = p.direction;
     panel_->tip = CGPointMake(p.tip.x - p.frame.origin.x, p.tip.y - p.frame.origin.y);
     panel_->setNeedsDisplay();
+    const CGFloat x = kPopoverBorder + (p.direction == UIPopoverArrowDirectionLeft ? kPopoverArrowHeight : 0);
+    const CGFloat y = kPopoverBorder + (p.direction == UIPopoverArrowDirectionUp ? kPopoverArrowHeight : 0);
+    panel_->clip->setFrame(CGRectMake(x, y, p.shown.width, p.shown.height));
     if (content_) {
         const UIViewRef& contentView = content_->view();
-        const CGFloat x = kPopoverBorder + (p.direction == UIPopoverArrowDirectionLeft ? kPopoverArrowHeight : 0);
-        const CGFloat y = kPopoverBorder + (p.direction == UIPopoverArrowDirectionUp ? kPopoverArrowHeight : 0);
-        contentView->setFrame(CGRectMake(x, y, content.width, content.height));
+        contentView->setFrame(CGRectMake(0, 0, content.width, content.height));
         contentView->setClipsToBounds(true);
         contentView->layer()->setCornerRadius(kContentRadius);
-        if (contentView->superview() != panel_.get()) {
-            panel_->addSubview(contentView);
+        if (contentView->superview() != panel_->clip.get()) {
+            panel_->clip->addSubview(contentView);
         }
     }
 }
@@ -244,9 +281,10 @@ void UIPopoverController::takeDown(bool animated)
     if (content && content->isViewLoaded()) {
         content->viewWillDisappear(animated);
     }
+    NSNotificationCenter::defaultCenter().removeObserver(this);
     const auto panel = std::move(panel_);
     panel_.reset();
-    if (content && content->isViewLoaded() && content->view()->superview() == panel.get()) {
+    if (content && content->isViewLoaded() && content->view()->superview() == panel->clip.get()) {
         content->view()->removeFromSuperview();
     }
     panel->removeFromSuperview();

@@ -18,8 +18,10 @@ enum UIPopoverArrowDirection : unsigned {
 };
 
 // The pad's popover: a content controller's view in a dark panel whose arrow points at a
-// rectangle of a view. The arrow takes the first allowed direction (up, down, left, right) for
-// which the panel fits on screen. The content hears viewWillAppear and viewDidAppear at every
+// rectangle of a view. The panel keeps above the keyboard and is laid out again when the keyboard
+// comes or goes and when the interface turns. The arrow takes the first allowed direction (up,
+// down, left, right) for which the whole panel fits on screen above the keyboard, else the one
+// that shows the most of the content, which is then cut to what fits. The content hears viewWillAppear and viewDidAppear at every
 // presentation and the disappearing pair at every dismissal. A touch outside the panel asks the
 // delegate, dismisses and tells it; dismissal by code tells nothing. The controller owns its
 // content; the delegate is not owned. A popover still shown when its controller goes is taken

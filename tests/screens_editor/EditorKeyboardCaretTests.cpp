@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Classes/Controller/AlertPrompt.h"
 #include "Classes/TextView/CodeCaretView.h"
 #include "Classes/TextView/CodeContentView.h"
 #include "Platform/UIKit/UIButton.h"
@@ -70,7 +71,8 @@ CGRect shownRect(const UIView& view) { return UIModalChrome::interfaceRectOfView
 
 // With the keyboard up, in every orientation on both devices (turned with the keyboard up): the
 // extra-keys bar sits on the keyboard, the code view ends at the bar and shows the typed line with
-// the caret (two lines or more), and the bar's Hide key takes the keyboard away again.
+// the caret (two lines or more), it ends at the keyboard while a prompt has the keyboard, and the
+// bar's Hide key takes the keyboard away again.
 TEST_F(EditorTest, KeyboardUpInEveryOrientationKeepsTheTypedLineAndTheBarShowing)
 {
     std::string text;
@@ -117,6 +119,21 @@ TEST_F(EditorTest, KeyboardUpInEveryOrientationKeepsTheTypedLineAndTheBarShowing
                     + (orientation == UIInterfaceOrientationPortrait ? "-portrait.png" : "-landscape.png");
                 EXPECT_TRUE(UIRenderer::writeScreenPNG((snapshots / name).string()));
             }
+
+            // The go-to prompt's field takes the keyboard: the bar goes and the code view reaches
+            // down to the keyboard (no empty band where the bar was); answered, the bar is back.
+            editor->btnGotoPressed(nullptr);
+            advance(1.0);
+            const auto prompt = std::dynamic_pointer_cast<AlertPrompt>(UIAlertView::visibleAlert());
+            ASSERT_TRUE(prompt);
+            ASSERT_TRUE(UIApplication::sharedApplication().isKeyboardVisible());
+            EXPECT_TRUE(bar->isHidden());
+            EXPECT_NEAR(CGRectGetMaxY(shownRect(*code)), keyboardTop, 0.5) << "the code view ends at the keyboard";
+            prompt->textField()->setText(u"2");
+            prompt->dismissWithClickedButtonIndex(1, false);
+            advance(1.0);
+            ASSERT_FALSE(bar->isHidden());
+            EXPECT_NEAR(CGRectGetMaxY(shownRect(*code)), shownRect(*bar).origin.y, 0.5) << "the code view ends at the bar again";
 
             // The bar's last button hides the keyboard; everything returns to its place.
             UIButton* hide = nullptr;

@@ -252,6 +252,8 @@ TEST_F(EditorTest, KeyboardResizingStartsFromTheFramesBeforeIt)
     const CGRect code = editor->txtCode()->frame();
     const CGRect container = editor->txtCode()->superview()->frame();
     const CGFloat bar = editor->keyboard()->frame().size.height;
+    // The bar shows only while the code view edits.
+    ASSERT_TRUE(editor->txtCode()->becomeFirstResponder());
     NSUserInfo info { { UIKeyboardFrameEndUserInfoKey, CGRectMake(0, 760, 768, 264) } };
     for (int round = 0; round < 3; ++round) {
         for (int shows = 0; shows < 2; ++shows)

@@ -1,7 +1,10 @@
 #include "tests/uikit_controllers/ModalTestSupport.h"
 
+#include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIModalChrome.h"
 #include "Platform/UIKit/UIPopoverController.h"
 #include "Platform/UIKit/UIScreen.h"
+#include "Platform/UIKit/UITextField.h"
 #include "Platform/UIKit/UIViewController.h"
 
 namespace {
@@ -86,28 +89,70 @@ TEST_F(Popovers, ATouchOutsideDismissesAndTellsTheDelegate)
     EXPECT_FALSE(popover->isPopoverVisible());
 }
 
-TEST_F(Popovers, TheArrowPointsAtTheRectangle)
+// The arrow points at the rectangle; with the keyboard up (raised while the popover shows) the
+// panel keeps above it, cut to what fits when it must, and no touch reaches the cut-off part; the
+// keyboard gone, the whole content shows again.
+TEST_F(Popovers, TheArrowPointsAtTheRectangleAndThePanelKeepsAboveTheKeyboard)
 {
     struct Case {
         const char* name;
-        CGRect rect;
+        CGPoint at; // in the interface
         unsigned directions;
         UIPopoverArrowDirection expected;
+        bool keyboard { false };
+        UIInterfaceOrientation orientation { UIInterfaceOrientationPortrait };
+        CGFloat shownHeight { 272 }; // of the content
     };
+    const CGFloat upright = 1024 - 264 - 10; // the usable area's bottom with the keyboard up
+    const CGFloat turned = 768 - 352 - 10;
     const Case cases[] = {
-        { "up: below the button", CGRectMake(380, 60, 1, 1), UIPopoverArrowDirectionUp, UIPopoverArrowDirectionUp },
-        { "left: to the right of the row", CGRectMake(200, 500, 1, 1), UIPopoverArrowDirectionLeft, UIPopoverArrowDirectionLeft },
-        { "any near the bottom: above", CGRectMake(380, 1000, 1, 1), UIPopoverArrowDirectionAny, UIPopoverArrowDirectionDown },
+        { "up: below the button", { 380, 60 }, UIPopoverArrowDirectionUp, UIPopoverArrowDirectionUp },
+        { "left: to the right of the row", { 200, 500 }, UIPopoverArrowDirectionLeft, UIPopoverArrowDirectionLeft },
+        { "any near the bottom: above", { 380, 1000 }, UIPopoverArrowDirectionAny, UIPopoverArrowDirectionDown },
+        { "up, low, keyboard: cut to fit", { 380, 600 }, UIPopoverArrowDirectionUp, UIPopoverArrowDirectionUp, true,
+          UIInterfaceOrientationPortrait, upright - 600 - 35 },
+        { "any, low, keyboard: above the anchor", { 380, 600 }, UIPopoverArrowDirectionAny, UIPopoverArrowDirectionDown, true },
+        { "left, under the keyboard: pointed at from above it", { 200, 900 }, UIPopoverArrowDirectionLeft,
+          UIPopoverArrowDirectionLeft, true },
+        { "landscape, up, keyboard: cut to fit", { 900, 200 }, UIPopoverArrowDirectionUp, UIPopoverArrowDirectionUp, true,
+          UIInterfaceOrientationLandscapeRight, turned - 200 - 35 },
     };
+    auto field = std::make_shared<UITextField>(CGRectMake(0, 0, 100, 30));
+    window->addSubview(field);
+    UIApplication& app = UIApplication::sharedApplication();
     for (const Case& c : cases) {
-        popover->presentPopoverFromRectInView(c.rect, window.get(), c.directions, false);
-        EXPECT_EQ(popover->popoverArrowDirection(), c.expected) << c.name;
+        SCOPED_TRACE(c.name);
+        app.setStatusBarOrientation(c.orientation);
+        const bool turnedScreen = UIInterfaceOrientationIsLandscape(c.orientation);
+        // Screen rectangles as seen upright in the interface.
+        auto size = [&](CGRect r) { return turnedScreen ? CGSizeMake(r.size.height, r.size.width) : r.size; };
+        const CGPoint at = UIModalChrome::screenPointFromInterface(c.at);
+        popover->presentPopoverFromRectInView(CGRectMake(at.x, at.y, 0, 0), window.get(), c.directions, false);
+        if (c.keyboard) {
+            ASSERT_TRUE(field->becomeFirstResponder());
+            ASSERT_TRUE(app.isKeyboardVisible());
+        }
+        EXPECT_EQ(popover->popoverArrowDirection(), c.expected);
         const CGRect panel = popover->panelScreenFrame();
-        EXPECT_EQ(panel.size, CGSizeMake(250 + 16 + (c.expected <= 2 ? 0 : 19), 272 + 16 + (c.expected <= 2 ? 19 : 0))) << c.name;
-        const CGFloat tipX = c.expected == UIPopoverArrowDirectionLeft ? CGRectGetMinX(panel) : CGRectGetMidX(c.rect);
-        EXPECT_NEAR(tipX, c.expected == UIPopoverArrowDirectionLeft ? CGRectGetMaxX(c.rect) : CGRectGetMidX(panel), 1) << c.name;
+        const bool vertical = c.expected <= 2;
+        EXPECT_EQ(size(panel), CGSizeMake(250 + 16 + (vertical ? 0 : 19), c.shownHeight + 16 + (vertical ? 19 : 0)));
+        if (!turnedScreen) {
+            const CGFloat tipX = c.expected == UIPopoverArrowDirectionLeft ? CGRectGetMinX(panel) : at.x;
+            EXPECT_NEAR(tipX, c.expected == UIPopoverArrowDirectionLeft ? at.x : CGRectGetMidX(panel), 1);
+        }
+        if (c.keyboard) {
+            EXPECT_TRUE(CGRectIsEmpty(CGRectIntersection(panel, app.keyboardFrame()))) << "the panel ends above the keyboard";
+            if (c.shownHeight < 272 && !turnedScreen) {
+                const UIApplication::Hit below = app.hitTestScreenPoint(CGPointMake(CGRectGetMidX(panel), CGRectGetMaxY(panel) + 4));
+                EXPECT_TRUE(below.view && !below.view->isDescendantOfView(content->view().get())) << "the cut-off content takes no touch";
+            }
+            field->resignFirstResponder();
+            EXPECT_EQ(size(popover->panelScreenFrame()).height - (popover->popoverArrowDirection() <= 2 ? 19 : 0), 272 + 16)
+                << "the whole content once the keyboard goes";
+        }
         popover->dismissPopoverAnimated(false);
     }
+    app.setStatusBarOrientation(UIInterfaceOrientationPortrait);
 }
 
 TEST_F(Popovers, Snapshots)
