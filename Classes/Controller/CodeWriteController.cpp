@@ -355,7 +355,12 @@ void CodeWriteController::showPlainText(const std::u16string& text)
         txtCode_->superview()->addSubview(txtCodePlain_);
     else
         view()->addSubview(txtCodePlain_);
-    txtCodePlain_->setBackgroundColor(UIColor::colorWithWhite(1, 0));
+    // Read like the code view beneath: its light background, dark text and margins (a clear
+    // view would show black text on the screen's dark background).
+    txtCodePlain_->setBackgroundColor(txtCode_ != nullptr && txtCode_->backgroundColor() ? txtCode_->backgroundColor()
+                                                                                          : UIColor::whiteColor());
+    txtCodePlain_->setTextColor(UIColor::blackColor());
+    txtCodePlain_->setTextInset(kPlainTextInset);
     txtCodePlain_->setText(text);
     txtCodePlain_->setFont(UIFont::fontWithName(kCodeFontName, kPlainFontSize));
 }

@@ -59,6 +59,8 @@ public:
     static constexpr int kSearchPromptTag = -1;
     static constexpr char kCodeFontName[] = "Droid Sans Mono";
     static constexpr CGFloat kPlainFontSize = 14;
+    // The code view's text runs from its edges; the plain view's does too.
+    static constexpr CGFloat kPlainTextInset = 0;
     // The extra keys, by segment index (button tag - 1).
     static const std::array<std::u16string, 15> kExtraKeys;
 

@@ -37,6 +37,9 @@ public:
     void setFont(UIFontRef font);
     [[nodiscard]] const UIColorRef& textColor() const { return textColor_; }
     void setTextColor(UIColorRef color);
+    // The margin between the view's edges and the text, on every side.
+    [[nodiscard]] CGFloat textInset() const { return textInset_; }
+    void setTextInset(CGFloat inset);
     [[nodiscard]] bool isEditable() const { return editable_; }
     void setEditable(bool editable);
     [[nodiscard]] bool isEditing() const { return editing_; }
@@ -98,6 +101,7 @@ private:
     std::u16string text_;
     UIFontRef font_;
     UIColorRef textColor_;
+    CGFloat textInset_ { kTextInset };
     bool editable_ { true };
     bool editing_ { false };
     NSRange selectedRange_ { 0, 0 };
