@@ -258,6 +258,7 @@ void CodeWriteController::loadCustomTemplate()
     txtCode_->setHidden(false);
     txtCode_->setFont(UIFont::fontWithName(kCodeFontName, onPad() ? kPadCodeFontSize : kPhoneCodeFontSize));
     txtCode_->setText(text);
+    keepLineBreakOf(text);
     attachCurrentViewDelegate();
     backupCode_ = currentText();
 }
@@ -336,6 +337,7 @@ void CodeWriteController::downloadedFile(int code)
         showPlainText(decoded.string);
     else
         showColouredText(decoded.string);
+    keepLineBreakOf(decoded.string);
     attachCurrentViewDelegate();
     backupCode_ = currentText();
 }
@@ -427,6 +429,18 @@ NSRange CodeWriteController::currentSelection() const
     if (txtCodePlain_)
         return txtCodePlain_->selectedRange();
     return txtCode_ != nullptr ? txtCode_->selectedRange() : NSRange { 0, 0 };
+}
+
+void CodeWriteController::keepLineBreakOf(const std::u16string& loaded)
+{
+    // Typed and pasted breaks take the file's own (its first), so a saved file keeps its line
+    // endings; a file without one gets LF.
+    const std::u16string first = firstLineBreak(loaded);
+    const std::u16string lineBreak = first.empty() ? std::u16string(1, u'\n') : first;
+    if (txtCodePlain_)
+        txtCodePlain_->setLineBreak(lineBreak);
+    else if (txtCode_ != nullptr)
+        txtCode_->setLineBreak(lineBreak);
 }
 
 void CodeWriteController::attachCurrentViewDelegate()

@@ -184,6 +184,8 @@ private:
     void startDownload();
     void showPlainText(const std::u16string& text);
     void showColouredText(const std::u16string& text);
+    // The current view's line break for what is typed and pasted: the loaded text's first.
+    void keepLineBreakOf(const std::u16string& loaded);
     void attachCurrentViewDelegate();
     void clearCurrentViewDelegate();
     void currentBecomeFirstResponder();

@@ -363,7 +363,7 @@ void UITextView::askedForMenu(UIGestureRecognizer& recognizer, bool selectWord)
 void UITextView::insertText(const std::u16string& text)
 {
     if (editable_) {
-        replaceRange(selectedRange_, text);
+        replaceRange(selectedRange_, textWithLineBreak(text, lineBreak_, text_, selectedRange_));
     }
 }
 
