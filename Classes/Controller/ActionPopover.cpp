@@ -33,6 +33,7 @@ void ActionPopover::declareConnections(UIConnectionTable& table)
     table.outlet("btnSnippet", btnSnippet_);
     table.outlet("btnPreview", btnPreview_);
     table.outlet("swiColor", swiColor_);
+    table.outlet("lblColor", lblColor_);
     table.action("btnGotoPressed", [this] { btnGotoPressed(); });
     table.action("btnFindPressed", [this] { btnFindPressed(); });
     table.action("btnMailPressed", [this] { btnMailPressed(); });
@@ -59,9 +60,41 @@ void ActionPopover::viewWillAppear(bool animated)
     const auto target = delegate();
     if (swiColor_ != nullptr)
         swiColor_->setOn(target && target->codeViewHasHighlighter(), false);
-    // Without a file there is nothing to mail.
-    if (btnMail_ != nullptr)
-        btnMail_->setHidden(!target || !target->canMailFile());
+    // Without a file there is nothing to mail; without a text nothing to go to, search or colour.
+    stackRows(!target || target->showsText(), target && target->canMailFile());
+}
+
+void ActionPopover::stackRows(bool text, bool mail)
+{
+    constexpr CGFloat kMargin = 12;
+    constexpr CGFloat kRowStep = 52; // a 44-point button and the gap below it
+    CGFloat y = kMargin;
+    const auto place = [&y](UIView* row, bool shown) {
+        if (row == nullptr)
+            return;
+        row->setHidden(!shown);
+        if (!shown)
+            return;
+        CGRect frame = row->frame();
+        frame.origin.y = y;
+        row->setFrame(frame);
+        y += kRowStep;
+    };
+    place(btnGoto_, text);
+    place(btnFind_, text);
+    place(btnMail_, mail);
+    place(btnPreview_, true);
+    // The colouring row: the label and the switch side by side, as the interface file has them.
+    for (UIView* part : { static_cast<UIView*>(lblColor_), static_cast<UIView*>(swiColor_) })
+        if (part != nullptr)
+            part->setHidden(!text);
+    CGFloat height = y - kRowStep + 44 + kMargin;
+    if (text && lblColor_ != nullptr && swiColor_ != nullptr) {
+        lblColor_->setFrame(CGRectMake(lblColor_->frame().origin.x, y + 6, lblColor_->frame().size.width, lblColor_->frame().size.height));
+        swiColor_->setFrame(CGRectMake(swiColor_->frame().origin.x, y + 9, swiColor_->frame().size.width, swiColor_->frame().size.height));
+        height = y + kRowStep;
+    }
+    setContentSizeForViewInPopover(CGSizeMake(kContentSize.width, height));
 }
 
 void ActionPopover::swiColorChanged()

@@ -461,6 +461,9 @@ void CodeWriteController::clearCurrentViewDelegate()
 
 void CodeWriteController::currentBecomeFirstResponder()
 {
+    // The keyboard never comes up over a picture.
+    if (!showsText())
+        return;
     if (txtCodePlain_)
         txtCodePlain_->becomeFirstResponder();
     else if (txtCode_ != nullptr)

@@ -100,6 +100,7 @@ public:
     void startActivity();
     void stopActivity();
     void btnDoPressed();
+    // Go to line and search: only where a text is shown.
     void btnGotoPressed(UIResponder* sender) { showGotoPrompt("Go to line (1-%d):\n"); }
     void toogleGoto(UIResponder* sender) { showGotoPrompt("Go to line (1-%d):"); }
     void btnFindPressed(UIResponder* sender);
@@ -119,6 +120,8 @@ public:
     void dismissMeWithAction(int action) override;
     [[nodiscard]] bool codeViewHasHighlighter() const override;
     [[nodiscard]] bool canMailFile() const override { return fileEntry_ != nullptr; }
+    // False for a picture, PDF or office document in the web view.
+    [[nodiscard]] bool showsText() const override;
 
     // NetworkManagerDelegate
     void setData(NSData data) override { data_ = std::move(data); }

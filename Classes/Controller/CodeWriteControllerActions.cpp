@@ -35,15 +35,22 @@ bool CodeWriteController::codeViewHasHighlighter() const
     return txtCode_ != nullptr && txtCode_->syntaxHighlighter() != nullptr;
 }
 
+bool CodeWriteController::showsText() const { return !fileEntry_ || !isBinaryKind(fileEntry_->extType()); }
+
 void CodeWriteController::btnDoPressed()
 {
     if (UI_USER_INTERFACE_IDIOM() != UIUserInterfaceIdiomPad) {
-        std::vector<std::string> items { kSheetGoto };
+        const bool text = showsText();
+        std::vector<std::string> items;
+        if (text)
+            items.emplace_back(kSheetGoto);
         if (canMailFile())
             items.emplace_back(kSheetMail);
-        items.emplace_back(kSheetSearch);
+        if (text)
+            items.emplace_back(kSheetSearch);
         items.emplace_back(kSheetPreview);
-        items.emplace_back(codeViewHasHighlighter() ? kSheetColouringOff : kSheetColouringOn);
+        if (text)
+            items.emplace_back(codeViewHasHighlighter() ? kSheetColouringOff : kSheetColouringOn);
         auto sheet = std::make_shared<UIActionSheet>("", selfScreen(), "Cancel", "", items);
         sheet->setTag(kActionSheetTag);
         sheet->showInView(view().get());
@@ -88,6 +95,11 @@ void CodeWriteController::actionSheetDidDismissWithButtonIndex(UIActionSheet* ac
 
 void CodeWriteController::dismissMeWithAction(int action)
 {
+    // Over a picture, nothing edits, searches or colours a text (the hidden code view's).
+    const bool textAction = action == kEditorActionGoto || action == kEditorActionFind
+        || action == kEditorActionColouringOff || action == kEditorActionColouringOn;
+    if (textAction && !showsText())
+        action = 0;
     switch (action) {
     case kEditorActionGoto:
         btnGotoPressed(nullptr);
@@ -154,6 +166,8 @@ std::vector<NSUInteger> CodeWriteController::lineStarts(const std::u16string& te
 
 void CodeWriteController::showGotoPrompt(const char* titleFormat)
 {
+    if (!showsText())
+        return;
     const int count = int(lineStarts(currentText()).size());
     char title[64];
     std::snprintf(title, sizeof title, titleFormat, count);
@@ -175,6 +189,8 @@ void CodeWriteController::goToLine(const std::u16string& entered)
 
 void CodeWriteController::btnFindPressed(UIResponder* sender)
 {
+    if (!showsText())
+        return;
     auto prompt = std::make_shared<AlertPrompt>("Search for:", "\n", selfScreen(), "Cancel", "OK");
     prompt->setTag(kSearchPromptTag);
     prompt->show();
