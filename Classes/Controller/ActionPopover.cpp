@@ -10,6 +10,8 @@
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UISwitch.h"
 
+#include <utility>
+
 namespace {
 
 constexpr char kButtonFontName[] = "LexitypeNeue-Bold";
@@ -67,33 +69,32 @@ void ActionPopover::viewWillAppear(bool animated)
 void ActionPopover::stackRows(bool text, bool mail)
 {
     constexpr CGFloat kMargin = 12;
-    constexpr CGFloat kRowStep = 52; // a 44-point button and the gap below it
+    constexpr CGFloat kButtonHeight = 44;
+    constexpr CGFloat kRowStep = kButtonHeight + 8;
+    // The colouring row's label and switch sit this far below the row's top, as the interface
+    // file places them.
+    constexpr CGFloat kLabelDrop = 6;
+    constexpr CGFloat kSwitchDrop = 9;
     CGFloat y = kMargin;
-    const auto place = [&y](UIView* row, bool shown) {
+    const auto place = [&y](UIView* row, bool shown, CGFloat drop) {
         if (row == nullptr)
             return;
         row->setHidden(!shown);
         if (!shown)
             return;
         CGRect frame = row->frame();
-        frame.origin.y = y;
+        frame.origin.y = y + drop;
         row->setFrame(frame);
-        y += kRowStep;
     };
-    place(btnGoto_, text);
-    place(btnFind_, text);
-    place(btnMail_, mail);
-    place(btnPreview_, true);
-    // The colouring row: the label and the switch side by side, as the interface file has them.
-    for (UIView* part : { static_cast<UIView*>(lblColor_), static_cast<UIView*>(swiColor_) })
-        if (part != nullptr)
-            part->setHidden(!text);
-    CGFloat height = y - kRowStep + 44 + kMargin;
-    if (text && lblColor_ != nullptr && swiColor_ != nullptr) {
-        lblColor_->setFrame(CGRectMake(lblColor_->frame().origin.x, y + 6, lblColor_->frame().size.width, lblColor_->frame().size.height));
-        swiColor_->setFrame(CGRectMake(swiColor_->frame().origin.x, y + 9, swiColor_->frame().size.width, swiColor_->frame().size.height));
-        height = y + kRowStep;
+    for (const auto& [button, shown] : { std::pair { btnGoto_, text }, std::pair { btnFind_, text },
+                                         std::pair { btnMail_, mail }, std::pair { btnPreview_, true } }) {
+        place(button, shown, 0);
+        if (button != nullptr && shown)
+            y += kRowStep;
     }
+    place(lblColor_, text, kLabelDrop);
+    place(swiColor_, text, kSwitchDrop);
+    const CGFloat height = text ? y + kRowStep : y - kRowStep + kButtonHeight + kMargin;
     setContentSizeForViewInPopover(CGSizeMake(kContentSize.width, height));
 }
 
