@@ -1,12 +1,13 @@
 #include "Classes/LexiphantAppDelegate.h"
 
-#include "Classes/Controller/AccentColor.h"
+#include "Classes/AppSettings.h"
 #include "Classes/Controller/RatingPrompt.h"
 #include "Classes/Controller/ScreenMaker.h"
 #include "Classes/FileTemplates.h"
 #include "Classes/Others/ConnectionManager.h"
 #include "Classes/Others/NetworkManager.h"
 #include "Platform/Foundation/NSBundle.h"
+#include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/UIKit/UIAlertView.h"
@@ -17,11 +18,10 @@
 
 namespace {
 
-constexpr char kMaskPasswords[] = "maskPasswords";
-constexpr char kOpenAll[] = "openAll";
-constexpr char kNotifiedOpenAll[] = "notifiedOpenAll";
+using AppSettings::kClearedMasterPassKey;
+using AppSettings::kNotifiedOpenAllKey;
+using AppSettings::kOpenAllKey;
 constexpr char kMasterPassword[] = "masterPassword";
-constexpr char kClearedMasterPass[] = "clearedMasterPass";
 
 constexpr int kDisableOpenAllButton = 1;
 
@@ -49,18 +49,29 @@ void LexiphantAppDelegate::declareConnections(UIConnectionTable& table)
 
 void LexiphantAppDelegate::registerDefaults(NSUserDefaults& defaults)
 {
-    // Written only when absent, each saved at once, so the platform's settings show them.
-    const auto writeWhenAbsent = [&defaults](const char* key, const PlistValue& value) {
-        if (!defaults.objectForKey(key).isNull())
-            return;
-        defaults.setObject(value, key);
+    AppSettings::registerWith(defaults);
+    // Written only when absent, each saved at once, so the platform's settings show them. A
+    // value of the wrong kind stays in the file as the user left it and reads as the default.
+    for (const AppSettings::Setting& setting : AppSettings::all()) {
+        if (!setting.writtenAtLaunch || defaults.hasStoredValueForKey(setting.key))
+            continue;
+        defaults.setObject(setting.defaultValue, setting.key);
         defaults.synchronize();
-    };
-    writeWhenAbsent(kMaskPasswords, PlistValue(true));
-    writeWhenAbsent(FileTemplates::kCustomTemplateKey, PlistValue(false));
-    writeWhenAbsent(AccentColor::kColorSchemeKey, PlistValue(std::string(AccentColor::kDefaultColorScheme)));
-    writeWhenAbsent(kOpenAll, PlistValue(false));
-    writeWhenAbsent(kNotifiedOpenAll, PlistValue(false));
+    }
+}
+
+void LexiphantAppDelegate::reportUnreadableStore()
+{
+    const ConnectionManager& store = ConnectionManager::sharedManager();
+    if (store.isOpen())
+        return;
+    const std::string message = NSFileManager::defaultManager().fileExistsAtPath(store.path())
+        ? "Your stored connections could not be read (" + store.openError()
+            + "), so none are listed and new ones cannot be stored. The file was kept as it was:\n"
+            + store.path()
+        : "New connections cannot be stored: the file for them could not be created (" + store.openError()
+            + "):\n" + store.path();
+    std::make_shared<UIAlertView>("Error", message, std::weak_ptr<UIAlertViewDelegate> {}, "OK")->show();
 }
 
 bool LexiphantAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication& application, const UILaunchOptions& options)
@@ -71,8 +82,8 @@ bool LexiphantAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplicatio
 
     templates_ = FileTemplates::buildTemplates(defaults.boolForKey(FileTemplates::kCustomTemplateKey));
 
-    if (defaults.boolForKey(kClearedMasterPass)) {
-        defaults.setBool(false, kClearedMasterPass);
+    if (defaults.boolForKey(kClearedMasterPassKey)) {
+        defaults.setBool(false, kClearedMasterPassKey);
         defaults.removeObjectForKey(kMasterPassword);
         defaults.synchronize();
     }
@@ -85,6 +96,9 @@ bool LexiphantAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplicatio
     } else {
         NSLog("The main interface file gave the application delegate no window");
     }
+
+    // Once, over the first screen, rather than an empty list that says nothing.
+    reportUnreadableStore();
 
     NSLogf("BUNDLE: %s", NSBundle::mainBundle().bundlePath().c_str());
     checkOpenAll();
@@ -123,11 +137,11 @@ unsigned LexiphantAppDelegate::applicationSupportedInterfaceOrientationsForWindo
 void LexiphantAppDelegate::checkOpenAll()
 {
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
-    if (defaults.boolForKey(kOpenAll)) {
-        if (!defaults.boolForKey(kNotifiedOpenAll))
+    if (defaults.boolForKey(kOpenAllKey)) {
+        if (!defaults.boolForKey(kNotifiedOpenAllKey))
             notifyOpenAll();
     } else {
-        defaults.setBool(false, kNotifiedOpenAll);
+        defaults.setBool(false, kNotifiedOpenAllKey);
     }
 }
 
@@ -145,10 +159,10 @@ void LexiphantAppDelegate::alertViewClickedButtonAtIndex(UIAlertView* alertView,
     NSLogf("Clicked button %d", buttonIndex);
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
     if (buttonIndex == kDisableOpenAllButton) {
-        defaults.setBool(false, kOpenAll);
+        defaults.setBool(false, kOpenAllKey);
         defaults.synchronize();
     }
-    defaults.setBool(true, kNotifiedOpenAll);
+    defaults.setBool(true, kNotifiedOpenAllKey);
     defaults.synchronize();
 }
 

@@ -62,6 +62,8 @@ protected:
 
 private:
     static void registerDefaults(NSUserDefaults& defaults);
+    // An alert when the connection store could not be opened: why, and that its file is kept.
+    static void reportUnreadableStore();
     void checkOpenAll();
 
     std::shared_ptr<UIWindow> window_;

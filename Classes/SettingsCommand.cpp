@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 
+#include "Classes/AppSettings.h"
 #include "Classes/Controller/UIColorHexColor.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 
@@ -14,16 +15,15 @@ namespace {
 struct Setting {
     const char* key;
     bool isBool;
-    const char* defaultValue; // as `list` shows it when the key has no value yet
     const char* meaning;
 };
 
 constexpr std::array<Setting, 5> kSettings { {
-    { "maskPasswords", true, "yes", "connection passwords are shown as one \"*\" per character" },
-    { "customTemplate", true, "no", "the custom template starts empty and its file is not read" },
-    { "colorScheme", false, "4CAA1E", "the accent colour of the screens, as hexadecimal digits" },
-    { "openAll", true, "no", "files of an unlisted kind open as plain text" },
-    { "clearedMasterPass", true, "no", "the next launch forgets the master password" },
+    { "maskPasswords", true, "connection passwords are shown as one \"*\" per character" },
+    { "customTemplate", true, "the custom template starts empty and its file is not read" },
+    { "colorScheme", false, "the accent colour of the screens, as hexadecimal digits" },
+    { "openAll", true, "files of an unlisted kind open as plain text" },
+    { "clearedMasterPass", true, "the next launch forgets the master password" },
 } };
 
 const Setting* settingNamed(const std::string& key)
@@ -42,14 +42,13 @@ std::optional<bool> parseBool(std::string value)
     return std::nullopt;
 }
 
+// What the app uses: the stored value, or the default when there is none or it is not one the
+// key takes (the app registers the same defaults and checks).
 std::string currentValue(const NSUserDefaults& defaults, const Setting& setting)
 {
-    const PlistValue value = defaults.objectForKey(setting.key);
-    if (value.isNull())
-        return setting.defaultValue;
     if (setting.isBool)
         return defaults.boolForKey(setting.key) ? "yes" : "no";
-    return defaults.stringForKey(setting.key).value_or(setting.defaultValue);
+    return defaults.stringForKey(setting.key).value_or("");
 }
 
 void printUsage(std::ostream& out)
@@ -73,6 +72,7 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
 {
     const std::string verb = arguments.empty() ? "" : arguments[0];
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
+    AppSettings::registerWith(defaults);
     if (verb == "list" && arguments.size() == 1) {
         for (const Setting& s : kSettings)
             out << s.key << ' ' << currentValue(defaults, s) << '\n';

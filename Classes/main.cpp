@@ -15,7 +15,7 @@ int main(int argc, char** argv)
         return runSettingsCommand(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     const auto parsed = HostOptions::parse(argc, argv);
     if (const auto* error = std::get_if<std::string>(&parsed)) {
-        std::cerr << "lexiphant: " << *error << '\n' << HostOptions::usage();
+        std::cerr << "lexiphant: " << *error << '\n' << hostUsage();
         return 2;
     }
     const HostOptions& options = std::get<HostOptions>(parsed);
@@ -24,12 +24,12 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.showHelp) {
-        std::cout << HostOptions::usage();
+        std::cout << hostUsage();
         return 0;
     }
     // The main interface file makes the application delegate, its window and its navigation
     // controller from these classes.
     registerLexiphantClasses();
-    installHostForApplicationMain(std::cerr);
+    installHostForApplicationMain(std::cerr, {}, BundleCheck::editorNeeds());
     return UIApplicationMain(argc, argv, "", "");
 }

@@ -56,22 +56,32 @@ int runHost(const HostOptions& options, std::shared_ptr<UIApplicationDelegate> d
     return runHost(options, HostDelegateMaker([&delegate] { return std::move(delegate); }), err, extendScript);
 }
 
-void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript)
+void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript,
+                                   BundleCheck::Needs needs)
 {
-    UIApplicationSetHost([&err, extendScript](int argc, char** argv, const HostDelegateMaker& makeDelegate) {
+    UIApplicationSetHost([&err, extendScript, needs](int argc, char** argv, const HostDelegateMaker& makeDelegate) {
         const auto parsed = HostOptions::parse(argc, argv);
         if (const auto* error = std::get_if<std::string>(&parsed)) {
-            err << "lexiphant: " << *error << '\n' << HostOptions::usage();
+            err << "lexiphant: " << *error << '\n' << hostUsage();
             return 2;
         }
-        HostDelegateMaker orTestScene = [&makeDelegate]() -> std::shared_ptr<UIApplicationDelegate> {
-            if (UIApplicationMainInterfaceFileName().empty()) {
-                return std::make_shared<TestScene>();
-            }
-            return makeDelegate();
-        };
-        return runHost(std::get<HostOptions>(parsed), orTestScene, err, extendScript);
+        const HostOptions& options = std::get<HostOptions>(parsed);
+        if (options.testScene) {
+            return runHost(options, std::make_shared<TestScene>(), err, extendScript);
+        }
+        if (const auto problem = BundleCheck::problemWithMainBundle(needs)) {
+            err << "lexiphant: " << *problem << '\n';
+            return 1;
+        }
+        return runHost(options, makeDelegate, err, extendScript);
     });
+}
+
+std::string hostUsage()
+{
+    HostSession session;
+    const ScriptDriver driver(session);
+    return HostOptions::usage(driver.commandUsages());
 }
 
 int runHost(const HostOptions& options, const HostDelegateMaker& makeDelegate, std::ostream& err,
@@ -112,8 +122,10 @@ int runHost(const HostOptions& options, const HostDelegateMaker& makeDelegate, s
     }
 
     const bool scripted = !options.scriptPath.empty();
-    // Without a window the script's waits move time, so runs repeat exactly.
-    const auto previousClock = loop.setClock(window || !scripted ? nullptr : std::make_shared<ManualClock>());
+    // Without a window the script's waits move time, so runs repeat exactly; it starts at the
+    // real time, so dates the app stores (last use, the rating prompt's) are today's.
+    const auto previousClock
+        = loop.setClock(window || !scripted ? nullptr : std::make_shared<ManualClock>(RealClock().now()));
     session.launch(std::move(delegate), orientation);
 
     int code = 0;

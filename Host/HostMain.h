@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "Host/BundleCheck.h"
 #include "Host/HostOptions.h"
 #include "Platform/UIKit/UIApplicationDelegate.h"
 
@@ -24,5 +25,11 @@ int runHost(const HostOptions& options, const HostDelegateMaker& makeDelegate, s
             const std::function<void(ScriptDriver&)>& extendScript = {});
 
 // Makes the host what UIApplicationMain runs the application with: the options come from the
-// process arguments, and without a main interface file the host shows its test scene.
-void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript = {});
+// process arguments. A bundle without its main interface file or what the application needs
+// ends the run with code 1 and a message naming the folder, before any user data is touched;
+// the host's test scene runs only when --test-scene asks for it.
+void installHostForApplicationMain(std::ostream& err, std::function<void(ScriptDriver&)> extendScript = {},
+                                   BundleCheck::Needs needs = {});
+
+// The options and the script commands, read from the script driver's own table.
+[[nodiscard]] std::string hostUsage();

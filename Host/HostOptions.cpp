@@ -16,6 +16,8 @@ std::variant<HostOptions, std::string> HostOptions::parse(int argc, const char* 
             options.showHelp = true;
         } else if (arg == "--headless") {
             options.headless = true;
+        } else if (arg == "--test-scene") {
+            options.testScene = true;
         } else if (arg == "--landscape") {
             options.landscape = true;
         } else if (arg == "--device") {
@@ -40,11 +42,14 @@ std::variant<HostOptions, std::string> HostOptions::parse(int argc, const char* 
     return options;
 }
 
-std::string HostOptions::usage()
+std::string HostOptions::usage(const std::vector<std::string>& scriptCommands)
 {
-    return "usage: lexiphant [--device iphone|iphone-retina|iphone-tall|ipad|ipad-retina] [--landscape]\n"
-           "                 [--headless] [--script FILE] [--version]\n"
-           "Script commands, one a line: tap X Y | press X Y SECONDS | drag X1 Y1 X2 Y2 SECONDS |\n"
-           "  swipe left|right|up|down X Y | type TEXT | key NAME | wait SECONDS | snapshot PATH.png |\n"
-           "  rotate portrait|landscape | background | foreground | quit\n";
+    std::string text = "usage: lexiphant [--device iphone|iphone-retina|iphone-tall|ipad|ipad-retina] [--landscape]\n"
+                       "                 [--headless] [--script FILE] [--test-scene] [--version]\n"
+                       "       lexiphant settings list | get KEY | set KEY VALUE | reset\n"
+                       "Script commands, one a line:\n";
+    for (const std::string& command : scriptCommands) {
+        text += "  " + command + "\n";
+    }
+    return text;
 }

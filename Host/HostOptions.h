@@ -2,6 +2,7 @@
 
 #include <string>
 #include <variant>
+#include <vector>
 
 // What the command line asks of the host.
 struct HostOptions {
@@ -14,8 +15,11 @@ struct HostOptions {
     std::string device { "ipad" };
     // A script of host commands to run; empty for none.
     std::string scriptPath;
+    // The host's own test scene in place of the editor (the host's tests; no bundle needed).
+    bool testScene { false };
 
     // The options, or the error message for a command line that cannot be followed.
     [[nodiscard]] static std::variant<HostOptions, std::string> parse(int argc, const char* const* argv);
-    [[nodiscard]] static std::string usage();
+    // The options, then the script commands given (their usage lines).
+    [[nodiscard]] static std::string usage(const std::vector<std::string>& scriptCommands);
 };

@@ -13,6 +13,7 @@
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIPasteboard.h"
+#include "Platform/UIKit/UITextInputSystem.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ SDLHost::SDLHost(HostSession& session) : session_(session) { }
 
 SDLHost::~SDLHost()
 {
+    UITextInputSystem::shared().setCompositionEndHandler(nullptr);
     if (clipboard_) {
         UIPasteboard::generalPasteboard().setBackend(nullptr);
         clipboard_.reset();
@@ -81,6 +83,14 @@ bool SDLHost::open(std::string& error)
     clipboard_ = std::make_shared<SDLClipboard>();
     UIPasteboard::generalPasteboard().setBackend(clipboard_);
     SDL_StartTextInput();
+    // The text input moved its caret or changed its text by itself: what was composed stays
+    // there as typed (the text input commits it), and the input method starts afresh.
+    UITextInputSystem::shared().setCompositionEndHandler([this] {
+        if (composing_) {
+            composing_ = false;
+            SDL_ClearComposition();
+        }
+    });
     return true;
 }
 

@@ -104,7 +104,14 @@ std::string textsOnScreen()
     return list;
 }
 
-std::string notVisible(const std::string& text) { return "no visible text " + quoted(text) + "; " + textsOnScreen(); }
+// A text that is not visible: why, when it is in the view tree (covered, cut off, off screen).
+std::string notVisible(const std::string& text)
+{
+    if (const UIVisibleText hidden = UIVisibleText::findHidden(utf8ToUtf16(text)); hidden.view) {
+        return "the text " + quoted(text) + " is not visible: " + hidden.hiddenBecause + "; " + textsOnScreen();
+    }
+    return "no visible text " + quoted(text) + "; " + textsOnScreen();
+}
 
 // The controllers whose views are on screen, the front-most first.
 std::vector<std::shared_ptr<UIViewController>> visibleControllers()
@@ -153,6 +160,15 @@ void ScriptDriver::addCommand(const std::string& name, const std::string& usage,
 }
 
 bool ScriptDriver::hasCommand(const std::string& name) const { return commands_.count(name) != 0; }
+
+std::vector<std::string> ScriptDriver::commandUsages() const
+{
+    std::vector<std::string> usages;
+    for (const auto& [name, command] : commands_) {
+        usages.push_back(command.usage);
+    }
+    return usages;
+}
 
 std::optional<std::string> ScriptDriver::expectWords(const Line& line, std::size_t count) const
 {
@@ -311,17 +327,22 @@ void ScriptDriver::addStandardCommands()
         }
         return std::nullopt;
     });
-    addCommand("rotate", "rotate portrait|landscape", [this, &s](const Line& line) -> std::optional<std::string> {
+    addCommand("rotate", "rotate portrait|landscape|landscapeLeft|upsideDown", [this, &s](const Line& line) -> std::optional<std::string> {
         if (auto error = expectWords(line, 1)) {
             return error;
         }
-        if (line.words[0] == "portrait") {
-            s.rotate(UIInterfaceOrientationPortrait);
-        } else if (line.words[0] == "landscape") {
-            s.rotate(UIInterfaceOrientationLandscapeRight);
-        } else {
-            return "not an orientation (portrait or landscape): " + quoted(line.words[0]);
+        // "landscape" is the turn F5 makes, the home button on the right.
+        static const std::map<std::string, UIInterfaceOrientation> kOrientations {
+            { "portrait", UIInterfaceOrientationPortrait },
+            { "landscape", UIInterfaceOrientationLandscapeRight },
+            { "landscapeLeft", UIInterfaceOrientationLandscapeLeft },
+            { "upsideDown", UIInterfaceOrientationPortraitUpsideDown },
+        };
+        const auto orientation = kOrientations.find(line.words[0]);
+        if (orientation == kOrientations.end()) {
+            return "not an orientation (portrait, landscape, landscapeLeft or upsideDown): " + quoted(line.words[0]);
         }
+        s.rotate(orientation->second);
         return std::nullopt;
     });
     addCommand("tapLabel", "tapLabel TEXT", [&s](const Line& line) -> std::optional<std::string> {
@@ -331,10 +352,17 @@ void ScriptDriver::addStandardCommands()
         }
         const UIVisibleText found = UIVisibleText::find(utf8ToUtf16(text));
         if (!found.view) {
-            return notVisible(text);
+            return "cannot tap: " + notVisible(text);
         }
-        const CGPoint centre = CGPointMake(CGRectGetMidX(found.screenRect), CGRectGetMidY(found.screenRect));
-        s.tap(CGPointApplyAffineTransform(centre, UIRenderer::screenToDisplayTransform(s.orientation())));
+        // A finger there must reach the text's own window, not a clear one in front of it (the
+        // backdrop that closes a pad's sheet or popover).
+        const UIApplication::Hit hit = UIApplication::sharedApplication().hitTestScreenPoint(found.screenPoint);
+        if (hit.window.get() != found.view->window()) {
+            return "cannot tap " + quoted(text) + ": a touch there reaches "
+                + (hit.window ? std::string("another window in front of it") : std::string("nothing (the status bar or the keyboard)"))
+                + "; " + textsOnScreen();
+        }
+        s.tap(CGPointApplyAffineTransform(found.screenPoint, UIRenderer::screenToDisplayTransform(s.orientation())));
         return std::nullopt;
     });
     addCommand("tapOutlet", "tapOutlet NAME", [this, &s](const Line& line) -> std::optional<std::string> {
@@ -367,6 +395,19 @@ void ScriptDriver::addStandardCommands()
         }
         if (!UIVisibleText::find(utf8ToUtf16(text)).view) {
             return notVisible(text);
+        }
+        return std::nullopt;
+    });
+    addCommand("assertHidden", "assertHidden TEXT", [&s](const Line& line) -> std::optional<std::string> {
+        const std::string text = labelText(line.rest);
+        if (text.empty()) {
+            return std::string("no text named: assertHidden TEXT");
+        }
+        if (const UIVisibleText found = UIVisibleText::find(utf8ToUtf16(text)); found.view) {
+            const CGPoint at = CGPointApplyAffineTransform(found.screenPoint, UIRenderer::screenToDisplayTransform(s.orientation()));
+            std::ostringstream message;
+            message << "the text " << quoted(text) << " is visible at " << at.x << " " << at.y;
+            return message.str();
         }
         return std::nullopt;
     });

@@ -48,6 +48,8 @@ public:
     // Adds (or replaces) a command; the usage is shown in errors ("tap X Y").
     void addCommand(const std::string& name, const std::string& usage, Handler handler);
     [[nodiscard]] bool hasCommand(const std::string& name) const;
+    // The usage of every command the driver knows, by name: what --help lists.
+    [[nodiscard]] std::vector<std::string> commandUsages() const;
 
     Outcome runFile(const std::string& path);
 

@@ -5,13 +5,17 @@
 #include <cmath>
 #include <string>
 
+#include "Platform/Foundation/NSClock.h"
+#include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/Foundation/NSString.h"
+#include "Platform/UIKit/UIActionSheet.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIDevice.h"
 #include "Platform/UIKit/UIFont.h"
 #include "Platform/UIKit/UIImage.h"
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIScreen.h"
+#include "Platform/UIKit/UITextField.h"
 #include "Platform/UIKit/UIWindow.h"
 
 namespace {
@@ -129,5 +133,41 @@ void BM_renderFrame_fullScreenChanged(benchmark::State& state)
     UIApplication::sharedApplication().resetForTesting();
 }
 BENCHMARK(BM_renderFrame_fullScreenChanged)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
+// The full-screen frame with the keyboard up (argument 0), and with an action sheet shown over
+// it (1): what the sheet, its veil and the keyboard drawn beneath add to a frame.
+void BM_renderFrame_fullScreenChangedKeyboard(benchmark::State& state)
+{
+    const auto previousClock = RunLoop::main().setClock(std::make_shared<ManualClock>(1000.0));
+    const auto window = buildScreen();
+    auto field = std::make_shared<UITextField>(CGRectMake(20, 30, 200, 30));
+    window->addSubview(field);
+    field->becomeFirstResponder();
+    std::shared_ptr<UIActionSheet> sheet;
+    if (state.range(0) == 1) {
+        sheet = std::make_shared<UIActionSheet>("Close file and discard all changes?", std::weak_ptr<UIActionSheetDelegate>(), "",
+                                                "Yes.", std::vector<std::string> { "No!" });
+        sheet->showInView(window.get());
+    }
+    RunLoop::main().advance(1);
+    UIRenderer renderer;
+    (void)renderer.renderFrame();
+    bool light = true;
+    for (auto _ : state) {
+        light = !light;
+        window->setBackgroundColor(UIColor::colorWithWhite(light ? 0.93 : 0.9, 1));
+        benchmark::DoNotOptimize(renderer.renderFrame());
+    }
+    state.SetItemsProcessed(state.iterations());
+    if (sheet) {
+        sheet->dismissWithClickedButtonIndex(-1, false);
+    }
+    field->resignFirstResponder();
+    RunLoop::main().advance(1);
+    UIActionSheet::resetForTesting();
+    UIApplication::sharedApplication().resetForTesting();
+    RunLoop::main().setClock(previousClock);
+}
+BENCHMARK(BM_renderFrame_fullScreenChangedKeyboard)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "Classes/Controller/AccentColor.h"
 #include "Classes/Controller/AlertPrompt.h"
+#include "Classes/Controller/BusyAlert.h"
 #include "Classes/Controller/DirListController.h"
 #include "Classes/Controller/FileEntryScreen.h"
 #include "Classes/Controller/ScreenMaker.h"
@@ -148,7 +149,7 @@ void AddPopover::alertViewWillDismissWithButtonIndex(UIAlertView* alertView, int
     NetworkManager& manager = NetworkManager::sharedManager();
     // The commands share the one transfer handle with any background operation.
     if (manager.isBusy()) {
-        NSLog("A remote operation is still running; nothing is created");
+        BusyAlert::show(BusyAlert::kNothingCreated);
         return;
     }
     if (tag == kFolderTag)

@@ -608,8 +608,6 @@ void DirListController::renamePressedEntry(const std::string& newName)
         showSorry("'" + newName + "' already exists in this folder. Please choose another name.");
         return;
     }
-    pending_ = Pending::rename;
-    pendingName_ = entry->name();
     pressedEntry_.reset();
     NetworkManager& manager = NetworkManager::sharedManager();
     (void)manager.renameFile(entry->name(), newName);
@@ -622,8 +620,6 @@ void DirListController::deletePressedEntry()
         NSLog("The entry pressed is no longer listed");
         return;
     }
-    pending_ = Pending::remove;
-    pendingName_ = entry->name();
     pressedEntry_.reset();
     NetworkManager& manager = NetworkManager::sharedManager();
     if (entry->isDirectory())
@@ -642,15 +638,30 @@ void DirListController::needsReload()
 
 void DirListController::needsReloadWithResult(const ReloadResult& result)
 {
-    const Pending what = pending_;
+    const bool changingDir = pending_ == Pending::changeDir;
     const std::string name = pendingName_;
     pending_ = Pending::none;
     needsReload();
-    int code = result.commandCode.value_or(0);
-    if (code == 0)
-        code = result.listingCode;
-    if (code != 0)
-        reportFailure(what, name, code);
+    // The words of the first failure: the command's own, else the listing's.
+    const std::string reply = NetworkManager::sharedManager().lastReplyLine();
+    if (result.command != ReloadResult::Command::none && result.commandCode.value_or(0) != 0) {
+        reportCommandFailure(result, *result.commandCode, reply);
+        return;
+    }
+    if (result.listingCode == 0)
+        return;
+    if (result.command != ReloadResult::Command::none) {
+        // The server did what was asked; only the listing after it failed, and the old one stays.
+        reportRelistingFailure(result, reply);
+        return;
+    }
+    const std::string reason = reasonFor(result.listingCode, reply);
+    if (!changingDir)
+        showSorry(format("The folder could not be listed again (%code)!\n%reason", "", result.listingCode, reason));
+    else if (name == "..")
+        showSorry(format("Could not go up (%code)!\n%reason", name, result.listingCode, reason));
+    else
+        showSorry(format("Could not open the folder '%name' (%code)!\n%reason", name, result.listingCode, reason));
 }
 
 void DirListController::uploadedFile(const std::string& name, int code)
@@ -658,27 +669,55 @@ void DirListController::uploadedFile(const std::string& name, int code)
     needsReload();
     if (code != 0)
         showSorry(format("Could not create the file '%name' (%code)!\n%reason", name, code,
-                         NetworkManager::sharedManager().getErrorMessage(code)));
+                         reasonFor(code, NetworkManager::sharedManager().lastReplyLine())));
 }
 
-void DirListController::reportFailure(Pending what, const std::string& name, int code)
+std::string DirListController::reasonFor(int code, const std::string& reply)
 {
-    const std::string reason = NetworkManager::sharedManager().getErrorMessage(code);
-    switch (what) {
-    case Pending::changeDir:
-        showSorry(format(name == ".." ? "Could not go up (%code)!\n%reason" : "Could not open the folder '%name' (%code)!\n%reason",
-                         name, code, reason));
-        return;
-    case Pending::rename:
-        showSorry(format("Could not rename '%name' (%code)!\n%reason", name, code, reason));
-        return;
-    case Pending::remove:
-        showSorry(format("Could not delete '%name' (%code)!\n%reason", name, code, reason));
-        return;
-    case Pending::none:
-        showSorry(format("The server refused the command (%code)!\n%reason", name, code, reason));
-        return;
+    // libcurl's words alone ("Quote command returned error") hide why; the server's tell it.
+    std::string reason = NetworkManager::sharedManager().getErrorMessage(code);
+    if (!reply.empty())
+        reason += "\n" + reply;
+    return reason;
+}
+
+namespace {
+
+// What a directory command's result says: its failure, and how it begins when it worked but
+// the listing after it did not.
+struct CommandTexts {
+    const char* failed;
+    const char* done;
+};
+
+CommandTexts textsFor(ReloadResult::Command command)
+{
+    switch (command) {
+    case ReloadResult::Command::rename:
+        return { "Could not rename '%name' (%code)!\n%reason", "'%name' was renamed" };
+    case ReloadResult::Command::deleteFile:
+    case ReloadResult::Command::deleteFolder:
+        return { "Could not delete '%name' (%code)!\n%reason", "'%name' was deleted" };
+    case ReloadResult::Command::createFolder:
+        return { "Could not create the folder '%name' (%code)!\n%reason", "The folder '%name' was created" };
+    case ReloadResult::Command::none:
+        break;
     }
+    return { "The server refused the command (%code)!\n%reason", "The command was carried out" };
+}
+
+} // namespace
+
+void DirListController::reportCommandFailure(const ReloadResult& result, int code, const std::string& reply)
+{
+    showSorry(format(textsFor(result.command).failed, result.commandName, code, reasonFor(code, reply)));
+}
+
+void DirListController::reportRelistingFailure(const ReloadResult& result, const std::string& reply)
+{
+    const std::string pattern
+        = std::string(textsFor(result.command).done) + ", but the folder could not be listed again (%code)!\n%reason";
+    showSorry(format(pattern.c_str(), result.commandName, result.listingCode, reasonFor(result.listingCode, reply)));
 }
 
 void DirListController::showSorry(const std::string& message)

@@ -135,8 +135,9 @@ protected:
     void declareConnections(UIConnectionTable& table) override;
 
 private:
-    // What the screen started and waits to hear about, for the message of a failure.
-    enum class Pending { none, changeDir, rename, remove };
+    // What the screen started and waits to hear about, for the message of a failure (the
+    // commands' results name themselves).
+    enum class Pending { none, changeDir };
 
     [[nodiscard]] std::shared_ptr<DirListController> selfScreen();
     void leaveServer();
@@ -148,7 +149,10 @@ private:
     void renamePressedEntry(const std::string& newName);
     void deletePressedEntry();
     void showSorry(const std::string& message);
-    void reportFailure(Pending what, const std::string& name, int code);
+    // The transfer code's text followed by the server's words, when it gave any.
+    [[nodiscard]] static std::string reasonFor(int code, const std::string& reply);
+    void reportCommandFailure(const ReloadResult& result, int code, const std::string& reply);
+    void reportRelistingFailure(const ReloadResult& result, const std::string& reply);
     void layoutForOrientation();
     void configureCell(DirListCell& cell, const FileEntry& entry);
 

@@ -1,6 +1,7 @@
 #include "Classes/Controller/EditConnectionController.h"
 
 #include "Classes/Controller/AccentColor.h"
+#include "Classes/Controller/BusyAlert.h"
 #include "Classes/Controller/ConnectAlert.h"
 #include "Classes/Controller/ScreenMaker.h"
 #include "Classes/Controller/StartViewController.h"
@@ -80,6 +81,12 @@ std::string refusalMessage(std::int32_t answer)
     default:
         return "The connection could not be stored!";
     }
+}
+
+// A write the store did not take, with SQLite's reason and what stays as it was.
+std::string storeFailureMessage(const char* what, const char* kept)
+{
+    return std::string(what) + " (" + ConnectionManager::sharedManager().lastError() + ")! " + kept;
 }
 
 void showError(const std::string& message)
@@ -249,8 +256,16 @@ void EditConnectionController::btnConnectPressed()
 
 void EditConnectionController::btnCancelPressed()
 {
-    // A connect still running finds the form closed: its record goes again (see the result).
-    if (connecting_) closedWhileConnecting_ = true;
+    // Cancel promises that nothing is stored: the record added for a connect still running goes
+    // now, not when its result comes (the process may end before that), and the result then
+    // changes nothing.
+    if (connecting_) {
+        closedWhileConnecting_ = true;
+        if (!ConnectionManager::sharedManager().deleteConn(addedID_))
+            showError(storeFailureMessage("The new connection could not be removed again",
+                "It stays in the list; you can delete it with its edit button."));
+        reloadStartView();
+    }
     dismissModalViewControllerAnimated(true);
 }
 
@@ -282,7 +297,7 @@ void EditConnectionController::connectNew()
     }
     // Checked before anything is stored: the record must not stay behind a refused connect.
     if (NetworkManager::sharedManager().isBusy()) {
-        NSLog("A remote operation is still running; the connect is not started");
+        BusyAlert::show(BusyAlert::kConnectNotStarted);
         return;
     }
     auto record = std::make_shared<QVConnection>();
@@ -332,7 +347,12 @@ void EditConnectionController::applyEdit()
     bookmark_->setIsBookmark(bookmarkChosen());
     bookmark_->setStartPath(startPathText());
     bookmark_->setType(segType_ != nullptr ? segType_->selectedSegmentIndex() : 0);
-    ConnectionManager::sharedManager().updateConn(bookmark_);
+    if (!ConnectionManager::sharedManager().updateConn(bookmark_)) {
+        // The form stays open with the user's edits, so APPLY can be tried again.
+        showError(storeFailureMessage("The changes could not be stored",
+            "The stored connection is unchanged; your changes are still in the form."));
+        return;
+    }
     reloadStartView();
     dismissModalViewControllerAnimated(true);
 }
@@ -357,7 +377,10 @@ void EditConnectionController::actionSheetDidDismissWithButtonIndex(
     UIActionSheet* actionSheet, int buttonIndex)
 {
     if (actionSheet == nullptr || buttonIndex != actionSheet->destructiveButtonIndex()) return;
-    ConnectionManager::sharedManager().deleteConn(bookID_);
+    if (!ConnectionManager::sharedManager().deleteConn(bookID_)) {
+        showError(storeFailureMessage("The connection could not be deleted", "It is still stored."));
+        return;
+    }
     reloadStartView();
     dismissModalViewControllerAnimated(true);
 }
@@ -379,11 +402,8 @@ void EditConnectionController::finishedConnectingwithCode(int code)
 
     ConnectionManager& store = ConnectionManager::sharedManager();
     if (closedWhileConnecting_) {
-        // Cancel promised that nothing is stored: the record added for this connect goes, and no
-        // screen is pushed behind the user's back.
+        // Cancel took the record out already; no screen is pushed behind the user's back.
         closedWhileConnecting_ = false;
-        store.deleteConn(addedID_);
-        reloadStartView();
         return;
     }
     if (code != 0) {

@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstring>
+#include <limits>
 
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSDate.h"
@@ -150,7 +151,9 @@ void RatingPrompt::incrementUseCount()
     if (!stored || *stored == version) {
         if (defaults.doubleForKey(kFirstUseDate) == 0)
             defaults.setDouble(now(), kFirstUseDate);
-        defaults.setInteger(defaults.integerForKey(kUseCount) + 1, kUseCount);
+        // A count edited up to the largest number stays there rather than wrap to negative.
+        const std::int64_t uses = defaults.integerForKey(kUseCount);
+        defaults.setInteger(uses < std::numeric_limits<std::int64_t>::max() ? uses + 1 : uses, kUseCount);
     } else {
         defaults.setString(version, kCurrentVersion);
         defaults.setDouble(now(), kFirstUseDate);

@@ -63,7 +63,15 @@ void SetPassController::storeMasterPassword(const std::string& password)
 {
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
     defaults.setString(password, kMasterPasswordKey);
-    defaults.synchronize();
+    if (!defaults.synchronize() && !password.empty()) {
+        // A password that is not on disk would not be asked for at the next launch: say so and
+        // stay, and leave no unsaved password behind for a later save to store unannounced.
+        defaults.removeObjectForKey(kMasterPasswordKey);
+        showError("Your master password could not be saved, so it would not be asked for at the next "
+                  "launch. No password is set; you can try again.\nSettings file: "
+            + defaults.path());
+        return;
+    }
     showStartScreen();
 }
 

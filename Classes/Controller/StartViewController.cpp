@@ -4,6 +4,7 @@
 
 #include "Classes/Controller/AccentColor.h"
 #include "Classes/Controller/BookmarkCell.h"
+#include "Classes/Controller/BusyAlert.h"
 #include "Classes/Controller/ConnectAlert.h"
 #include "Classes/Controller/EditConnectionController.h"
 #include "Classes/Controller/MegaButtonImage.h"
@@ -428,7 +429,8 @@ void StartViewController::btnCellBackPressed(UIResponder* sender)
     }
     NetworkManager& network = NetworkManager::sharedManager();
     if (network.isBusy()) {
-        NSLog("A remote operation is still running; the connect is not started");
+        // Not this screen's connect (that one is ignored above, with its spinner turning).
+        BusyAlert::show(BusyAlert::kConnectNotStarted);
         return;
     }
     network.setConnection(record);

@@ -143,8 +143,10 @@ int ConnectionManager::initConnection()
     arrBookmarks_.clear();
     arrLastConns_.clear();
     int rc = connect();
-    if (rc != SQLITE_OK)
+    if (rc != SQLITE_OK) {
+        openError_ = lastError_;
         return rc;
+    }
     rc = execute(kCreateTable);
     if (rc == SQLITE_OK) {
         NSLog("Done initing table!");
@@ -154,6 +156,7 @@ int ConnectionManager::initConnection()
         // Not a database, damaged, locked or of another shape: leave the file untouched and
         // stay closed rather than write into it.
         logError("Could not open the connection store");
+        openError_ = lastError_;
         sqlHandle_.reset();
         arrAll_.clear();
         arrBookmarks_.clear();
@@ -172,6 +175,7 @@ int ConnectionManager::connect()
     if (::lstat(path_.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
         NSLogf("Failed! Returned %d", SQLITE_CANTOPEN);
         NSLogf("Refusing to open the connection store: %s is a symbolic link, not a file", path_.c_str());
+        lastError_ = "it is a symbolic link, not a file";
         return SQLITE_CANTOPEN;
     }
     // Created here, not by SQLite, so that the file holding passwords is private from the start.
@@ -202,10 +206,8 @@ int ConnectionManager::connect()
 
 void ConnectionManager::logError(const char* what) const
 {
-    if (sqlHandle_)
-        NSLogf("%s: %s (%s)", what, sqlite3_errmsg(sqlHandle_.get()), path_.c_str());
-    else
-        NSLogf("%s: database not open (%s)", what, path_.c_str());
+    lastError_ = sqlHandle_ ? sqlite3_errmsg(sqlHandle_.get()) : "database not open";
+    NSLogf("%s: %s (%s)", what, lastError_.c_str(), path_.c_str());
 }
 
 int ConnectionManager::prepare(const char* sql, StatementHandle& statement)

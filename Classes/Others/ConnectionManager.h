@@ -88,6 +88,10 @@ public:
     const std::string& path() const { return path_; }
     bool wasChanged() const { return wasChanged_; }
     bool isOpen() const { return sqlHandle_ != nullptr; }
+    // Why the last write or read failed, in SQLite's words ("database is locked"), for a message.
+    [[nodiscard]] const std::string& lastError() const { return lastError_; }
+    // Why the database could not be opened; empty while it is open.
+    [[nodiscard]] const std::string& openError() const { return openError_; }
     const ConnectionList& arrBookmarks() const { return arrBookmarks_; }
     const ConnectionList& arrLastConns() const { return arrLastConns_; }
     const ConnectionList& arrAll() const { return arrAll_; }
@@ -120,4 +124,6 @@ private:
     ConnectionList arrLastConns_;
     ConnectionList arrAll_;
     std::string path_;
+    mutable std::string lastError_;
+    std::string openError_;
 };

@@ -127,6 +127,8 @@ void NetworkManager::setConnection(std::shared_ptr<QVConnection> connection)
         globalInitialised_ = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
     curl_.reset();
     curl_.reset(curl_easy_init());
+    if (curl_.get() != nullptr) // failed performs report to their handle's owner
+        curl_easy_setopt(static_cast<CURL*>(curl_.get()), CURLOPT_PRIVATE, static_cast<void*>(this));
     std::lock_guard lock(stateMutex_);
     conn_ = std::move(connection);
 }
@@ -173,12 +175,42 @@ NetworkManager::Limits NetworkManager::limits() const
     return limits_;
 }
 
+void NetworkManager::noteFailure(const std::vector<std::string>& replies, const char* detail)
+{
+    // An FTP server says why in its reply; SFTP has no reply text, only a status that libcurl
+    // puts into words in its detail.
+    std::string words = protocol() == Protocol::sftp ? std::string(detail) : lastErrorReply(replies);
+    std::lock_guard lock(stateMutex_);
+    // The first failure is the cause; later ones (a listing, a clean-up) follow from it.
+    if (failureWords_.empty())
+        failureWords_ = std::move(words);
+}
+
+void NetworkManager::forgetFailure()
+{
+    std::lock_guard lock(stateMutex_);
+    failureWords_.clear();
+}
+
 void NetworkManager::deliver(NetworkManagerDelegate::Operation operation,
                              std::function<void(NetworkManagerDelegate&)> send, bool wait)
 {
+    // The words go with the result, so a later operation cannot change them before it arrives;
+    // a result ends its operation (the bytes of a download come just before theirs).
+    std::string words;
+    {
+        std::lock_guard lock(stateMutex_);
+        words = failureWords_;
+        if (operation != NetworkManagerDelegate::Operation::setData)
+            failureWords_.clear();
+    }
     // The delegate is looked up only now, on the main thread: the screen that started the
     // operation may have gone, or handed the role to another screen, while it ran.
-    auto delivery = [this, operation, send = std::move(send)] {
+    auto delivery = [this, operation, send = std::move(send), words = std::move(words)] {
+        {
+            std::lock_guard lock(stateMutex_);
+            lastReplyLine_ = words;
+        }
         if (std::shared_ptr<NetworkManagerDelegate> receiver = delegate()) {
             if (receiver->respondsTo(operation))
                 send(*receiver);
@@ -399,6 +431,7 @@ bool NetworkManager::beginOperation(int status, std::function<void()> work)
 void NetworkManager::connect()
 {
     ThreadStatusScope busy(threadStatus_, 1);
+    forgetFailure();
     NSLogf("CURL INFO: %s", curl_version());
     CURL* curl = static_cast<CURL*>(curl_.get());
     std::shared_ptr<QVConnection> connection = conn();
@@ -514,8 +547,8 @@ bool NetworkManager::changeCWorkDir(const ChangeDirRequest& request)
 bool NetworkManager::changeCWorkDir(const std::string& dir, const std::vector<std::string>& commands,
                                     bool skipListing, TransferProgressFunction progress, void* progressData)
 {
-    int commandCode = CURLE_OK;
-    return changeDirectory(dir, commands, skipListing, progress, progressData, commandCode);
+    ReloadResult result;
+    return changeDirectory(dir, commands, skipListing, progress, progressData, result);
 }
 
 int NetworkManager::performCommands(const std::vector<std::string>& commands)
@@ -582,9 +615,9 @@ int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
 
 bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<std::string>& commands,
                                      bool skipListing, TransferProgressFunction progress, void* progressData,
-                                     int& commandCode)
+                                     ReloadResult& result)
 {
-    ReloadResult result;
+    forgetFailure();
     auto reload = [this, &result] {
         deliver(NetworkManagerDelegate::Operation::needsReload,
                 [result](NetworkManagerDelegate& receiver) { receiver.needsReloadWithResult(result); }, true);
@@ -597,15 +630,16 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
     }
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr) {
+        // Commands never sent did not work either.
+        if (!commands.empty())
+            result.commandCode = CURLE_FAILED_INIT;
         result.listingCode = CURLE_FAILED_INIT;
         reload();
         return false;
     }
 
-    if (!commands.empty()) {
-        commandCode = performCommands(commands);
-        result.commandCode = commandCode;
-    }
+    if (!commands.empty())
+        result.commandCode = performCommands(commands);
 
     WorkLocation target = workLocation();
     if (dir == "..") {
@@ -665,28 +699,30 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
 
 // ---- Remote commands -------------------------------------------------------------------------
 
-int NetworkManager::runCommand(std::initializer_list<std::string> names, std::vector<std::string> ftp,
-                               std::vector<std::string> sftp)
+int NetworkManager::runCommand(ReloadResult::Command command, std::initializer_list<std::string> names,
+                               std::vector<std::string> ftp, std::vector<std::string> sftp)
 {
+    ReloadResult result;
+    result.command = command;
+    result.commandName = names.size() > 0 ? *names.begin() : std::string();
     for (const std::string& name : names) {
         if (name.empty() || hasUnsafeCharacters(name)) {
             NSLog("Refused a command on a name that is empty or holds a line break or NUL character");
-            ReloadResult refused;
-            refused.commandCode = kCodeUnsafeName;
+            forgetFailure();
+            result.commandCode = kCodeUnsafeName;
             deliver(NetworkManagerDelegate::Operation::needsReload,
-                    [refused](NetworkManagerDelegate& receiver) { receiver.needsReloadWithResult(refused); }, true);
+                    [result](NetworkManagerDelegate& receiver) { receiver.needsReloadWithResult(result); }, true);
             return kCodeUnsafeName;
         }
     }
-    int commandCode = CURLE_OK;
-    changeDirectory(".", protocol() == Protocol::sftp ? sftp : ftp, false, nullptr, nullptr, commandCode);
-    return commandCode;
+    changeDirectory(".", protocol() == Protocol::sftp ? sftp : ftp, false, nullptr, nullptr, result);
+    return result.commandCode.value_or(CURLE_FAILED_INIT);
 }
 
 int NetworkManager::renameFile(const std::string& from, const std::string& to)
 {
     const std::string dir = getWorkDir();
-    return runCommand({ from, to }, { "RNFR " + from, "RNTO " + to },
+    return runCommand(ReloadResult::Command::rename, { from, to }, { "RNFR " + from, "RNTO " + to },
                       { "rename " + quotedSftpPath(stringByAppendingPathComponent(dir, from)) + " "
                         + quotedSftpPath(stringByAppendingPathComponent(dir, to)) });
 }
@@ -698,7 +734,8 @@ int NetworkManager::deleteFile(const std::string& name)
         curl_easy_setopt(curl, CURLOPT_FAILONERROR, 0L);
     const std::string dir = getWorkDir();
     // The directory and the name joined with one slash as they stand: "//name" at the root.
-    const int code = runCommand({ name }, { "DELE " + name }, { "rm " + quotedSftpPath(dir + "/" + name) });
+    const int code = runCommand(ReloadResult::Command::deleteFile, { name }, { "DELE " + name },
+                                { "rm " + quotedSftpPath(dir + "/" + name) });
     if (curl != nullptr)
         curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     return code;
@@ -707,13 +744,13 @@ int NetworkManager::deleteFile(const std::string& name)
 int NetworkManager::deleteFolder(const std::string& name)
 {
     const std::string dir = getWorkDir();
-    return runCommand({ name }, { "RMD " + name },
+    return runCommand(ReloadResult::Command::deleteFolder, { name }, { "RMD " + name },
                       { "rmdir " + quotedSftpPath(stringByAppendingPathComponent(dir, name)) });
 }
 
 int NetworkManager::createFolder(const std::string& name)
 {
     const std::string dir = getWorkDir();
-    return runCommand({ name }, { "MKD " + name },
+    return runCommand(ReloadResult::Command::createFolder, { name }, { "MKD " + name },
                       { "mkdir " + quotedSftpPath(stringByAppendingPathComponent(dir, name)) });
 }

@@ -134,9 +134,10 @@ public:
     // ---- Downloads and uploads ---------------------------------------------------------
     // A text file into memory: setData with the bytes, then downloadedFile with the code.
     void downloadFile(const DownloadRequest& request);
-    // The server's own words for the last download's failure: its last error reply (e.g.
-    // "550 Permission denied."), or for SFTP libcurl's detail of the server's status; empty
-    // when it gave none or the download worked. Read with downloadedFile or downloadedBinary.
+    // The server's own words for the first failure of the operation whose result was delivered
+    // last (a download, a command, an upload): its error reply (e.g. "550 Permission denied."),
+    // or for SFTP libcurl's detail of the server's status; empty when it gave none or nothing
+    // failed. Read it on the main thread with a result that reports a failure.
     [[nodiscard]] std::string lastReplyLine() const;
     void downloadFile(const std::string& name) { downloadFile(DownloadRequest { name }); }
     // A copy in the private temporary folder: the delegate's binaryDownloadEntry() gets its
@@ -258,13 +259,17 @@ private:
     void reportIncompleteReplace(const RemoteFile& file, const std::string& temporary, const std::string& aside,
                                  bool renameTried);
 
-    // What lastReplyLine() answers after a download that ended with `code`.
-    void setLastReplyLine(int code, const std::vector<std::string>& replies, const char* detail);
+    // A perform on the handle failed (TransferOptionsScope tells): the server's words are kept
+    // unless an earlier failure of the same operation left its own.
+    friend class TransferOptionsScope;
+    void noteFailure(const std::vector<std::string>& replies, const char* detail);
+    // A new operation starts: no words of an earlier one are carried into its result.
+    void forgetFailure();
     // One command followed by a listing, with the refusal of unsafe names.
-    int runCommand(std::initializer_list<std::string> names, std::vector<std::string> ftp,
-                   std::vector<std::string> sftp);
+    int runCommand(ReloadResult::Command command, std::initializer_list<std::string> names,
+                   std::vector<std::string> ftp, std::vector<std::string> sftp);
     bool changeDirectory(const std::string& dir, const std::vector<std::string>& commands, bool skipListing,
-                         TransferProgressFunction progress, void* progressData, int& commandCode);
+                         TransferProgressFunction progress, void* progressData, ReloadResult& result);
     // Hands `send` to the delegate on the main thread, when there is one that takes `operation`.
     void deliver(NetworkManagerDelegate::Operation operation, std::function<void(NetworkManagerDelegate&)> send,
                  bool wait);
@@ -285,6 +290,9 @@ private:
     // The host whose SFTP key differed from the one remembered, at the last connect; the key
     // check of libcurl sets the flag during the connect's perform.
     std::string changedKeyHost_;
+    // The running operation's first failure in the server's words, and those of the result
+    // delivered last (what lastReplyLine() answers).
+    std::string failureWords_;
     std::string lastReplyLine_;
     std::atomic<bool> hostKeyChanged_ { false };
     // The stall limit the current connection was set up with.

@@ -3,6 +3,7 @@
 // libcurl plumbing shared by the network manager's source files: RAII holders, option scopes
 // that undo what one operation set, and URL component escaping. Not for other callers.
 
+#include "Classes/Others/NetworkManager.h"
 #include "Classes/Others/NetworkManagerDelegate.h"
 #include "Classes/Others/TransferData.h"
 
@@ -148,6 +149,10 @@ private:
 // The options of one perform. Whatever is set through the scope is cleared again when it ends,
 // so no option outlives the records it points to, on every path out of an operation.
 //
+// Every perform also keeps the server's reply lines and libcurl's detail, and a failed one hands
+// the server's words to the manager that owns the handle (CURLOPT_PRIVATE), so that a refused
+// command or transfer can say why in the server's own words.
+//
 // Every perform also watches for a stall: when no byte has moved either way for
 // `stallSeconds`, it ends with libcurl's time-out result. libcurl's own low-speed check
 // covers only the body of a transfer; this also covers the steps before it (an SFTP command
@@ -174,10 +179,6 @@ public:
             curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, static_cast<curl_xferinfo_callback>(nullptr));
             curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
         }
-        if (replies_)
-            curl_easy_setopt(curl_, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
-        if (errorBuffer_)
-            curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
         if (quote_)
             curl_easy_setopt(curl_, CURLOPT_QUOTE, static_cast<curl_slist*>(nullptr));
         if (postQuote_)
@@ -219,21 +220,9 @@ public:
         curl_easy_setopt(curl_, CURLOPT_POSTQUOTE, list);
     }
 
-    // The server's reply lines of this perform, one string each, through the header function.
-    void setReplies(std::vector<std::string>* lines)
-    {
-        replies_ = true;
-        curl_easy_setopt(curl_, CURLOPT_HEADERDATA, static_cast<void*>(lines));
-    }
-
-    // libcurl's detail of a failure, written into `buffer` (CURL_ERROR_SIZE bytes) during this
-    // perform only.
-    void setErrorBuffer(char* buffer)
-    {
-        errorBuffer_ = true;
-        buffer[0] = '\0';
-        curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, buffer);
-    }
+    // The server's reply lines of this perform, one string each, through the header function
+    // (kept inside the scope when no one asks for them).
+    void setReplies(std::vector<std::string>* lines) { replies_ = lines; }
 
     void setNoBody()
     {
@@ -259,13 +248,26 @@ public:
         curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, &progressThunk);
         curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, static_cast<void*>(&client_));
+        std::vector<std::string> ownReplies;
+        std::vector<std::string>* replies = replies_ != nullptr ? replies_ : &ownReplies;
+        curl_easy_setopt(curl_, CURLOPT_HEADERDATA, static_cast<void*>(replies));
+        char detail[CURL_ERROR_SIZE] = {};
+        curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, detail);
         record.handle = curl_;
-        const CURLcode code = performOn(multi_, curl_);
+        int code = performOn(multi_, curl_);
         record.handle = nullptr;
         if (record.overflowed)
-            return CURLE_FILESIZE_EXCEEDED;
-        if (client_.stalled)
-            return CURLE_OPERATION_TIMEDOUT;
+            code = CURLE_FILESIZE_EXCEEDED;
+        else if (client_.stalled)
+            code = CURLE_OPERATION_TIMEDOUT;
+        // Both records end with this call: libcurl must not keep them.
+        curl_easy_setopt(curl_, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
+        curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
+        if (code != CURLE_OK) {
+            char* owner = nullptr;
+            if (curl_easy_getinfo(curl_, CURLINFO_PRIVATE, &owner) == CURLE_OK && owner != nullptr)
+                reinterpret_cast<NetworkManager*>(owner)->noteFailure(*replies, detail);
+        }
         return code;
     }
 
@@ -312,8 +314,7 @@ private:
     bool postQuote_ { false };
     bool noBody_ { false };
     bool upload_ { false };
-    bool replies_ { false };
-    bool errorBuffer_ { false };
+    std::vector<std::string>* replies_ { nullptr };
 };
 
 // The server's last error reply among the reply lines of a perform (a 4xx or 5xx line, without

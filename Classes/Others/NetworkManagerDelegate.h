@@ -11,6 +11,10 @@ class FileEntry;
 // What came before a needsReload: the command of the directory screen that ran first (rename,
 // delete, new folder), if any, and the listing that followed it. Both are transfer codes.
 struct ReloadResult {
+    enum class Command { none, rename, deleteFile, deleteFolder, createFolder };
+    // The command and the name it acted on (the old name of a rename).
+    Command command { Command::none };
+    std::string commandName;
     std::optional<int> commandCode;
     // 0: the listing was read and replaced; otherwise the folder could not be read and the
     // previous listing stands (it may be stale after a command that worked).

@@ -43,21 +43,10 @@ std::string NetworkManager::lastReplyLine() const
     return lastReplyLine_;
 }
 
-void NetworkManager::setLastReplyLine(int code, const std::vector<std::string>& replies, const char* detail)
-{
-    // An FTP server says why in its reply; SFTP has no reply text, only a status that libcurl
-    // puts into words in its detail.
-    std::string line;
-    if (code != CURLE_OK)
-        line = protocol() == Protocol::sftp ? std::string(detail) : lastErrorReply(replies);
-    std::lock_guard lock(stateMutex_);
-    lastReplyLine_ = std::move(line);
-}
-
 void NetworkManager::downloadFile(const DownloadRequest& request)
 {
     ThreadStatusScope busy(threadStatus_, 3);
-    setLastReplyLine(CURLE_OK, {}, "");
+    forgetFailure();
     CURL* curl = static_cast<CURL*>(curl_.get());
     auto data = std::make_shared<NSData>();
     int code = CURLE_OK;
@@ -73,18 +62,13 @@ void NetworkManager::downloadFile(const DownloadRequest& request)
         record.kind = TransferData::kDownload;
         record.data = data.get();
         record.limit = limits().downloadBytes;
-        std::vector<std::string> replies;
-        char detail[CURL_ERROR_SIZE] = {};
         {
             TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
             options.setWrite(&NetworkManager::listWriteCallback, &record);
             options.setProgress(request.progress, request.pdata);
-            options.setReplies(&replies);
-            options.setErrorBuffer(detail);
             code = options.perform(record);
         }
-        setLastReplyLine(code, replies, detail);
         NSLogf("Downloading returned %d !", code);
         const std::string workUrl = getWorkUrl();
         curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
@@ -100,7 +84,7 @@ void NetworkManager::downloadFile(const DownloadRequest& request)
 void NetworkManager::downloadBinaryFile(const DownloadRequest& request)
 {
     ThreadStatusScope busy(threadStatus_, 5);
-    setLastReplyLine(CURLE_OK, {}, "");
+    forgetFailure();
     CURL* curl = static_cast<CURL*>(curl_.get());
     int code = CURLE_OK;
     std::optional<std::string> path;
@@ -120,18 +104,13 @@ void NetworkManager::downloadBinaryFile(const DownloadRequest& request)
             code = path || isSafeLocalName(localName) ? int(CURLE_WRITE_ERROR) : int(kCodeUnsafeName);
         } else {
             TransferData none;
-            std::vector<std::string> replies;
-            char detail[CURL_ERROR_SIZE] = {};
             {
                 TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
                 curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
                 options.setWrite(nullptr, file.get()); // libcurl's own writer fills the file
                 options.setProgress(request.progress, request.pdata);
-                options.setReplies(&replies);
-                options.setErrorBuffer(detail);
                 code = options.perform(none);
             }
-            setLastReplyLine(code, replies, detail);
             const bool flushed = std::fflush(file.get()) == 0;
             const bool closed = std::fclose(file.release()) == 0;
             if (code == CURLE_OK && !(flushed && closed))
@@ -191,5 +170,6 @@ std::optional<std::string> NetworkManager::cacheFile(const std::string& name, co
 void NetworkManager::uploadASCII(const UploadRequest& request)
 {
     ThreadStatusScope busy(threadStatus_, 4);
+    forgetFailure();
     (void)uploadASCII(request.name, request.text, request.encoding);
 }

@@ -21,7 +21,6 @@
 #include "Platform/UIKit/UIPanGestureRecognizer.h"
 #include "Platform/UIKit/UISwipeGestureRecognizer.h"
 #include "Platform/UIKit/UITapGestureRecognizer.h"
-#include "Platform/UIKit/UITextInputDelegate.h"
 #include "Platform/UIKit/UITextInputStringTokenizer.h"
 
 namespace {
@@ -279,13 +278,10 @@ void CodeTextView::setLineNumberWidth(CGFloat width)
 void CodeTextView::setText(const std::u16string& text)
 {
     NSLog("setText!");
-    if (inputDelegate_) {
-        inputDelegate_->textWillChange(this);
-    }
-    setAttributedString(NSAttributedString(text, defaultAttributes_ ? defaultAttributes_ : std::make_shared<NSAttributeDictionary>()));
-    if (inputDelegate_) {
-        inputDelegate_->textDidChange(this);
-    }
+    changeText([this, &text] {
+        setAttributedString(
+            NSAttributedString(text, defaultAttributes_ ? defaultAttributes_ : std::make_shared<NSAttributeDictionary>()));
+    });
 }
 
 void CodeTextView::setAttributedString(const NSAttributedString& string)
@@ -312,7 +308,9 @@ void CodeTextView::clampRanges()
         const NSUInteger end = std::min(r.location + std::min(r.length, length), length);
         return NSMakeRange(start, std::max(end, start) - start);
     };
-    selectedRange_ = selectedRange_.location == NSNotFound ? NSMakeRange(length, 0) : clamp(selectedRange_);
+    // A new text may split a character at the old selection's ends.
+    const NSRange selected = selectedRange_.location == NSNotFound ? NSMakeRange(length, 0) : clamp(selectedRange_);
+    selectedRange_ = wholeCharacterRange(text(), selected.location, selected.max());
     if (markedRange_.location != NSNotFound) {
         markedRange_ = clamp(markedRange_);
     }

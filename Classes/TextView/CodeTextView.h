@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +92,8 @@ public:
 
     // Drawing (the content view's drawRect); only the lines that meet the rectangle are drawn.
     void drawContentInRect(CGRect rect);
+    // The laid-out lines as a person sees them, for the script driver (CodeTextViewVisibleText.cpp).
+    [[nodiscard]] std::vector<TextLine> visibleTextLines() const override;
     void drawBoundingRangeAsSelection(NSRange range, CGFloat cornerRadius);
     void drawPathFromRects(const std::vector<CGRect>& rects, CGFloat cornerRadius);
     [[nodiscard]] static NSRange rangeIntersection(NSRange first, NSRange second);
@@ -107,6 +110,8 @@ public:
 
     // The four ranges and how a selection change is shown.
     [[nodiscard]] NSRange selectedRange() const { return selectedRange_; }
+    // Clamped into the text, each end moved out of a surrogate pair or a CR LF so that the
+    // selection holds whole characters; the input delegate hears of it (the view's own change).
     void setSelectedRange(NSRange range);
     [[nodiscard]] NSRange markedRange() const { return markedRange_; }
     void setMarkedRange(NSRange range) { markedRange_ = range; }
@@ -245,6 +250,16 @@ private:
     void commonInit();
     void installRecognizers();
     void clampRanges();
+    // setSelectedRange without telling the input delegate: for the input system's own edits.
+    void applySelectedRange(NSRange range);
+    // Runs `change` between the input delegate's selectionWillChange and selectionDidChange.
+    void changeSelection(const std::function<void()>& change);
+    // The same with textWillChange and textDidChange, for text the view changes by itself.
+    void changeText(const std::function<void()>& change);
+    void announce(void (UITextInputDelegate::*will)(UITextInput*), const std::function<void()>& change,
+                  void (UITextInputDelegate::*did)(UITextInput*));
+    // start..end widened to whole characters (no half surrogate pair, no half CR LF).
+    [[nodiscard]] static NSRange wholeCharacterRange(const std::u16string& text, NSUInteger start, NSUInteger end);
     void notifyDidChange();
     void invalidateChangedLines(const CTFrameRef& oldFrame, CGFloat oldHeight, const CTTypesetterRef& oldTypesetter);
     void invalidateSelectionFill();

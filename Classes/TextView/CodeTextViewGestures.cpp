@@ -15,7 +15,6 @@
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
 #include "Platform/UIKit/UIMenuController.h"
 #include "Platform/UIKit/UIScreen.h"
-#include "Platform/UIKit/UITextInputDelegate.h"
 
 namespace {
 constexpr CGFloat kGutterWidth = 60.0;
@@ -100,14 +99,10 @@ void CodeTextView::tap(UIGestureRecognizer& recognizer)
         // The caret goes where the finger was before the view takes the keyboard, so that
         // becoming first responder shows (and scrolls to) that caret, not the text's start.
         const NSUInteger index = closestWhiteSpaceIndexToPoint(point);
-        if (inputDelegate_) {
-            inputDelegate_->selectionWillChange(this);
-        }
-        setMarkedRange(NSRangeNotFound);
-        setSelectedRange(NSMakeRange(index, 0));
-        if (inputDelegate_) {
-            inputDelegate_->selectionDidChange(this);
-        }
+        changeSelection([this, index] {
+            setMarkedRange(NSRangeNotFound);
+            applySelectedRange(NSMakeRange(index, 0));
+        });
         becomeFirstResponder();
         return;
     }
@@ -128,14 +123,10 @@ void CodeTextView::tap(UIGestureRecognizer& recognizer)
     } else if (editing_) {
         performAfterDelay(selfView(), [](CodeTextView& view) { view.showCorrectionMenu(); }, kTapMenuDelay, kShowCorrectionMenu);
     }
-    if (inputDelegate_) {
-        inputDelegate_->selectionWillChange(this);
-    }
-    setMarkedRange(NSRangeNotFound);
-    setSelectedRange(NSMakeRange(index, 0));
-    if (inputDelegate_) {
-        inputDelegate_->selectionDidChange(this);
-    }
+    changeSelection([this, index] {
+        setMarkedRange(NSRangeNotFound);
+        applySelectedRange(NSMakeRange(index, 0));
+    });
 }
 
 void CodeTextView::doubleTap(UIGestureRecognizer& recognizer)
@@ -146,13 +137,7 @@ void CodeTextView::doubleTap(UIGestureRecognizer& recognizer)
     if (word.location == NSNotFound || word.length == 0) {
         return;
     }
-    if (inputDelegate_) {
-        inputDelegate_->selectionWillChange(this);
-    }
     setSelectedRange(word);
-    if (inputDelegate_) {
-        inputDelegate_->selectionDidChange(this);
-    }
     if (!UIMenuController::sharedMenuController().isMenuVisible()) {
         performAfterDelay(selfView(), [](CodeTextView& view) { view.showMenu(); }, kDoubleTapMenuDelay, kShowMenu);
     }

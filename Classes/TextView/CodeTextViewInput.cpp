@@ -11,6 +11,7 @@
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSRunLoop.h"
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
+#include "Platform/UIKit/UITextInputDelegate.h"
 #include "Platform/UIKit/UITextInputStringTokenizer.h"
 
 namespace {
@@ -36,16 +37,53 @@ bool exists(NSRange range) { return range.location != NSNotFound; }
 
 // ---- Ranges ---------------------------------------------------------------------------------
 
+NSRange CodeTextView::wholeCharacterRange(const std::u16string& text, NSUInteger start, NSUInteger end)
+{
+    // Half a character would be copied as U+FFFD, and a cut would leave its other half alone.
+    const NSUInteger first = caretBoundaryBefore(text, start);
+    const NSUInteger last = end <= start ? first : caretBoundaryAfter(text, end);
+    return NSMakeRange(first, last - first);
+}
+
 void CodeTextView::setSelectedRange(NSRange range)
 {
-    const NSUInteger length = text().size();
+    changeSelection([this, range] { applySelectedRange(range); });
+}
+
+void CodeTextView::changeSelection(const std::function<void()>& change)
+{
+    // The input method ends its composition on the notice: what it composed stays where it was.
+    announce(&UITextInputDelegate::selectionWillChange, change, &UITextInputDelegate::selectionDidChange);
+}
+
+void CodeTextView::changeText(const std::function<void()>& change)
+{
+    announce(&UITextInputDelegate::textWillChange, change, &UITextInputDelegate::textDidChange);
+}
+
+void CodeTextView::announce(void (UITextInputDelegate::*will)(UITextInput*), const std::function<void()>& change,
+                            void (UITextInputDelegate::*did)(UITextInput*))
+{
+    if (inputDelegate_) {
+        (inputDelegate_->*will)(this);
+    }
+    change();
+    if (inputDelegate_) {
+        (inputDelegate_->*did)(this);
+    }
+}
+
+void CodeTextView::applySelectedRange(NSRange range)
+{
+    const std::u16string& t = text();
+    const NSUInteger length = t.size();
     // A range outside the text (or none at all) would leave no caret to type at.
     if (!exists(range)) {
         range = NSMakeRange(std::min(selectedRange_.location, length), 0);
     }
     const NSUInteger start = std::min(range.location, length);
     const NSUInteger end = std::min(start + std::min(range.length, length), length);
-    selectedRange_ = NSMakeRange(start, end - start);
+    selectedRange_ = wholeCharacterRange(t, start, end);
     selectionChanged();
 }
 
@@ -170,7 +208,7 @@ void CodeTextView::installEdit(NSRange selection, NSRange marked)
     setAttributedString(*mutableAttributedString_);
     setMarkedRange(marked);
     clampRanges();
-    setSelectedRange(selection);
+    applySelectedRange(selection);
 }
 
 void CodeTextView::insertText(const std::u16string& inserted)
@@ -278,7 +316,7 @@ void CodeTextView::replaceRangeWithText(const UITextRangeRef& range, const std::
     }
     mutableAttributedString_->replaceCharactersInRange(target, NSAttributedString(replacement, defaultAttributes_));
     setAttributedString(*mutableAttributedString_);
-    setSelectedRange(selection);
+    applySelectedRange(selection);
 }
 
 // ---- Text-input protocol --------------------------------------------------------------------
@@ -297,7 +335,7 @@ UITextRangeRef CodeTextView::selectedTextRange() { return CodeIndexedRange::rang
 
 void CodeTextView::setSelectedTextRange(const UITextRangeRef& range)
 {
-    setSelectedRange(range ? rangeOf(range) : NSMakeRange(0, 0));
+    applySelectedRange(range ? rangeOf(range) : NSMakeRange(0, 0));
 }
 
 UITextRangeRef CodeTextView::markedTextRange() { return CodeIndexedRange::rangeWithNSRange(markedRange_); }

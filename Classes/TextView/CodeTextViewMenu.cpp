@@ -12,7 +12,6 @@
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIMenuController.h"
 #include "Platform/UIKit/UIPasteboard.h"
-#include "Platform/UIKit/UITextInputDelegate.h"
 
 namespace {
 
@@ -127,13 +126,7 @@ void CodeTextView::deleteSelection()
     const NSRange selected = selectedRange_;
     mutableAttributedString_->setAttributedString(attributedString());
     mutableAttributedString_->deleteCharactersInRange(selected);
-    if (inputDelegate_) {
-        inputDelegate_->textWillChange(this);
-    }
-    setAttributedString(*mutableAttributedString_);
-    if (inputDelegate_) {
-        inputDelegate_->textDidChange(this);
-    }
+    changeText([this] { setAttributedString(*mutableAttributedString_); });
     setSelectedRange(NSMakeRange(selected.location, 0));
 }
 
@@ -141,7 +134,8 @@ void CodeTextView::paste()
 {
     const auto pasted = UIPasteboard::generalPasteboard().valueForPasteboardType(kUTTypeUTF8PlainText);
     if (pasted) {
-        insertText(utf8ToUtf16(*pasted));
+        // The menu's paste is the view's own change, unlike the keyboard's insertText.
+        changeText([this, &pasted] { insertText(utf8ToUtf16(*pasted)); });
     }
 }
 

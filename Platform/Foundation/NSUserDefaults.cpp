@@ -110,6 +110,7 @@ void NSUserDefaults::resetStandardUserDefaults()
     defaults.readError_.clear();
     defaults.values_.clear();
     defaults.registered_.clear();
+    defaults.checks_.clear();
 }
 
 NSUserDefaults::NSUserDefaults(std::string path)
@@ -161,7 +162,10 @@ void NSUserDefaults::loadIfNeeded() const
 const PlistValue* NSUserDefaults::lookup(const std::string& key) const
 {
     loadIfNeeded();
-    if (const auto found = values_.find(key); found != values_.end()) return &found->second;
+    if (const auto found = values_.find(key); found != values_.end()) {
+        const auto check = checks_.find(key);
+        if (check == checks_.end() || check->second(found->second)) return &found->second;
+    }
     if (const auto found = registered_.find(key); found != registered_.end()) return &found->second;
     return nullptr;
 }
@@ -171,6 +175,13 @@ PlistValue NSUserDefaults::objectForKey(const std::string& key) const
     std::lock_guard lock(mutex_);
     const PlistValue* value = lookup(key);
     return value ? *value : PlistValue();
+}
+
+bool NSUserDefaults::hasStoredValueForKey(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    return values_.count(key) != 0;
 }
 
 bool NSUserDefaults::boolForKey(const std::string& key) const
@@ -280,6 +291,12 @@ void NSUserDefaults::registerDefaults(const PlistValue::Dictionary& defaults)
         registered_.insert_or_assign(key, value);
 }
 
+void NSUserDefaults::registerValueCheck(const std::string& key, ValueCheck check)
+{
+    std::lock_guard lock(mutex_);
+    checks_.insert_or_assign(key, check);
+}
+
 bool NSUserDefaults::synchronize()
 {
     std::lock_guard lock(mutex_);
@@ -307,12 +324,18 @@ bool NSUserDefaults::synchronize()
         std::string aside = *target + ".corrupt";
         for (int n = 1; files.fileExistsAtPath(aside) && n < 1000; ++n)
             aside = *target + ".corrupt." + std::to_string(n);
-        if (!files.moveItemAtPath(*target, aside) && files.fileExistsAtPath(*target)) {
+        const bool moved = files.moveItemAtPath(*target, aside);
+        if (!moved && files.fileExistsAtPath(*target)) {
             NSLogf(
                 "Could not keep the unreadable user defaults aside: %s", NSFileManager::lastError().c_str());
             return false;
         }
-        NSLogf("Kept the unreadable user defaults as %s", aside.c_str());
+        if (moved) {
+            // It may hold the master password, whatever mode it had.
+            if (::chmod(aside.c_str(), kDefaultsFileMode) != 0)
+                NSLogf("Could not make %s private: %s", aside.c_str(), std::strerror(errno));
+            NSLogf("Kept the unreadable user defaults as %s", aside.c_str());
+        }
         fileIsCorrupt_ = false;
     }
     if (!files.writeToFile(*target, *xml, kDefaultsFileMode)) {

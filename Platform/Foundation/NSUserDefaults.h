@@ -3,6 +3,7 @@
 #include "Platform/Foundation/NSPropertyList.h"
 
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -25,8 +26,11 @@ public:
     // the home's preferences file).
     explicit NSUserDefaults(std::string path);
 
-    // The stored value, else the registered one, else null.
+    // The stored value, else the registered one, else null. A stored value that fails the key's
+    // registered check counts as not stored (it stays in the file, untouched).
     [[nodiscard]] PlistValue objectForKey(const std::string& key) const;
+    // Whether the file holds a value for the key, whatever it is.
+    [[nodiscard]] bool hasStoredValueForKey(const std::string& key) const;
     // Numbers convert among themselves; a string is read as the platform reads it ("YES",
     // "true", "1" are true; "42" is 42). Absent or other types answer NO / 0 / 0.0.
     [[nodiscard]] bool boolForKey(const std::string& key) const;
@@ -48,6 +52,10 @@ public:
 
     // Values that answer for keys without a stored value; merged over earlier registrations.
     void registerDefaults(const PlistValue::Dictionary& defaults);
+    // What a stored value of the key must be to be read (a type, a range); one that is not reads
+    // as the registered default, so a setting edited by hand never turns into something else.
+    using ValueCheck = bool (*)(const PlistValue& value);
+    void registerValueCheck(const std::string& key, ValueCheck check);
 
     // Writes the stored values to the file, atomically with mode 0600; when the file is a
     // symbolic link, the file it leads to is written and the link kept. A file that was read
@@ -80,4 +88,5 @@ private:
     mutable std::string readError_;
     mutable PlistValue::Dictionary values_;
     PlistValue::Dictionary registered_;
+    std::map<std::string, ValueCheck> checks_;
 };

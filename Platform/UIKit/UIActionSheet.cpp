@@ -16,12 +16,15 @@
 
 namespace {
 
-// Sheets and popovers lie above the application's windows and below the keyboard.
+// Sheets and popovers lie above the application's windows and the keyboard.
 constexpr UIWindowLevel kSheetLevel = UIWindowLevelNormal + 1;
 
 constexpr CGFloat kTitleSize = 13;
 constexpr CGFloat kButtonHeight = 44;
 constexpr CGFloat kButtonGap = 8;
+// A sheet taller than the screen below the status bar shrinks its buttons and gaps, down to these.
+constexpr CGFloat kMinButtonHeight = 30;
+constexpr CGFloat kMinButtonGap = 3;
 // Phone: buttons inset from the sides, the cancel button set apart by one more gap.
 constexpr CGFloat kPhoneInset = 20;
 constexpr CGFloat kPhoneTop = 18;
@@ -185,6 +188,28 @@ CGRect UIActionSheet::layoutSheet()
     if (!titleBlock.lines.empty()) {
         y += titleBlock.height() + (pad_ ? kPadTitleGap : kPhoneTitleGap);
     }
+    // The buttons shown and the gaps between them (the cancel button is set apart by two).
+    int shownButtons = 0;
+    int gaps = 0;
+    for (int index = 0; index < numberOfButtons(); ++index) {
+        if (index == cancelButtonIndex_ && pad_) {
+            continue;
+        }
+        gaps += shownButtons == 0 ? 0 : (index == cancelButtonIndex_ ? 2 : 1);
+        ++shownButtons;
+    }
+    const CGFloat bottomMargin = pad_ ? kPadInset + kPadShadow : kPhoneBottom;
+    const CGFloat statusBar = CGRectIsEmpty(UIApplication::sharedApplication().statusBarFrame()) ? 0 : UIApplication::kStatusBarHeight;
+    const CGFloat available = area.size.height - statusBar - (pad_ ? 2 * kScreenMargin : 0);
+    const CGFloat natural = y + bottomMargin + shownButtons * kButtonHeight + gaps * kButtonGap;
+    CGFloat buttonHeight = kButtonHeight;
+    CGFloat buttonGap = kButtonGap;
+    if (natural > available && shownButtons > 0) {
+        const CGFloat scale = std::max<CGFloat>(0, available - y - bottomMargin) / (shownButtons * kButtonHeight + gaps * kButtonGap);
+        buttonHeight = std::max(kMinButtonHeight, std::floor(kButtonHeight * scale));
+        buttonGap = std::max(kMinButtonGap, std::floor(kButtonGap * scale));
+    }
+
     std::weak_ptr<UIActionSheet> weak = selfSheet();
     bool first = true;
     for (int index = 0; index < numberOfButtons(); ++index) {
@@ -193,16 +218,16 @@ CGRect UIActionSheet::layoutSheet()
             continue; // a touch outside stands for it
         }
         if (!first) {
-            y += kButtonGap;
+            y += buttonGap;
         }
         if (cancel && !first) {
-            y += kButtonGap;
+            y += buttonGap;
         }
         first = false;
         const auto look = index == destructiveButtonIndex_ ? UIModalButton::Look::SheetDestructive
             : cancel                                       ? UIModalButton::Look::SheetCancel
                                                            : UIModalButton::Look::Sheet;
-        auto button = std::make_shared<UIModalButton>(CGRectMake(inset, y, buttonWidth, kButtonHeight), buttonTitleAtIndex(index),
+        auto button = std::make_shared<UIModalButton>(CGRectMake(inset, y, buttonWidth, buttonHeight), buttonTitleAtIndex(index),
                                                       look, [weak, index] {
                                                           if (const auto sheet = weak.lock()) {
                                                               sheet->buttonTapped(index);
@@ -211,9 +236,9 @@ CGRect UIActionSheet::layoutSheet()
         button->setTag(index);
         buttons_.push_back(button);
         addSubview(button);
-        y += kButtonHeight;
+        y += buttonHeight;
     }
-    const CGFloat height = y + (pad_ ? kPadInset + kPadShadow : kPhoneBottom);
+    const CGFloat height = y + bottomMargin;
     setNeedsDisplay();
     if (!pad_) {
         return CGRectMake(0, area.size.height - height, width, height);
@@ -222,7 +247,7 @@ CGRect UIActionSheet::layoutSheet()
     CGFloat x = std::round(CGRectGetMidX(anchor_) - width / 2);
     CGFloat top = std::round(CGRectGetMidY(anchor_) - height / 2);
     x = std::clamp(x, kScreenMargin, std::max(kScreenMargin, area.size.width - width - kScreenMargin));
-    top = std::clamp(top, kScreenMargin, std::max(kScreenMargin, area.size.height - height - kScreenMargin));
+    top = std::clamp(top, statusBar + kScreenMargin, std::max(statusBar + kScreenMargin, area.size.height - height - kScreenMargin));
     return CGRectMake(x, top, width, height);
 }
 
@@ -323,7 +348,7 @@ void UIActionSheet::drawRect(CGRect)
         UIModalChrome::drawPopoverBody(cr, CGRectInset(b, kPadShadow, kPadShadow), 0, CGPointZero);
     } else {
         cairo_rectangle(cr, b.origin.x, b.origin.y, b.size.width, b.size.height);
-        UIModalChrome::fillVerticalGradient(cr, b, { 0.33, 0.35, 0.40, 0.90 }, { 0.06, 0.07, 0.09, 0.94 });
+        UIModalChrome::fillVerticalGradient(cr, b, { 0.33, 0.35, 0.40, 1 }, { 0.06, 0.07, 0.09, 1 });
         cairo_rectangle(cr, b.origin.x, b.origin.y, b.size.width, 1);
         cairo_set_source_rgba(cr, 0, 0, 0, 0.8);
         cairo_fill(cr);

@@ -20,7 +20,8 @@ using UIModalChrome::RGBA;
 
 namespace {
 
-// The veil lies under the status bar and the keyboard, which stay bright; the box above them.
+// The veil lies over sheets and popovers, leaving the status bar and the keyboard bright (the
+// keyboard types into a prompt's field); the box lies above them all.
 constexpr UIWindowLevel kDimLevel = UIWindowLevelStatusBar - 1;
 
 constexpr CGFloat kTextInset = 12;
@@ -36,6 +37,9 @@ constexpr CGFloat kTitleSize = 18;
 constexpr CGFloat kMessageSize = 16;
 // The box keeps this far from the keyboard and the top of the interface.
 constexpr CGFloat kScreenMargin = 10;
+// A box taller than the screen shrinks its buttons and gaps, down to these.
+constexpr CGFloat kMinButtonHeight = 30;
+constexpr CGFloat kMinButtonGap = 3;
 
 const UIFontRef& titleFont()
 {
@@ -229,6 +233,17 @@ void UIAlertView::layoutAlert()
     }
     buttons_.clear();
     const int count = numberOfButtons();
+    const CGRect area = UIModalChrome::interfaceBounds();
+    const int rows = count == 2 ? 1 : count;
+    CGFloat buttonHeight = kButtonHeight;
+    CGFloat buttonGap = kButtonGap;
+    const CGFloat buttonsNatural = rows * kButtonHeight + std::max(0, rows - 1) * kButtonGap;
+    const CGFloat room = area.size.height - 2 * kScreenMargin - y - kBottomMargin;
+    if (rows > 0 && buttonsNatural > room) {
+        const CGFloat scale = std::max<CGFloat>(0, room) / buttonsNatural;
+        buttonHeight = std::max(kMinButtonHeight, std::floor(kButtonHeight * scale));
+        buttonGap = std::max(kMinButtonGap, std::floor(kButtonGap * scale));
+    }
     std::weak_ptr<UIAlertView> weak = selfAlert();
     auto makeButton = [&](int index, CGRect frame) {
         const bool darker = index == cancelButtonIndex_ && count > 1;
@@ -246,9 +261,9 @@ void UIAlertView::layoutAlert()
     const CGFloat fullWidth = kWidth - 2 * kButtonInset;
     if (count == 2) {
         const CGFloat half = (fullWidth - kButtonGap) / 2;
-        makeButton(0, CGRectMake(kButtonInset, y, half, kButtonHeight));
-        makeButton(1, CGRectMake(kButtonInset + half + kButtonGap, y, half, kButtonHeight));
-        y += kButtonHeight;
+        makeButton(0, CGRectMake(kButtonInset, y, half, buttonHeight));
+        makeButton(1, CGRectMake(kButtonInset + half + kButtonGap, y, half, buttonHeight));
+        y += buttonHeight;
     } else if (count > 0) {
         // Stacked, the cancel button last.
         std::vector<int> order;
@@ -262,19 +277,20 @@ void UIAlertView::layoutAlert()
         }
         for (std::size_t i = 0; i < order.size(); ++i) {
             if (i > 0) {
-                y += kButtonGap;
+                y += buttonGap;
             }
-            makeButton(order[i], CGRectMake(kButtonInset, y, fullWidth, kButtonHeight));
-            y += kButtonHeight;
+            makeButton(order[i], CGRectMake(kButtonInset, y, fullWidth, buttonHeight));
+            y += buttonHeight;
         }
     }
     const CGFloat height = y + kBottomMargin;
 
-    // Centred in the interface above the keyboard, never above its top.
-    const CGRect area = UIModalChrome::interfaceBounds();
+    // Centred in the interface above the keyboard, never above its top; one too tall for the
+    // room above the keyboard lies over it (the box is drawn in front), inside the screen.
     const CGFloat bottom = UIModalChrome::keyboardTopInInterface();
     const CGFloat x = std::round((area.size.width - kWidth) / 2);
-    const CGFloat top = std::max(kScreenMargin, std::round((bottom - height) / 2));
+    const CGFloat top = std::max(kScreenMargin,
+                                 std::min(std::round((bottom - height) / 2), area.size.height - kScreenMargin - height));
     UIModalChrome::placeInInterface(*this, CGRectMake(x, top, kWidth, height));
     setNeedsDisplay();
 }
@@ -392,7 +408,7 @@ void UIAlertView::drawRect(CGRect)
     const CGRect box = CGRectInset(b, 1, 1);
     cairo_save(cr);
     UIRenderer::addRoundedRect(cr, box, kCornerRadius);
-    UIModalChrome::fillVerticalGradient(cr, box, { 0.13, 0.19, 0.42, 0.90 }, { 0.04, 0.08, 0.25, 0.92 });
+    UIModalChrome::fillVerticalGradient(cr, box, { 0.13, 0.19, 0.42, 1 }, { 0.04, 0.08, 0.25, 1 });
     // The gloss: a wide ellipse across the top, brightest at the edge.
     cairo_save(cr);
     UIRenderer::addRoundedRect(cr, box, kCornerRadius);

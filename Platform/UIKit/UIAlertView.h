@@ -56,6 +56,7 @@ public:
     static void resetForTesting();
 
     void drawRect(CGRect rect) override;
+    [[nodiscard]] bool hidesWhatIsBehind() const override { return true; }
     // The box takes its own touches: only its buttons act.
     void touchesBegan(const UITouchSet&, UIEvent*) override { }
     void touchesMoved(const UITouchSet&, UIEvent*) override { }

@@ -410,12 +410,30 @@ void UIApplication::sendEvent(UIEvent& event)
     }
 }
 
-namespace {
-
-// The view under a screen point in the front-most window that takes touches.
-std::pair<UIWindowRef, UIViewRef> hitOnScreen(const UIApplication& application, CGPoint screenPoint)
+std::vector<CGRect> UIApplication::chromeRects() const
 {
-    for (const auto& window : application.windowsFrontToBack()) {
+    std::vector<CGRect> rects;
+    if (const CGRect bar = statusBarFrame(); !CGRectIsEmpty(bar)) {
+        rects.push_back(bar);
+    }
+    if (keyboardVisible_) {
+        rects.push_back(keyboardFrame());
+    }
+    return rects;
+}
+
+UIApplication::Hit UIApplication::hitTestScreenPoint(CGPoint screenPoint) const
+{
+    bool chromeChecked = false;
+    for (const auto& window : windowsFrontToBack()) {
+        if (!chromeChecked && window->windowLevel() <= UIWindowLevelBelowKeyboard) {
+            chromeChecked = true;
+            for (const CGRect& rect : chromeRects()) {
+                if (CGRectContainsPoint(rect, screenPoint)) {
+                    return {};
+                }
+            }
+        }
         if (!window->isUserInteractionEnabled()) {
             continue;
         }
@@ -426,8 +444,6 @@ std::pair<UIWindowRef, UIViewRef> hitOnScreen(const UIApplication& application, 
     }
     return {};
 }
-
-} // namespace
 
 void UIApplication::injectTouch(UITouchPhase phase, CGPoint screenPoint, double timestamp, int finger)
 {
@@ -442,7 +458,7 @@ void UIApplication::injectTouch(UITouchPhase phase, CGPoint screenPoint, double 
             injectTouch(UITouchPhaseEnded, found->touch->window() ? found->touch->window()->convertPointToWindow(found->touch->windowLocation(), nullptr) : screenPoint, timestamp, finger);
         }
         auto touch = std::make_shared<UITouch>();
-        const auto [window, view] = hitOnScreen(*this, screenPoint);
+        const auto [window, view] = hitTestScreenPoint(screenPoint);
         const CGPoint local = window ? window->convertPointFromWindow(screenPoint, nullptr) : screenPoint;
         touch->update(UITouchPhaseBegan, local, timestamp);
         touch->setWindow(window);
@@ -484,7 +500,7 @@ void UIApplication::injectTouch(UITouchPhase phase, CGPoint screenPoint, double 
 
 void UIApplication::injectScrollWheel(CGPoint screenPoint, CGFloat dx, CGFloat dy)
 {
-    const auto [window, view] = hitOnScreen(*this, screenPoint);
+    const auto [window, view] = hitTestScreenPoint(screenPoint);
     for (UIView* v = view.get(); v != nullptr; v = v->superview()) {
         if (auto* scrollView = dynamic_cast<UIScrollView*>(v); scrollView != nullptr && scrollView->isScrollEnabled()) {
             if (scrollView->scrollByWheel(dx, dy)) {

@@ -91,6 +91,20 @@ public:
     [[nodiscard]] CGRect keyboardFrame() const;
     // Height of the keyboard for the device and the status-bar orientation.
     [[nodiscard]] CGFloat keyboardHeight() const;
+    // What the status bar and the keyboard cover, in screen coordinates (empty rectangles left
+    // out). They are drawn above the windows up to UIWindowLevelBelowKeyboard and below the
+    // others, and take the touches that reach them there: the keys are pictures (typing comes
+    // from the host), so a touch on them reaches nothing behind.
+    [[nodiscard]] std::vector<CGRect> chromeRects() const;
+
+    // Where a touch at a screen point lands: the window and view drawn in front there that take
+    // touches, as the screen is stacked (the edit menu aside, which takes its touches first).
+    // None where the status bar or the keyboard lies in front, or nothing takes the touch.
+    struct Hit {
+        UIWindowRef window;
+        UIViewRef view;
+    };
+    [[nodiscard]] Hit hitTestScreenPoint(CGPoint screenPoint) const;
 
     // URLs: http and https addresses are handed to the desktop's opener (xdg-open) when a desktop
     // is present; otherwise, and for other schemes, the address is only logged. Answers whether

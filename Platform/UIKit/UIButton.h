@@ -36,6 +36,10 @@ public:
     void setBackgroundImage(UIImageRef image, unsigned state);
     [[nodiscard]] UIImageRef backgroundImageForState(unsigned state) const;
     [[nodiscard]] UIImageRef currentBackgroundImage() const { return backgroundImageForState(state()); }
+    [[nodiscard]] bool hidesWhatIsBehind() const override
+    {
+        return currentBackgroundImage() != nullptr || UIView::hidesWhatIsBehind();
+    }
     [[nodiscard]] bool adjustsImageWhenHighlighted() const { return adjustsImageWhenHighlighted_; }
     void setAdjustsImageWhenHighlighted(bool adjusts);
 

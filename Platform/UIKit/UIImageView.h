@@ -16,6 +16,7 @@ public:
     explicit UIImageView(UIImageRef image);
 
     [[nodiscard]] const UIImageRef& image() const { return image_; }
+    [[nodiscard]] bool hidesWhatIsBehind() const override { return image_ != nullptr || UIView::hidesWhatIsBehind(); }
     void setImage(UIImageRef image);
 
     // Where the picture lands in the bounds for the content mode.

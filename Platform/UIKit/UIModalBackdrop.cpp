@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <vector>
 
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIApplication.h"
@@ -57,10 +58,15 @@ void UIModalBackdrop::present()
         NSNotificationCenter::defaultCenter().addObserver(this, UIApplicationDidChangeStatusBarOrientationNotification, nullptr,
                                                           [this](const NSNotification&) {
                                                               fitInterface();
+                                                              setNeedsDisplay();
                                                               if (relayout_) {
                                                                   relayout_();
                                                               }
                                                           });
+        // The veil's holes follow the keyboard.
+        for (const char* name : { UIKeyboardWillShowNotification, UIKeyboardWillHideNotification }) {
+            NSNotificationCenter::defaultCenter().addObserver(this, name, nullptr, [this](const NSNotification&) { setNeedsDisplay(); });
+        }
     }
     setHidden(false);
 }
@@ -84,8 +90,24 @@ void UIModalBackdrop::drawRect(CGRect)
     }
     cairo_t* cr = context->cairo();
     const CGRect b = bounds();
-    if (dim_ == Dim::Flat) {
+    // The status bar stays bright above every veil, the keyboard above an alert's (it types into
+    // the alert's field); the window lies on the screen unturned, so screen rectangles serve.
+    const UIApplication& app = UIApplication::sharedApplication();
+    std::vector<CGRect> holes { app.statusBarFrame() };
+    if (dim_ == Dim::Radial && app.isKeyboardVisible()) {
+        holes.push_back(app.keyboardFrame());
+    }
+    auto addVeilPath = [&] {
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
         cairo_rectangle(cr, b.origin.x, b.origin.y, b.size.width, b.size.height);
+        for (const CGRect& hole : holes) {
+            if (!CGRectIsEmpty(hole)) {
+                cairo_rectangle(cr, hole.origin.x, hole.origin.y, hole.size.width, hole.size.height);
+            }
+        }
+    };
+    if (dim_ == Dim::Flat) {
+        addVeilPath();
         cairo_set_source_rgba(cr, 0, 0, 0, kFlatDim);
         cairo_fill(cr);
         return;
@@ -95,7 +117,7 @@ void UIModalBackdrop::drawRect(CGRect)
     cairo_pattern_t* pattern = cairo_pattern_create_radial(cx, cy, 0, cx, cy, radius);
     cairo_pattern_add_color_stop_rgba(pattern, 0, 0, 0, 0, kRadialCentreDim);
     cairo_pattern_add_color_stop_rgba(pattern, 1, 0, 0, 0, kRadialEdgeDim);
-    cairo_rectangle(cr, b.origin.x, b.origin.y, b.size.width, b.size.height);
+    addVeilPath();
     cairo_set_source(cr, pattern);
     cairo_fill(cr);
     cairo_pattern_destroy(pattern);

@@ -21,6 +21,7 @@ public:
     ~UIModalBackdrop() override;
 
     [[nodiscard]] const UIViewRef& interfaceView() const { return interfaceView_; }
+    [[nodiscard]] Dim dim() const { return dim_; }
     // Called after the interface view has been fitted again (the interface turned).
     void setRelayout(std::function<void()> relayout) { relayout_ = std::move(relayout); }
 
@@ -30,6 +31,9 @@ public:
     void close();
 
     void drawRect(CGRect rect) override;
+    // A veil counts as hiding what is behind it: what lies under a sheet or an alert is out of
+    // reach. The alert's veil leaves the keyboard and the status bar bright.
+    [[nodiscard]] bool hidesWhatIsBehind() const override { return dim_ != Dim::None; }
     void touchesBegan(const UITouchSet& touches, UIEvent* event) override;
     void touchesMoved(const UITouchSet& touches, UIEvent* event) override { }
     void touchesEnded(const UITouchSet& touches, UIEvent* event) override { }

@@ -25,6 +25,7 @@ public:
 
     [[nodiscard]] std::u16string visibleText() const override;
     void drawRect(CGRect rect) override;
+    [[nodiscard]] bool hidesWhatIsBehind() const override { return true; }
     void touchesBegan(const UITouchSet& touches, UIEvent* event) override;
     void touchesMoved(const UITouchSet& touches, UIEvent* event) override;
     void touchesEnded(const UITouchSet& touches, UIEvent* event) override;

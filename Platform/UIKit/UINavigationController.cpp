@@ -139,6 +139,8 @@ void UINavigationController::showTop(const std::shared_ptr<UIViewController>& in
         return;
     }
     const UIViewRef& container = view();
+    // A newcomer on top that does not allow the orientation turns the interface once it is in.
+    UIViewControllerFitOrientationSoon();
     incoming->updateOrientationForAppearance();
     const UIViewRef& incomingView = incoming->view(); // loads it: viewDidLoad runs now
     incomingView->setFrame(container->bounds());

@@ -12,7 +12,7 @@
 
 namespace {
 
-// Above the application's windows and below the keyboard, as action sheets.
+// Above the application's windows and the keyboard, as action sheets.
 constexpr UIWindowLevel kPopoverLevel = UIWindowLevelNormal + 1;
 // The panel keeps this far from the screen's edges (and below the status bar).
 constexpr CGFloat kScreenMargin = 10;
@@ -36,6 +36,7 @@ public:
             UIModalChrome::drawPopoverBody(context->cairo(), bounds(), arrow, tip);
         }
     }
+    [[nodiscard]] bool hidesWhatIsBehind() const override { return true; }
     // The panel takes its own touches, so they are not touches outside.
     void touchesBegan(const UITouchSet&, UIEvent*) override { }
     void touchesMoved(const UITouchSet&, UIEvent*) override { }

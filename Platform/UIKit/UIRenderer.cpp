@@ -960,9 +960,9 @@ void UIRenderer::drawScreen(CGContextRef context)
     Painter painter(context, UIScreen::mainScreen().scale());
     bool chromeDrawn = false;
     for (const auto& window : windows) {
-        // The status bar and the keyboard lie above the application's normal windows and below
-        // those at the status bar's level and higher.
-        if (!chromeDrawn && window->windowLevel() >= UIWindowLevelStatusBar) {
+        // The status bar and the keyboard lie above the application's own windows and below
+        // sheets, popovers, alerts and the loupe.
+        if (!chromeDrawn && window->windowLevel() > UIWindowLevelBelowKeyboard) {
             drawChrome(cr);
             chromeDrawn = true;
         }

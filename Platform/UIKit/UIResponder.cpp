@@ -1,6 +1,8 @@
 #include "Platform/UIKit/UIResponder.h"
 
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UITextInput.h"
+#include "Platform/UIKit/UITextInputSystem.h"
 
 namespace {
 
@@ -64,6 +66,9 @@ bool UIResponder::becomeFirstResponder()
         }
     }
     firstResponder() = self;
+    if (auto* input = dynamic_cast<UITextInput*>(this)) {
+        input->setInputDelegate(&UITextInputSystem::shared());
+    }
     UIApplication::sharedApplication().firstResponderDidChange(this);
     return true;
 }
@@ -72,6 +77,10 @@ bool UIResponder::resignFirstResponder()
 {
     if (isFirstResponder()) {
         firstResponder().reset();
+        // The input system speaks only to the text input it serves.
+        if (auto* input = dynamic_cast<UITextInput*>(this); input && input->inputDelegate() == &UITextInputSystem::shared()) {
+            input->setInputDelegate(nullptr);
+        }
         if (!handingOver) {
             UIApplication::sharedApplication().firstResponderDidChange(nullptr);
         }

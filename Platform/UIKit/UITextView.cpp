@@ -503,6 +503,42 @@ void UITextView::drawRect(CGRect rect)
     }
 }
 
+std::vector<UIView::TextLine> UITextView::visibleTextLines() const
+{
+    std::vector<TextLine> shown;
+    if (text_.empty()) {
+        return shown;
+    }
+    // Laying out the blocks in view caches them, as drawing them does.
+    UITextViewLayout& layout = const_cast<UITextViewLayout&>(layout_);
+    const CGRect area = bounds();
+    const CGFloat lineHeight = layout.lineHeight();
+    for (std::size_t b = layout.blockAtY(CGRectGetMinY(area) - kTextInset); b < layout.blockCount(); ++b) {
+        const CGFloat blockTop = kTextInset + layout.blockTop(b);
+        if (blockTop > CGRectGetMaxY(area)) {
+            break;
+        }
+        layout.layOut(b);
+        const UITextViewLayout::Block& laid = layout.block(b);
+        const NSUInteger start = layout.blockStart(b);
+        for (std::size_t j = 0; j < laid.lines.size(); ++j) {
+            const CGFloat y = blockTop + lineHeight * CGFloat(j);
+            const CFRange r = laid.lines[j]->stringRange();
+            std::u16string line = text_.substr(start + NSUInteger(r.location), NSUInteger(r.length));
+            while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r' || line.back() == u'\u2028' || line.back() == u'\u2029')) {
+                line.pop_back();
+            }
+            if (line.empty() || y + lineHeight < CGRectGetMinY(area) || y > CGRectGetMaxY(area)) {
+                continue;
+            }
+            const CGFloat x0 = laid.lines[j]->offsetForStringIndex(r.location);
+            const CGFloat x1 = laid.lines[j]->offsetForStringIndex(r.location + CFIndex(line.size()));
+            shown.push_back({ std::move(line), CGRectMake(kTextInset + x0, y, std::max<CGFloat>(1, x1 - x0), lineHeight) });
+        }
+    }
+    return shown;
+}
+
 // ---- Interface files --------------------------------------------------------------------------
 
 void UITextView::registerInterfaceClass(UIClassRegistry& registry)

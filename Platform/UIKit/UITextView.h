@@ -81,6 +81,7 @@ public:
 
     void layoutSubviews() override;
     void drawRect(CGRect rect) override;
+    [[nodiscard]] std::vector<TextLine> visibleTextLines() const override;
 
     // "UITextView": text, font, textColor, editable, delegate.
     static void registerInterfaceClass(UIClassRegistry& registry);

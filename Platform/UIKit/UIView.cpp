@@ -616,6 +616,17 @@ UIViewRef UIView::hitTest(CGPoint point, UIEvent* event)
     return selfRef();
 }
 
+// A background more opaque than this cannot be read through.
+constexpr CGFloat kHidingAlpha = 0.3;
+
+bool UIView::hidesWhatIsBehind() const
+{
+    if (layer()->contents()) {
+        return true;
+    }
+    return backgroundColor_ && backgroundColor_->CGColor() && backgroundColor_->CGColor()->alpha() >= kHidingAlpha;
+}
+
 bool UIView::pointInside(CGPoint point, UIEvent*) const
 {
     return CGRectContainsPoint(bounds(), point);

@@ -184,6 +184,16 @@ public:
     // The text a person reads in this view itself (a label's text, a button's title, an alert's
     // message), empty for none; the script driver and tests find views by it (UIVisibleText).
     [[nodiscard]] virtual std::u16string visibleText() const { return {}; }
+    // The lines of a text view a person sees, each with its rectangle in the view's bounds
+    // coordinates, top line first; views that are not text views have none.
+    struct TextLine {
+        std::u16string text;
+        CGRect rect {};
+    };
+    [[nodiscard]] virtual std::vector<TextLine> visibleTextLines() const { return {}; }
+    // Whether the view's own drawing hides what lies behind it (its frame): a background or an
+    // image that cannot be read through. A clear view only shows its subviews.
+    [[nodiscard]] virtual bool hidesWhatIsBehind() const;
 
     // Conversion between the coordinates of two views (null: this view's window, or the root of
     // its tree outside a window), through flipped layers, transforms and scroll offsets.

@@ -363,6 +363,7 @@ void UIViewController::presentViewControllerAnimated(
     presented_ = controller;
     controller->presenting_ = this;
     controller->updateOrientationForAppearance();
+    UIViewControllerFitOrientationSoon();
     const UIViewRef& view = controller->view();
     const UIInterfaceOrientation orientation = currentOrientation();
     if (window != nullptr) {
@@ -440,6 +441,7 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
     }
     std::shared_ptr<UIViewController> leaving = presented_;
     leaving->dismissing_ = true;
+    UIViewControllerFitOrientationSoon();
     // What the leaving controller presents goes with it.
     if (leaving->presented_) {
         leaving->dismissViewControllerAnimated(false);
@@ -559,6 +561,7 @@ void UIWindow::setRootViewController(std::shared_ptr<UIViewController> controlle
         addSubview(view);
         controller->viewWillAppear(false);
         controller->viewDidAppear(false);
+        UIViewControllerFitOrientationSoon();
     }
     UIViewController::releaseLater(std::move(old));
 }
@@ -609,6 +612,66 @@ bool UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientation orienta
         c->didRotateFromInterfaceOrientation(from);
     }
     return true;
+}
+
+namespace {
+
+// Whether the front screen of the key window (else the front window) and the application allow
+// the orientation; no screen at all allows everything.
+bool frontScreenAllows(UIInterfaceOrientation orientation)
+{
+    UIApplication& app = UIApplication::sharedApplication();
+    const std::vector<std::shared_ptr<UIViewController>> roots = rootControllers();
+    if (roots.empty()) {
+        return true;
+    }
+    UIWindow* keyWindow = app.keyWindow().get();
+    const std::shared_ptr<UIViewController> root
+        = keyWindow != nullptr && keyWindow->rootViewController() ? keyWindow->rootViewController() : roots.front();
+    unsigned mask = UIInterfaceOrientationMaskAll;
+    if (const auto& delegate = app.delegate()) {
+        mask = delegate->applicationSupportedInterfaceOrientationsForWindow(
+            app, root->isViewLoaded() ? root->view()->window() : nullptr);
+    }
+    return (mask & (1u << orientation)) != 0 && root->allowsInterfaceOrientation(orientation);
+}
+
+void fitOrientationToFrontScreen()
+{
+    const UIInterfaceOrientation now = currentOrientation();
+    if (frontScreenAllows(now)) {
+        return;
+    }
+    bool known = false;
+    const UIInterfaceOrientation device = interfaceOrientationForDevice(UIDevice::currentDevice().orientation(), known);
+    std::vector<UIInterfaceOrientation> candidates;
+    if (known) {
+        candidates.push_back(device);
+    }
+    candidates.insert(candidates.end(), { UIInterfaceOrientationPortrait, UIInterfaceOrientationLandscapeRight,
+                                          UIInterfaceOrientationLandscapeLeft, UIInterfaceOrientationPortraitUpsideDown });
+    for (const UIInterfaceOrientation candidate : candidates) {
+        if (candidate != now && frontScreenAllows(candidate)) {
+            UIViewControllerAttemptRotationToOrientation(candidate, 0);
+            return;
+        }
+    }
+}
+
+bool gFitScheduled = false;
+
+} // namespace
+
+void UIViewControllerFitOrientationSoon()
+{
+    if (gFitScheduled) {
+        return;
+    }
+    gFitScheduled = true;
+    dispatchAsyncMain([] {
+        gFitScheduled = false;
+        fitOrientationToFrontScreen();
+    });
 }
 
 void UIApplicationSimulateMemoryWarning()

@@ -194,6 +194,12 @@ private:
 // interface turned. Controllers call it through the rotation observer; the host when the device
 // turns.
 bool UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientation orientation, double duration = 0.3);
+// When the screen in front does not allow the interface's orientation (a portrait-only screen
+// comes back on top of one turned to landscape, or the application starts in landscape), turns
+// the interface to one it allows: the device's when allowed, else portrait, landscape right,
+// landscape left, upside down. Soon: on the next turn of the main run loop, once the screens
+// have changed places; several requests make one turn.
+void UIViewControllerFitOrientationSoon();
 // Whether any window shows a root view controller, which then decides the interface's turns.
 bool UIViewControllerManagesRotation();
 // The controllers whose views are on screen, front window first, each window's in rotation order.

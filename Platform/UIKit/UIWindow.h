@@ -8,6 +8,9 @@ using UIWindowLevel = CGFloat;
 inline constexpr UIWindowLevel UIWindowLevelNormal = 0;
 inline constexpr UIWindowLevel UIWindowLevelStatusBar = 1000;
 inline constexpr UIWindowLevel UIWindowLevelAlert = 2000;
+// The status bar and the on-screen keyboard lie above the windows up to this level (the
+// application's own) and below every higher one: action sheets, popovers, alerts, the loupe.
+inline constexpr UIWindowLevel UIWindowLevelBelowKeyboard = UIWindowLevelNormal;
 
 inline constexpr char UIWindowDidBecomeVisibleNotification[] = "UIWindowDidBecomeVisibleNotification";
 inline constexpr char UIWindowDidBecomeHiddenNotification[] = "UIWindowDidBecomeHiddenNotification";

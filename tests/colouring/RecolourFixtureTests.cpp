@@ -44,6 +44,8 @@ const char* const kTokens[] = {
     "*/", "//", "#", "#!", "$", "$x", "%", "%%", "@", "&", ":", ";", "=", "[", "]", "<!--", "-->", "<?", "?>", "<%",
     "%>", "=pod", "=cut", "=begin", "=end", "<![CDATA[", "]]>", "</script>", "</style>", "\t", "-", "_", "(", ")",
     "\xC3\xA9", "\xE2\x80\xA8",
+    // Perl: a CGI call with "=head" inside a line, and POD markers that open and close nothing there.
+    "$out=header(", "=head1", "x=cut",
 };
 
 std::u16string randomText(SplitMix& random, std::size_t tokens)
@@ -143,8 +145,9 @@ TEST(RecolourFixtures, EveryBundleDefinitionColoursAsRecorded)
     EXPECT_EQ(recorded.size(), names.size()) << "a definition of the recording is gone";
 }
 
-// POD: documentation usually opens with "=head1" and always ends at "=cut"; code before and
-// after it keeps its own colours.
+// POD: documentation opens with "=head1" or "=pod" at the start of a line and ends at a line
+// starting "=cut"; code before and after it keeps its own colours. Inside a line "=head" is code
+// (the CGI idiom) and "=cut" ends nothing. A block on the text's very first line stays code.
 TEST(BundleDefinitions, PerlDocumentationFromHeadOrPodThroughCut)
 {
     SyntaxColouring engine;
@@ -154,9 +157,11 @@ TEST(BundleDefinitions, PerlDocumentationFromHeadOrPodThroughCut)
         const char* text;
         const char* codes;
     } cases[] = {
-        { "=head1 NAME\nx 'a'\n=cut\nBEGIN", "MMMMMMMMMMMMMMMMMMMMMM.KKKKK" },
-        { "=pod\nx\n=cut\nEND", "MMMMMMMMMMM.KKK" },
-        { "BEGIN\n=head2 A\n=cut\n", "KKKKK.MMMMMMMMMMMMM." },
+        { "x\n=head1 NAME\nx 'a'\n=cut\nBEGIN", ".MMMMMMMMMMMMMMMMMMMMMMM.KKKKK" },
+        { "x\n=pod\ny=cut\n=cut\nEND", ".MMMMMMMMMMMMMMMM.KKK" },
+        { "BEGIN\n=head2 A\n=cut\n", "KKKKKMMMMMMMMMMMMMM." },
+        { "my $out=header(1);\nprint $out;", "KK.VVVV............KKKKK.VVVV." },
+        { "=pod\nx\n=cut\nEND", "............KKK" },
         { "$x = '=head1';", "VV...SSSSSSSS." }, // a marker inside a string opens nothing
     };
     for (const auto& c : cases) EXPECT_EQ(colourText(engine, utf8ToUtf16(c.text)), c.codes) << c.text;

@@ -9,8 +9,10 @@
 #include <thread>
 #include <vector>
 
+#include "Classes/Controller/BookmarkCell.h"
 #include "Classes/Controller/CodeWriteController.h"
 #include "Classes/Controller/RatingPrompt.h"
+#include "Classes/Controller/StartViewController.h"
 #include "Classes/LexiphantClasses.h"
 #include "Classes/Others/ConnectionManager.h"
 #include "Classes/Others/NetworkManager.h"
@@ -24,12 +26,14 @@
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIApplicationMain.h"
+#include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIGestureRecognizer.h"
 #include "Platform/UIKit/UIMenuController.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UIPasteboard.h"
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIResponder.h"
+#include "Platform/UIKit/UITableView.h"
 #include "Platform/UIKit/UIVisibleText.h"
 #include "Platform/UIKit/UIWindow.h"
 #include "tests/support/FtpTestServer.h"
@@ -112,16 +116,19 @@ std::optional<std::string> touch(ScriptDriver& driver, const CGRect& screenRect,
     return failureOf(driver.runText(command.str(), how));
 }
 
-CodeWriteController* visibleEditor()
+template <class Screen>
+Screen* visibleScreen()
 {
     for (const auto& window : UIApplication::sharedApplication().windowsFrontToBack()) {
         auto navigation = std::dynamic_pointer_cast<UINavigationController>(window->rootViewController());
         if (navigation)
-            if (auto* editor = dynamic_cast<CodeWriteController*>(navigation->topViewController().get()))
-                return editor;
+            if (auto* screen = dynamic_cast<Screen*>(navigation->topViewController().get()))
+                return screen;
     }
     return nullptr;
 }
+
+CodeWriteController* visibleEditor() { return visibleScreen<CodeWriteController>(); }
 
 void addEndToEndCommands(ScriptDriver& driver, const fs::path& folder, int& step, const ScriptChecks& checks)
 {
@@ -185,6 +192,17 @@ void addEndToEndCommands(ScriptDriver& driver, const fs::path& folder, int& step
             return touch(*d, part, "tap");
         }
         return failureOf(d->runText("assertVisible " + line.rest, "tapSegment"));
+    });
+    // The start screen's big "+" (an image, no text): the first cell of the first column.
+    driver.addCommand("tapNewConnection", "tapNewConnection", [d](const ScriptDriver::Line&) -> std::optional<std::string> {
+        const StartViewController* start = visibleScreen<StartViewController>();
+        UITableView* column = start != nullptr ? start->tblConns(0) : nullptr;
+        const auto cell = column != nullptr ? std::dynamic_pointer_cast<BookmarkCell>(column->cellForRowAtIndexPath({ 0, 0 }))
+                                            : nullptr;
+        if (!cell || cell->btnConnect == nullptr || cell->btnConnect->isHidden())
+            return std::string("no start screen with its \"+\" button");
+        UIButton& button = *cell->btnConnect;
+        return touch(*d, CGRectApplyAffineTransform(button.bounds(), button.transformToScreen()), "tap");
     });
     driver.addCommand("pressLabel", "pressLabel TEXT", [d](const ScriptDriver::Line& line) -> std::optional<std::string> {
         const std::string text = labelOf(line.rest);

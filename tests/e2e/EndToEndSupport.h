@@ -52,7 +52,7 @@ protected:
     // the network manager rests), waitText (the editor shows its file), tapPart TEXT (a tap on a
     // visible text holding it), tapSegment TITLE, pressLabel TEXT (a long press on a text), step NAME (a settled
     // snapshot, numbered, under the build folder in e2e-snapshots/<test>/<road>/), waitGone TEXT,
-    // waitForPart TEXT[|TEXT...] (one visible text holding every part),
+    // waitForPart TEXT[|TEXT...] (one visible text holding every part), tapNewConnection (the start screen's "+"),
     // check NAME (one of checks_).
     Run launch(const Road& road, const std::string& script);
 

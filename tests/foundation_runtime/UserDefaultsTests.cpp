@@ -83,6 +83,24 @@ TEST_F(UserDefaults, RegisteredDefaultsAnswerButAreNeverWritten)
     EXPECT_TRUE(defaults().objectForKey("colorScheme").isNull());
 }
 
+// A stored value the key's check refuses reads as the registered default (or as absent), and
+// stays in the file.
+TEST_F(UserDefaults, StoredValuesFailingTheirCheckReadAsTheDefault)
+{
+    defaults().registerDefaults({ { "maskPasswords", true } });
+    defaults().registerValueCheck("maskPasswords", [](const PlistValue& value) { return value.isBool(); });
+    defaults().registerValueCheck("unregistered", [](const PlistValue& value) { return value.isString(); });
+    defaults().setString("x", "maskPasswords");
+    defaults().setInteger(3, "unregistered");
+    EXPECT_TRUE(defaults().boolForKey("maskPasswords"));
+    EXPECT_EQ(defaults().objectForKey("maskPasswords"), PlistValue(true));
+    EXPECT_TRUE(defaults().objectForKey("unregistered").isNull());
+    EXPECT_TRUE(defaults().hasStoredValueForKey("maskPasswords"));
+    defaults().setBool(false, "maskPasswords");
+    EXPECT_FALSE(defaults().boolForKey("maskPasswords"));
+    EXPECT_FALSE(defaults().hasStoredValueForKey("absent"));
+}
+
 TEST_F(UserDefaults, FileIsPrivate)
 {
     const mode_t oldMask = ::umask(0);
@@ -99,6 +117,7 @@ TEST_F(UserDefaults, CorruptFileIsKeptAside)
 {
     const std::string garbage = "<plist><dict><key>masterPassword</key><string>pw";
     writeFile(prefsFile(), garbage);
+    ASSERT_EQ(::chmod(prefsFile().c_str(), 0644), 0) << "as an older copy or a hand edit may leave it";
     LogCapture log;
     EXPECT_TRUE(defaults().objectForKey("masterPassword").isNull());
     EXPECT_TRUE(log.contains("Could not read the user defaults"));
@@ -107,6 +126,9 @@ TEST_F(UserDefaults, CorruptFileIsKeptAside)
     defaults().setBool(true, "openAll");
     ASSERT_TRUE(defaults().synchronize());
     EXPECT_EQ(readFile(prefsFile() + ".corrupt"), garbage);
+    struct stat info { };
+    ASSERT_EQ(::stat((prefsFile() + ".corrupt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << "it may hold the master password";
     restart();
     EXPECT_TRUE(defaults().boolForKey("openAll"));
 

@@ -10,6 +10,7 @@
 
 #include "Platform/CoreGraphics/CGImage.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 // The host run as its own process (this test program started with --host-child), the way the
@@ -74,6 +75,45 @@ TEST_F(HostProcessTest, DesktopWindowRunsUnderXvfbAndQuitsFromItsScript)
     const CGImage::Pixel mark = image->pixelAt(240, 400);
     EXPECT_GT(mark.red, 200);
     EXPECT_LT(mark.green, 60);
+}
+
+// A missing or wrong bundle stops the editor with a message that names the folder and what it
+// lacks, before anything touches the user's home; the test scene comes only when asked for.
+TEST_F(HostProcessTest, ABrokenBundleStopsTheEditorAndTouchesNoUserData)
+{
+    const std::string empty = dir_ / "empty";
+    fs::create_directories(empty);
+    const std::string noImages = dir_ / "no-images";
+    fs::copy(LEXIPHANT_SOURCE_DIR "/Resources", noImages, fs::copy_options::recursive);
+    fs::remove_all(noImages + "/Images");
+    const std::string home = dir_ / "home";
+    ScopedEnv homeEnv("LEXIPHANT_HOME", home);
+    const std::string script = write("quit.txt", "wait 0.1\nquit\n");
+    const struct {
+        std::string bundle;
+        std::vector<std::string> options;
+        int code;
+        std::string message;
+    } cases[] = {
+        { empty, {}, 1, "lexiphant: cannot start: the bundle folder " + empty + " (named by LEXIPHANT_BUNDLE) lacks Info.plist, Interface/" },
+        { noImages, {}, 1, "lexiphant: cannot start: the bundle folder " + noImages + " (named by LEXIPHANT_BUNDLE) lacks Images/. Nothing was started" },
+        { dir_ / "nowhere", {}, 1, "there is no bundle folder " + (dir_ / "nowhere") },
+        { empty, { "--test-scene" }, 0, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bundle);
+        fs::remove(dir_ / "log.txt");
+        ScopedEnv bundleEnv("LEXIPHANT_BUNDLE", c.bundle);
+        ChildProcess::Command command;
+        command.argv = { self(), "--app-child", "--headless", "--device", "iphone", "--script", script };
+        command.argv.insert(command.argv.end(), c.options.begin(), c.options.end());
+        command.logFile = dir_ / "log.txt";
+        EXPECT_EQ(ChildProcess::run(command, std::chrono::seconds(60)), c.code) << log();
+        if (!c.message.empty()) {
+            EXPECT_NE(log().find(c.message), std::string::npos) << log();
+        }
+        EXPECT_FALSE(fs::exists(home)) << "no user data is made or touched";
+    }
 }
 
 } // namespace

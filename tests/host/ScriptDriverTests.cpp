@@ -100,7 +100,7 @@ TEST_F(ScriptDriverTest, FailingLinesStopTheRunNamingTheirLine)
         { "type hello\n", "tour.txt:1: type: nothing takes typed text" },
         { "key Backspace\n", "tour.txt:1: key: nothing takes key \"Backspace\"" },
         { "type\n", "tour.txt:1: type: nothing to type" },
-        { "rotate sideways\n", "tour.txt:1: rotate: not an orientation (portrait or landscape): \"sideways\"" },
+        { "rotate sideways\n", "tour.txt:1: rotate: not an orientation (portrait, landscape, landscapeLeft or upsideDown): \"sideways\"" },
         { "background now\n", "tour.txt:1: background: expected 0 arguments: background" },
         { "snapshot /proc/self/no/such.png\n", "tour.txt:1: snapshot: cannot write the snapshot \"/proc/self/no/such.png\"" },
         { "tap 1O 10\n", "tour.txt:1: tap: not a point: 1O 10" },

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -179,4 +180,85 @@ TEST(RefusedDownload, TheServersReplyIsKept)
         EXPECT_EQ(download("open.png"), 0);
         EXPECT_EQ(manager.lastReplyLine(), "");
     }
+}
+
+namespace {
+
+struct RefusedCommandCase {
+    const char* title;
+    bool sftp;
+    std::function<int(NetworkManager&)> run;
+    const char* reply;      // contained in lastReplyLine()
+    bool listedAfterwards; // the command worked and only the listing after it failed
+};
+
+} // namespace
+
+// A refused command's result comes with the server's words; so does a listing refused after a
+// command that worked, whose own result is still a success.
+TEST(RefusedCommand, TheServersReplyComesWithTheResult)
+{
+    const std::string denied = "550 Not enough privileges.";
+    const RefusedCommandCase cases[] = {
+        { "FTP rename", false, [](NetworkManager& m) { return m.renameFile("a.txt", "b.txt"); }, denied.c_str(), false },
+        { "FTP delete", false, [](NetworkManager& m) { return m.deleteFile("a.txt"); }, denied.c_str(), false },
+        { "FTP new folder", false, [](NetworkManager& m) { return m.createFolder("new"); }, denied.c_str(), false },
+        { "FTP remove folder", false, [](NetworkManager& m) { return m.deleteFolder("dir"); }, denied.c_str(), false },
+        { "FTP new file", false, [](NetworkManager& m) { return m.uploadASCII("new.txt", u"x"); }, denied.c_str(),
+          false },
+        { "SFTP rename", true, [](NetworkManager& m) { return m.renameFile("a.txt", "b.txt"); }, "Permission denied",
+          false },
+        { "SFTP delete", true, [](NetworkManager& m) { return m.deleteFile("a.txt"); }, "Permission denied", false },
+        { "SFTP new folder", true, [](NetworkManager& m) { return m.createFolder("new"); }, "Permission denied",
+          false },
+        { "FTP listing refused after a rename", false,
+          [](NetworkManager& m) { return m.renameFile("a.txt", std::string(FtpTestServer::kRefuseListPrefix) + ".txt"); },
+          "550 Listing refused.", true },
+    };
+    NetworkManager& manager = NetworkManager::sharedManager();
+    manager.setLimits({});
+    for (const RefusedCommandCase& c : cases) {
+        SCOPED_TRACE(c.title);
+        TestServer& server = c.sftp ? static_cast<TestServer&>(SftpTestServer::shared())
+                                    : static_cast<TestServer&>(FtpTestServer::shared());
+        server.clearRoot();
+        server.writeFile("a.txt", "A");
+        server.makeDir("dir");
+        auto connection = connectionFor(server, c.sftp ? QVConnection::kTypeSFTP : QVConnection::kTypeFTP);
+        if (!c.sftp && !c.listedAfterwards) {
+            connection->setUsername(FtpTestServer::shared().readOnlyUser());
+            connection->setPassword(FtpTestServer::shared().readOnlyPassword());
+        }
+        auto delegate = std::make_shared<RecordingDelegate>();
+        ASSERT_EQ(connectWith(connection, delegate), 0);
+        // The SFTP account may read its folder but not change it.
+        const fs::path folder = server.pathFor("");
+        const fs::perms before = fs::status(folder).permissions();
+        if (c.sftp)
+            fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+        const int code = c.run(manager);
+        fs::permissions(folder, before);
+        ASSERT_TRUE(waitFor([&] { return delegate->reloadResults.size() + delegate->uploads.size() == 1; }, 30));
+        if (c.listedAfterwards) {
+            EXPECT_EQ(code, 0);
+            ASSERT_EQ(delegate->reloadResults.size(), 1u);
+            EXPECT_EQ(delegate->reloadResults.back().commandCode, 0);
+            EXPECT_NE(delegate->reloadResults.back().listingCode, 0);
+        } else {
+            EXPECT_NE(code, 0);
+        }
+        if (c.sftp) {
+            EXPECT_NE(manager.lastReplyLine().find(c.reply), std::string::npos) << manager.lastReplyLine();
+        } else {
+            EXPECT_EQ(manager.lastReplyLine(), c.reply);
+        }
+        EXPECT_TRUE(server.exists("a.txt") != c.listedAfterwards) << "nothing changed on a refusal";
+    }
+    // The next result that worked carries no words of the failures before it.
+    FtpTestServer::shared().clearRoot();
+    auto delegate = std::make_shared<RecordingDelegate>();
+    ASSERT_EQ(connectWith(connectionFor(FtpTestServer::shared(), QVConnection::kTypeFTP), delegate), 0);
+    EXPECT_EQ(manager.createFolder("fresh"), 0);
+    EXPECT_EQ(manager.lastReplyLine(), "");
 }

@@ -289,4 +289,10 @@ TEST(NetworkDelivery, UploadResultIsQueuedEvenOnTheMainThread)
     EXPECT_TRUE(delegate->uploads.empty()); // not inside the call
     EXPECT_TRUE(waitFor([&] { return !delegate->uploads.empty(); }, 5));
     EXPECT_EQ(delegate->uploads.front(), std::make_pair(std::string("a.txt"), int(CURLE_FAILED_INIT)));
+    // A command that could not be sent is no success, and its result says which it was.
+    EXPECT_EQ(manager.createFolder("new"), CURLE_FAILED_INIT);
+    ASSERT_EQ(delegate->reloadResults.size(), 1u);
+    EXPECT_EQ(delegate->reloadResults.front().command, ReloadResult::Command::createFolder);
+    EXPECT_EQ(delegate->reloadResults.front().commandName, "new");
+    EXPECT_EQ(delegate->reloadResults.front().commandCode, CURLE_FAILED_INIT);
 }

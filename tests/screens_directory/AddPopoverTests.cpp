@@ -1,5 +1,11 @@
 #include "tests/screens_directory/DirectoryTestSupport.h"
 
+#include <atomic>
+#include <functional>
+#include <unistd.h>
+
+#include "Classes/Controller/BusyAlert.h"
+
 namespace {
 
 constexpr char16_t kCustomText[] = u"<!-- mine -->\n";
@@ -113,7 +119,107 @@ TEST_P(AddPopoverTest, AListedNameIsNotReplacedAndAnEmptyCustomTemplateOpensTheE
     EXPECT_EQ(navigation_->viewControllers().size(), 3u) << "start, directory, editor";
 }
 
+// A prompt answered while another operation holds the network manager: refused with an alert
+// that says so, and nothing is sent to the server.
+TEST_P(AddPopoverTest, APromptAnsweredDuringAnOperationIsRefusedAloud)
+{
+    open();
+    auto add = openAdd();
+    ASSERT_TRUE(add);
+    add->btnDocumentPressed();
+    std::atomic<bool> release { false };
+    ASSERT_TRUE(NetworkManager::sharedManager().beginOperation(2, [&release] {
+        while (!release)
+            ::usleep(1000);
+    }));
+    answerPrompt("later.txt");
+    EXPECT_EQ(alertText(), "Error: " + BusyAlert::message(BusyAlert::kNothingCreated));
+    release = true;
+    waitIdle();
+    EXPECT_FALSE(server().exists("later.txt"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, AddPopoverTest,
                          testing::Values(ScreenCase { Remote::ftp, "ipad" }, ScreenCase { Remote::ftp, "iphone" },
                                          ScreenCase { Remote::sftp, "ipad" }, ScreenCase { Remote::sftp, "iphone" }),
+                         caseName);
+
+// Each command reports its own outcome, in the server's words when it refused; a command that
+// worked but whose listing after it was refused says so, and the old entries stay.
+class CommandOutcomeTest : public AddPopoverTest {
+protected:
+    void createThrough(void (AddPopover::*action)(), const std::string& name)
+    {
+        auto add = openAdd();
+        ASSERT_TRUE(add);
+        ((*add).*action)();
+        answerPrompt(name);
+        waitIdle();
+    }
+};
+
+TEST_P(CommandOutcomeTest, EveryCommandReportsItsOwnOutcome)
+{
+    const std::string refuseList = std::string(FtpTestServer::kRefuseListPrefix) + ".txt";
+    const struct {
+        const char* title;
+        bool readOnly;
+        std::function<void()> act;
+        std::vector<std::string> alert; // fragments, in order
+        const char* stillShown;         // an entry of the old listing that stays, or none
+    } cases[] = {
+        { "refused rename", true,
+          [this] {
+              chooseAfterPress("a.txt", DirListController::kActionRename);
+              answerPrompt("b.txt");
+          },
+          { "Could not rename 'a.txt' (21)!\n", "\n550 Not enough privileges." }, nullptr },
+        { "refused delete", true,
+          [this] {
+              chooseAfterPress("a.txt", DirListController::kActionDelete);
+              tapSheetButton("Yes.");
+          },
+          { "Could not delete 'a.txt' (21)!\n", "\n550 Not enough privileges." }, nullptr },
+        { "refused new folder", true, [this] { createThrough(&AddPopover::btnFolderPressed, "docs"); },
+          { "Could not create the folder 'docs' (21)!\n", "\n550 Not enough privileges." }, nullptr },
+        { "refused new file", true,
+          [this] { createThrough(&AddPopover::btnDocumentPressed, "notes.txt"); },
+          { "Could not create the file 'notes.txt' (", ")!\n", "\n550 Not enough privileges." }, nullptr },
+        { "rename that worked, listing refused", false,
+          [this] {
+              chooseAfterPress("a.txt", DirListController::kActionRename);
+              answerPrompt("c.txt");
+          },
+          { "'a.txt' was renamed, but the folder could not be listed again (", "\n550 Listing refused." }, "a.txt" },
+        { "new folder that worked, listing refused", false,
+          [this] { createThrough(&AddPopover::btnFolderPressed, "docs"); },
+          { "The folder 'docs' was created, but the folder could not be listed again (", "\n550 Listing refused." },
+          "a.txt" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        server().clearRoot();
+        server().writeFile("a.txt", "A");
+        if (window_)
+            window_->setRootViewController(nullptr);
+        open(c.readOnly);
+        if (!c.readOnly) // from now on the folder holds an entry that refuses its listing
+            server().writeFile(refuseList, "");
+        c.act();
+        const std::string text = alertText();
+        std::size_t at = 0;
+        for (const std::string& fragment : c.alert) {
+            at = text.find(fragment, at);
+            ASSERT_NE(at, std::string::npos) << "\"" << fragment << "\" in " << text;
+        }
+        if (c.stillShown != nullptr) {
+            EXPECT_GE(rowOf(c.stillShown), 0) << "the old listing stays";
+        }
+        tapAlertButton(0);
+        EXPECT_EQ(UIAlertView::visibleAlert(), nullptr) << alertText();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, CommandOutcomeTest,
+                         testing::Values(ScreenCase { Remote::ftp, "ipad" }, ScreenCase { Remote::ftp, "iphone" }),
                          caseName);

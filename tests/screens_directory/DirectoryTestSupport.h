@@ -117,8 +117,9 @@ protected:
             registered ? UIClassRegistry::Factory([] { return std::make_shared<StubEditor>(); }) : UIClassRegistry::Factory {});
     }
 
-    // Connects, then shows the screen over the start screen's stand-in.
-    void open()
+    // Connects (as the FTP server's read-only account when asked), then shows the screen over
+    // the start screen's stand-in.
+    void open(bool readOnly = false)
     {
         UIDevice::currentDevice().setProfile(*UIDevice::profileNamed(param().device));
         auto connection = std::make_shared<QVConnection>();
@@ -129,6 +130,11 @@ protected:
         connection->setPassword(server().password());
         connection->setType(param().remote == Remote::sftp ? 1 : 0);
         connection->setStartPath(server().startPath());
+        if (readOnly) {
+            const auto& ftp = dynamic_cast<const FtpTestServer&>(server());
+            connection->setUsername(ftp.readOnlyUser());
+            connection->setPassword(ftp.readOnlyPassword());
+        }
         NetworkManager& manager = NetworkManager::sharedManager();
         manager.setConnection(connection);
         manager.setDelegate({});

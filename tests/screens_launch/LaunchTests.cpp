@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -220,6 +221,106 @@ TEST_F(LaunchTest, SettingsFileWithThePasswordStaysPrivateThroughEverySave)
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_NE(text.str().find("new one"), std::string::npos);
+}
+
+// A value of the wrong type or out of range reads as the key's default in the app and in
+// `lexiphant settings get`, and stays in the file as it was.
+TEST_F(LaunchTest, SettingsOfTheWrongKindReadAsTheirDefaults)
+{
+    struct Case {
+        const char* key;
+        PlistValue stored;
+        const char* used; // as `settings get` shows it
+    };
+    const Case cases[] = {
+        { "maskPasswords", PlistValue(std::string("x")), "yes" },
+        { "maskPasswords", PlistValue(std::int64_t(7)), "yes" },
+        { "maskPasswords", PlistValue(PlistValue::Array {}), "yes" },
+        { "maskPasswords", PlistValue(std::string("NO")), "no" },
+        { "maskPasswords", PlistValue(std::int64_t(0)), "no" },
+        { "maskPasswords", PlistValue(false), "no" },
+        { "colorScheme", PlistValue(std::string("green")), "4CAA1E" },
+        { "colorScheme", PlistValue(std::int64_t(123456)), "4CAA1E" },
+        { "colorScheme", PlistValue(std::string("ff8800")), "ff8800" },
+        { "openAll", PlistValue(std::string("x")), "no" },
+        { "openAll", PlistValue(2.5), "no" },
+        { "customTemplate", PlistValue(std::string("maybe")), "no" },
+        { "clearedMasterPass", PlistValue(std::string("x")), "no" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.used);
+        defaults().setObject(c.stored, c.key);
+        ASSERT_TRUE(defaults().synchronize());
+        relaunch();
+        const bool isFlag = std::string(c.key) != "colorScheme";
+        if (isFlag)
+            EXPECT_EQ(defaults().boolForKey(c.key), std::string(c.used) == "yes");
+        else
+            EXPECT_EQ(defaults().stringForKey(c.key), c.used);
+        std::ostringstream out, err;
+        EXPECT_EQ(runSettingsCommand({ "get", c.key }, out, err), 0) << err.str();
+        EXPECT_EQ(out.str(), std::string(c.used) + "\n");
+        NSUserDefaults::resetStandardUserDefaults();
+        EXPECT_EQ(defaults().objectForKey(c.key), c.stored) << "the file keeps what it held";
+    }
+}
+
+// A store file that is not a database: one alert at launch says so and where the file is; the
+// file stays byte for byte as it was.
+TEST_F(LaunchTest, AnUnreadableStoreIsReportedOnceAtLaunchAndKeptAsItWas)
+{
+    auto& files = NSFileManager::defaultManager();
+    ASSERT_TRUE(files.createDirectoryAtPath(files.documentsDirectory(), true));
+    const std::string path = files.documentsDirectory() + "/data.sqlite3";
+    const std::string bytes = "not a database, but maybe someone's only copy\n";
+    std::ofstream(path, std::ios::binary) << bytes;
+    defaults().setString("", "masterPassword");
+    ASSERT_TRUE(defaults().synchronize());
+
+    launch();
+    const auto alert = UIAlertView::visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Error");
+    EXPECT_EQ(alert->message(),
+        "Your stored connections could not be read (file is not a database), so none are listed and new ones "
+        "cannot be stored. The file was kept as it was:\n"
+            + path);
+    tapAlertButton(0);
+    UIApplication::sharedApplication().enterBackground();
+    UIApplication::sharedApplication().enterForeground();
+    settle();
+    EXPECT_FALSE(UIAlertView::visibleAlert()) << "once, at launch";
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(kept.str(), bytes);
+}
+
+// A home whose settings cannot be written: the set-password screen says the password was not
+// stored and stays, and no unsaved password is left to be stored later.
+TEST_F(LaunchTest, AMasterPasswordThatCannotBeStoredIsReportedAndTheScreenStays)
+{
+    // A folder where the settings file should be: it can be neither read nor replaced.
+    const std::string path = defaults().path();
+    std::filesystem::create_directories(path);
+    NSUserDefaults::resetStandardUserDefaults();
+    launch();
+    auto screen = std::dynamic_pointer_cast<SetPassController>(topScreen());
+    ASSERT_TRUE(screen);
+    screen->txtPass1()->setText(u"new one");
+    screen->txtPass2()->setText(u"new one");
+    screen->btnGoPressed();
+    settle();
+    const auto alert = UIAlertView::visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Error");
+    EXPECT_EQ(alert->message(),
+        "Your master password could not be saved, so it would not be asked for at the next launch. No password "
+        "is set; you can try again.\nSettings file: "
+            + path);
+    EXPECT_EQ(topScreen(), screen);
+    EXPECT_TRUE(defaults().objectForKey("masterPassword").isNull());
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 TEST_F(LaunchTest, RatingPromptCountsTheLaunchAndEveryReturnToTheForeground)

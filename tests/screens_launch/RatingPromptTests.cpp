@@ -2,6 +2,8 @@
 
 #include <netinet/in.h>
 
+#include <limits>
+
 #include "Classes/Controller/RatingPrompt.h"
 #include "Platform/Foundation/NSClock.h"
 #include "Platform/Foundation/NSDate.h"
@@ -97,6 +99,11 @@ TEST_F(RatingPromptTest, CountsUsesPerVersionAndStartsOverOnANewOne)
     EXPECT_FALSE(defaults().boolForKey("kRatingPromptDeclinedToRate"));
     EXPECT_EQ(defaults().doubleForKey("kRatingPromptReminderRequestDate"), 0);
     EXPECT_GT(defaults().doubleForKey("kRatingPromptFirstUseDate"), first);
+
+    // A count at the top (edited by hand, or years of use) stays there instead of wrapping round.
+    defaults().setInteger(std::numeric_limits<std::int64_t>::max(), "kRatingPromptUseCount");
+    prompt->incrementUseCount();
+    EXPECT_EQ(defaults().integerForKey("kRatingPromptUseCount"), std::numeric_limits<std::int64_t>::max());
 }
 
 TEST_F(RatingPromptTest, ConditionsNeedThirtyDaysMoreThanTwentyUsesAndNoAnswer)

@@ -1,8 +1,12 @@
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <netinet/in.h>
+#include <sqlite3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "Classes/Controller/BusyAlert.h"
 #include "Classes/Controller/ConnectAlert.h"
 #include "Classes/Controller/ScreenMaker.h"
 #include "Classes/Controller/UIColorHexColor.h"
@@ -218,6 +222,9 @@ TEST_F(ConnectionForm, ANewConnectionIsStoredBeforeItsConnectAndRemovedWhenItFai
         press(otherCell->btnBack);
         EXPECT_FALSE(start->connecting()) << c.device;
         EXPECT_EQ(NetworkManager::sharedManager().conn()->name(), "new site");
+        // Refused aloud: the form's connect is not the start screen's own.
+        EXPECT_EQ(alertMessage(), BusyAlert::message(BusyAlert::kConnectNotStarted));
+        UIAlertView::visibleAlert()->dismissWithClickedButtonIndex(0, false);
         ASSERT_TRUE(waitForIdleNetwork());
         settle();
         EXPECT_FALSE(f->connecting());
@@ -252,7 +259,12 @@ TEST_F(ConnectionForm, CancelWhileConnectingStoresNothingAndPushesNothing)
         fill(*weak.lock(), "cancelled", "127.0.0.1", std::to_string(ftp().port()), ftp().user(),
             rightPassword ? ftp().password() : "nope", "");
         press(weak.lock()->btnConnect());
+        ASSERT_EQ(store().getLastConns().size(), 1u);
         press(weak.lock()->btnCancel());
+        // Gone at once, not when the result comes: a process ending meanwhile keeps nothing,
+        // and the name is free again.
+        EXPECT_TRUE(store().getLastConns().empty()) << rightPassword;
+        EXPECT_TRUE(NetworkManager::sharedManager().isBusy());
         settle();
         EXPECT_FALSE(start->presentedViewController());
         ASSERT_TRUE(waitForIdleNetwork());
@@ -383,6 +395,101 @@ TEST_F(ConnectionForm, DeleteAsksFirstAndOnlyYesDeletes)
         }
         EXPECT_EQ(kindShown(*visibleCell(pad() ? 1 : 0, 0)),
             pad() ? StartScreenGrid::ItemKind::logo : StartScreenGrid::ItemKind::megaButton);
+    }
+}
+
+// Another operation holds the network manager (the form's cancelled connect waiting for its
+// time-out, say): a connect from the start screen or the form is refused with an alert, and
+// nothing is stored for it.
+TEST_F(ConnectionForm, AnotherOperationRefusesAConnectAloud)
+{
+    addConnection("site", false, "127.0.0.1", ftp().port(), ftp().user(), ftp().password());
+    showStart();
+    std::atomic<bool> release { false };
+    ASSERT_TRUE(NetworkManager::sharedManager().beginOperation(2, [&release] {
+        while (!release)
+            ::usleep(1000);
+    }));
+    const std::string busy = BusyAlert::message(BusyAlert::kConnectNotStarted);
+    EXPECT_EQ(busy,
+        "Another server operation is still running, so the connection was not opened. Please try again "
+        "when it has ended.");
+    press(firstConnectionCell()->btnBack);
+    EXPECT_FALSE(start->connecting());
+    EXPECT_EQ(alertMessage(), busy);
+    UIAlertView::visibleAlert()->dismissWithClickedButtonIndex(0, false);
+
+    const auto f = openNewForm();
+    ASSERT_TRUE(f);
+    fill(*f, "typed", "127.0.0.1", std::to_string(ftp().port()), ftp().user(), ftp().password(), "");
+    press(f->btnConnect());
+    EXPECT_FALSE(f->connecting());
+    EXPECT_EQ(alertMessage(), busy);
+    settle();
+    EXPECT_TRUE(UIRenderer::writeScreenPNG(snapshotPath("form-connect-busy")));
+    EXPECT_EQ(store().getLastConns().size(), 1u) << "nothing stored for the refused connect";
+    EXPECT_EQ(start->presentedViewController(), f);
+    EXPECT_EQ(f->txtName()->text(), u"typed");
+    release = true;
+    ASSERT_TRUE(waitForIdleNetwork());
+}
+
+// The store refuses the write (another process holds the database): APPLY and delete say so and
+// keep the form open with what the user typed; the stored record stays as it was.
+TEST_F(ConnectionForm, StoreFailuresOnApplyAndDeleteKeepTheFormAndTheEdits)
+{
+    for (const char* device : { "ipad", "iphone" }) {
+        TearDown();
+        SetUp();
+        useDevice(device);
+        const std::int32_t id = addConnection("Old", true, "old.host");
+        showStart();
+        press(firstConnectionCell()->btnEdit);
+        settle();
+        const auto f = form();
+        ASSERT_TRUE(f);
+        sqlite3* locker = nullptr;
+        ASSERT_EQ(sqlite3_open(store().path().c_str(), &locker), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(locker, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        fill(*f, "New", "new.host", "", "", "", "");
+        struct Case {
+            const char* what;
+            std::function<void()> act;
+            const char* message;
+        };
+        const Case cases[] = {
+            { "apply", [&] { press(f->btnConnect()); },
+                "The changes could not be stored (database is locked)! The stored connection is unchanged; "
+                "your changes are still in the form." },
+            { "delete",
+                [&] {
+                    press(f->btnRemove());
+                    const auto sheet = UIActionSheet::visibleSheets().back();
+                    sheet->dismissWithClickedButtonIndex(sheet->destructiveButtonIndex(), false);
+                },
+                "The connection could not be deleted (database is locked)! It is still stored." },
+        };
+        for (const Case& c : cases) {
+            c.act();
+            settle();
+            EXPECT_EQ(alertMessage(), c.message) << c.what;
+            EXPECT_EQ(UIAlertView::visibleAlert()->title(), "Error");
+            EXPECT_TRUE(UIRenderer::writeScreenPNG(
+                snapshotPath(std::string("form-") + c.what + "-refused-" + device)));
+            UIAlertView::visibleAlert()->dismissWithClickedButtonIndex(0, false);
+            EXPECT_EQ(start->presentedViewController(), f) << c.what << ": the form stays open";
+            EXPECT_EQ(f->txtName()->text(), u"New") << c.what;
+            EXPECT_EQ(f->txtHost()->text(), u"new.host") << c.what;
+        }
+        ASSERT_EQ(sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(locker);
+        ASSERT_TRUE(store().getConnByID(id));
+        EXPECT_EQ(store().getConnByID(id)->name(), "Old");
+        // Once the store takes writes again, the same APPLY stores the edits and closes the form.
+        press(f->btnConnect());
+        settle();
+        EXPECT_FALSE(start->presentedViewController());
+        EXPECT_EQ(store().getConnByID(id)->name(), "New");
     }
 }
 

@@ -210,29 +210,58 @@ TEST_F(StartScreenLayout, DraggingOneColumnScrollsThemAll)
     EXPECT_EQ(middle->contentOffset().y, y);
 }
 
+namespace {
+
+// A screen that turns every way, as the app's screens above the start screen do on a pad.
+class TurnsEveryWayController : public UIViewController {
+public:
+    bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation) override { return true; }
+};
+
+}
+
+// The interface turns back to portrait while another screen is on top: turned by the person
+// (the screen on top turns every way), or by itself when the screen pushed on top only stands
+// upright. Either way the start screen comes back laid out for portrait.
 TEST_F(StartScreenLayout, RotationChangesTheColumnsAlsoWhileAnotherScreenIsOnTop)
 {
+    struct Case {
+        const char* name;
+        bool onTopTurnsEveryWay;
+    };
+    const Case cases[] = {
+        { "turned by the person", true },
+        { "turned for an upright screen", false },
+    };
     addConnections(5); // N = 7
     showStart();
-    ASSERT_TRUE(UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationLandscapeLeft));
-    settle();
-    EXPECT_EQ(start->layoutOrientation(), UIInterfaceOrientationLandscapeLeft);
-    EXPECT_FALSE(start->tblConns(3)->isHidden());
-    EXPECT_TRUE(CGRectEqualToRect(start->tblConns(3)->frame(), CGRectMake(755, 55, 231, 655)));
-    EXPECT_EQ(start->tblConns(0)->numberOfRowsInSection(0), 2);
-    EXPECT_EQ(kindShown(*cellAt(*start, 2, 1)), Kind::logo);
-    EXPECT_EQ(kindShown(*cellAt(*start, 3, 1)), Kind::blank);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationLandscapeLeft));
+        settle();
+        EXPECT_EQ(start->layoutOrientation(), UIInterfaceOrientationLandscapeLeft);
+        EXPECT_FALSE(start->tblConns(3)->isHidden());
+        EXPECT_TRUE(CGRectEqualToRect(start->tblConns(3)->frame(), CGRectMake(755, 55, 231, 655)));
+        EXPECT_EQ(start->tblConns(0)->numberOfRowsInSection(0), 2);
+        EXPECT_EQ(kindShown(*cellAt(*start, 2, 1)), Kind::logo);
+        EXPECT_EQ(kindShown(*cellAt(*start, 3, 1)), Kind::blank);
 
-    navigation->pushViewControllerAnimated(std::make_shared<UIViewController>(), false);
-    settle();
-    ASSERT_TRUE(UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationPortrait));
-    settle();
-    navigation->popViewControllerAnimated(false);
-    settle();
-    EXPECT_EQ(start->layoutOrientation(), UIInterfaceOrientationPortrait);
-    EXPECT_TRUE(start->tblConns(3)->isHidden());
-    EXPECT_EQ(start->tblConns(0)->numberOfRowsInSection(0), 3);
-    EXPECT_EQ(start->tblConns(3)->numberOfRowsInSection(0), 0);
+        navigation->pushViewControllerAnimated(
+            c.onTopTurnsEveryWay ? std::make_shared<TurnsEveryWayController>() : std::make_shared<UIViewController>(), false);
+        settle();
+        if (c.onTopTurnsEveryWay) {
+            EXPECT_EQ(UIApplication::sharedApplication().statusBarOrientation(), UIInterfaceOrientationLandscapeLeft);
+            ASSERT_TRUE(UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationPortrait));
+            settle();
+        }
+        EXPECT_EQ(UIApplication::sharedApplication().statusBarOrientation(), UIInterfaceOrientationPortrait);
+        navigation->popViewControllerAnimated(false);
+        settle();
+        EXPECT_EQ(start->layoutOrientation(), UIInterfaceOrientationPortrait);
+        EXPECT_TRUE(start->tblConns(3)->isHidden());
+        EXPECT_EQ(start->tblConns(0)->numberOfRowsInSection(0), 3);
+        EXPECT_EQ(start->tblConns(3)->numberOfRowsInSection(0), 0);
+    }
 
     // Phones stay upright; pads turn every way.
     EXPECT_EQ(start->supportedInterfaceOrientations(), unsigned(UIInterfaceOrientationMaskAll));

@@ -31,6 +31,7 @@ void writeBytes(const std::string& path, const std::string& bytes)
 void expectClosedStore(ConnectionManager& manager)
 {
     EXPECT_FALSE(manager.isOpen());
+    EXPECT_FALSE(manager.openError().empty()) << "the reason the app tells the user at launch";
     EXPECT_TRUE(manager.arrAll().empty());
     EXPECT_EQ(manager.getConn(0), nullptr);
     EXPECT_EQ(manager.getConnByID(1), nullptr);
@@ -42,6 +43,7 @@ void expectClosedStore(ConnectionManager& manager)
     conn->setIndex(1);
     EXPECT_FALSE(manager.updateConn(conn));
     EXPECT_FALSE(manager.deleteConn(1));
+    EXPECT_EQ(manager.lastError(), "database not open");
     manager.terminate();
 }
 
@@ -111,7 +113,9 @@ TEST_F(StoreFaults, LockedDatabaseIsReportedAndKeepsItsRows)
     SecondConnection locker(databasePath());
     ASSERT_EQ(locker.exec("BEGIN EXCLUSIVE"), SQLITE_OK);
     log_->clear();
-    expectClosedStore(restart());
+    ConnectionManager& locked = restart();
+    expectClosedStore(locked);
+    EXPECT_EQ(locked.openError(), "database is locked");
     EXPECT_TRUE(logged("database is locked"));
     ASSERT_EQ(locker.exec("COMMIT"), SQLITE_OK);
     EXPECT_EQ(countRows(databasePath(), "name='kept'"), 1);

@@ -43,7 +43,9 @@ struct FtpServerOptions {
 //                         connection, no reply, nothing renamed;
 //   "refuse-overwrite..." RNTO onto such a name that exists is refused (550);
 //   "refuse-chmod..."     SITE CHMOD of such a file is refused (550);
-//   " strip-space..."     RNFR and RNTO lose the leading blanks of such a name.
+//   " strip-space..."     RNFR and RNTO lose the leading blanks of such a name;
+//   "refuse-list..."      LIST of a folder holding such an entry is refused (550),
+//                         commands in it still work.
 // A file without read bits is refused on RETR with "550 Permission denied.", as by a
 // server that does not run as root.
 class FtpTestServer final : public TestServer {
@@ -56,6 +58,7 @@ public:
     static constexpr const char* kRefuseOverwritePrefix = "refuse-overwrite";
     static constexpr const char* kRefuseChmodPrefix = "refuse-chmod";
     static constexpr const char* kStripSpacePrefix = "strip-space";
+    static constexpr const char* kRefuseListPrefix = "refuse-list";
 
     using Options = FtpServerOptions;
 

@@ -28,6 +28,8 @@ A few names act as triggers on every server, so one server serves every test:
   refuse-chmod*         SITE CHMOD of such a file is refused with 550
   " strip-space*"       RNFR and RNTO lose the leading blanks of such a name,
                         as a server that trims its arguments does
+  refuse-list*          LIST of a folder that holds such an entry is refused with
+                        "550 Listing refused.", while commands in it still work
 A file without read bits is refused on RETR ("550 Permission denied."), as a server
 not run by root refuses it.
 """
@@ -53,6 +55,7 @@ DROP_ON_RENAME = "drop-on-rename"
 REFUSE_OVERWRITE = "refuse-overwrite"
 REFUSE_CHMOD = "refuse-chmod"
 STRIP_SPACE = "strip-space"
+REFUSE_LIST = "refuse-list"
 FULL_PERMISSIONS = "elradfmwMT"
 READ_ONLY_PERMISSIONS = "elr"
 
@@ -144,6 +147,17 @@ class TestHandler(FTPHandler):
             arg = arg.lstrip()
             line = "%s %s" % (cmd, arg)
         super().pre_process_command(line, cmd, arg)
+
+    def ftp_LIST(self, path):
+        try:
+            refused = os.path.isdir(path) and any(
+                name.startswith(REFUSE_LIST) for name in os.listdir(path))
+        except OSError:
+            refused = False
+        if refused:
+            self.respond("550 Listing refused.")
+            return None
+        return super().ftp_LIST(path)
 
     def ftp_RNTO(self, path):
         if marked(path, REFUSE_OVERWRITE) and self.fs.lexists(path):

@@ -5,6 +5,11 @@
 #include "Classes/TextView/CodeSelectionView.h"
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
 #include "Platform/UIKit/UIMenuController.h"
+#include "Platform/UIKit/UIPasteboard.h"
+#include "Platform/UIKit/UITextInputDelegate.h"
+#include "Platform/UIKit/UITextInputSystem.h"
+
+#include <functional>
 
 namespace {
 UITextPositionRef pos(NSUInteger i) { return CodeIndexedPosition::positionWithIndex(i); }
@@ -255,4 +260,107 @@ TEST_F(TextViewTest, CaretAndHandlesFollowARelayout)
     view_->setSelectedRange(NSMakeRange(205, 0));
     view_->setText(words.substr(0, 50));
     EXPECT_EQ(view_->caretView()->frame(), view_->caretRectForIndex(50));
+}
+
+// Every selection holds whole characters: an end inside a surrogate pair or between CR and LF
+// moves out (the start back, the end on), whichever way the range is set.
+TEST_F(TextViewTest, SelectionEndsSnapToWholeCharacters)
+{
+    const struct {
+        const char* name;
+        std::u16string text;
+        NSRange set;
+        NSRange expected;
+    } cases[] = {
+        { "end inside a pair", u"a\U0001F600b", { 0, 2 }, { 0, 3 } },
+        { "start inside a pair", u"a\U0001F600b", { 2, 2 }, { 1, 3 } },
+        { "caret inside a pair", u"a\U0001F600b", { 2, 0 }, { 1, 0 } },
+        { "end between CR and LF", u"ab\r\ncd", { 1, 2 }, { 1, 3 } },
+        { "start between CR and LF", u"ab\r\ncd", { 3, 2 }, { 2, 3 } },
+        { "caret between CR and LF", u"ab\r\ncd", { 3, 0 }, { 2, 0 } },
+        { "whole characters stay", u"a\U0001F600b", { 1, 2 }, { 1, 2 } },
+        { "a lone high surrogate at the end", u"a\xD83D", { 0, 2 }, { 0, 2 } },
+    };
+    for (const auto& c : cases) {
+        view_->setText(c.text);
+        view_->setSelectedRange(c.set);
+        EXPECT_EQ(view_->selectedRange(), c.expected) << c.name;
+        view_->setSelectedRange(NSMakeRange(0, 0));
+        view_->setSelectedTextRange(rng(c.set.location, c.set.length));
+        EXPECT_EQ(view_->selectedRange(), c.expected) << c.name << " (text-input protocol)";
+    }
+    // A cut takes the whole emoji and leaves no half of it behind.
+    view_->setText(u"a\U0001F600b");
+    view_->setSelectedRange(NSMakeRange(0, 2));
+    view_->cut();
+    EXPECT_EQ(view_->text(), u"b");
+    EXPECT_EQ(UIPasteboard::generalPasteboard().valueForPasteboardType(kUTTypeUTF8PlainText), "a\xF0\x9F\x98\x80");
+    // A shorter new text that splits a pair at the old selection's end.
+    view_->setText(u"abcdef");
+    view_->setSelectedRange(NSMakeRange(2, 0));
+    view_->setText(u"a\U0001F600");
+    EXPECT_EQ(view_->selectedRange(), NSMakeRange(1, 0));
+}
+
+namespace {
+
+class NoticeRecorder : public UITextInputDelegate {
+public:
+    void selectionWillChange(UITextInput*) override { heard += "s<"; }
+    void selectionDidChange(UITextInput*) override { heard += "s>"; }
+    void textWillChange(UITextInput*) override { heard += "t<"; }
+    void textDidChange(UITextInput*) override { heard += "t>"; }
+    std::string heard;
+};
+
+} // namespace
+
+// The input system hears of the changes the view makes by itself, and only of those: its own
+// edits (typing, composing, its selection requests) come back to it unannounced.
+TEST_F(TextViewTest, InputDelegateHearsTheViewsOwnChanges)
+{
+    view_->setText(u"abc def");
+    ASSERT_TRUE(view_->becomeFirstResponder());
+    EXPECT_EQ(view_->inputDelegate(), &UITextInputSystem::shared());
+    NoticeRecorder recorder;
+    view_->setInputDelegate(&recorder);
+    UIPasteboard::generalPasteboard().setValueForPasteboardType("xy", kUTTypeUTF8PlainText);
+    const struct {
+        const char* name;
+        std::function<void(CodeTextView&)> act;
+        const char* heard;
+    } cases[] = {
+        { "setText", [](CodeTextView& v) { v.setText(u"abc def"); }, "t<t>" },
+        { "setSelectedRange", [](CodeTextView& v) { v.setSelectedRange(NSMakeRange(1, 2)); }, "s<s>" },
+        { "cut", [](CodeTextView& v) { v.cut(); }, "t<t>s<s>" },
+        { "paste", [](CodeTextView& v) { v.paste(); }, "t<t>" },
+        { "insertText", [](CodeTextView& v) { v.insertText(u"q"); }, "" },
+        { "deleteBackward", [](CodeTextView& v) { v.deleteBackward(); }, "" },
+        { "setMarkedText", [](CodeTextView& v) { v.setMarkedTextSelectedRange(u"ni", NSMakeRange(2, 0)); }, "" },
+        { "unmarkText", [](CodeTextView& v) { v.unmarkText(); }, "" },
+        { "setSelectedTextRange", [](CodeTextView& v) { v.setSelectedTextRange(rng(0, 1)); }, "" },
+        { "replaceRangeWithText", [](CodeTextView& v) { v.replaceRangeWithText(rng(0, 1), u"Z"); }, "" },
+    };
+    for (const auto& c : cases) {
+        recorder.heard.clear();
+        c.act(*view_);
+        EXPECT_EQ(recorder.heard, c.heard) << c.name;
+    }
+    // Composing when the view changes its text: what was composed stays, no longer marked.
+    view_->setInputDelegate(&UITextInputSystem::shared());
+    int ended = 0;
+    UITextInputSystem::shared().setCompositionEndHandler([&ended] { ++ended; });
+    view_->setText(u"ab");
+    view_->setSelectedRange(NSMakeRange(2, 0));
+    ended = 0;
+    view_->setMarkedTextSelectedRange(u"ni", NSMakeRange(2, 0));
+    EXPECT_EQ(ended, 0) << "the input method's own edit";
+    view_->setSelectedRange(NSMakeRange(0, 0));
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(view_->markedRange().location, NSNotFound);
+    EXPECT_EQ(view_->text(), u"abni");
+    UITextInputSystem::shared().setCompositionEndHandler(nullptr);
+    // The input system serves the first responder only.
+    view_->resignFirstResponder();
+    EXPECT_EQ(view_->inputDelegate(), nullptr);
 }

@@ -48,8 +48,8 @@ public:
 };
 
 // A fresh iPad application with the clock moved by hand and one code view (320 x 480, in the
-// code font) at the top left of a visible window, touched through the application as the host
-// touches it.
+// code font) at the top left of a visible window, just below the status bar as the app's screens
+// lie (the bar takes the touches on it), touched through the application as the host touches it.
 class GestureTest : public ::testing::Test {
 protected:
     static constexpr CGFloat kWidth = 320;
@@ -64,7 +64,7 @@ protected:
         RunLoop::main().setClock(clock_);
         window_ = std::make_shared<UIWindow>(CGRectMake(0, 0, 768, 1024));
         window_->makeKeyAndVisible();
-        view_ = CodeTextView::make(CGRectMake(0, 0, kWidth, kHeight));
+        view_ = CodeTextView::make(CGRectMake(0, UIApplication::kStatusBarHeight, kWidth, kHeight));
         window_->addSubview(view_);
         view_->setFont(UIFont::fontWithName("Droid Sans Mono", 14));
         UIView::layoutPendingViews();

@@ -1,6 +1,7 @@
 #include "GestureTestSupport.h"
 
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
+#include "Platform/UIKit/UITextInputSystem.h"
 
 namespace {
 constexpr std::u16string_view kText = u"alpha beta gamma\ndelta epsilon\nzeta";
@@ -175,4 +176,25 @@ TEST_F(GestureTest, FirstResponderFollowsTheDelegatesAnswers)
         view_->resignFirstResponder();
         UIResponder::resetFirstResponderForTesting();
     }
+}
+
+// A tap while the input method composes: what it composed stays where it was typed, the input
+// method starts afresh, and the character typed next lands once, at the tap.
+TEST_F(GestureTest, TapDuringCompositionEndsItWhereItWasTyped)
+{
+    load(std::u16string(kText));
+    ASSERT_EQ(view_->inputDelegate(), &UITextInputSystem::shared());
+    int ended = 0;
+    UITextInputSystem::shared().setCompositionEndHandler([&ended] { ++ended; });
+    view_->setSelectedRange(NSMakeRange(5, 0)); // "alpha|"
+    ended = 0;
+    view_->setMarkedTextSelectedRange(u"ni", NSMakeRange(2, 0));
+    const NSUInteger target = 17 + 2 + 5; // "delta|" behind the composed text
+    tap(pointAtIndex(target));
+    UITextInputSystem::shared().setCompositionEndHandler(nullptr);
+    EXPECT_GE(ended, 1);
+    EXPECT_EQ(view_->markedRange().location, NSNotFound);
+    EXPECT_EQ(view_->selectedRange(), NSMakeRange(target, 0));
+    view_->insertText(u"\u4F60");
+    EXPECT_EQ(view_->text(), u"alphani beta gamma\ndelta\u4F60 epsilon\nzeta");
 }

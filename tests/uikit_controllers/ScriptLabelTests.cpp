@@ -5,11 +5,15 @@
 
 #include "Host/HostSession.h"
 #include "Host/ScriptDriver.h"
+#include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIInterfaceOwner.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINib.h"
 #include "Platform/UIKit/UIScreen.h"
+#include "Platform/UIKit/UIScrollView.h"
+#include "Platform/UIKit/UITextField.h"
+#include "Platform/UIKit/UITextView.h"
 #include "Platform/UIKit/UIViewController.h"
 #include "Platform/UIKit/UIVisibleText.h"
 #include "Platform/UIKit/UIWindow.h"
@@ -94,9 +98,11 @@ TEST_F(ScriptLabelTest, ScriptsTapAndWaitByWhatAPersonSees)
     const std::vector<Case> cases {
         { "assertVisible CONNECT TO SERVER\ntapLabel CANCEL\ntapLabel \"CONNECT\"\n", true, { "CANCEL", "CONNECT" }, "" },
         { "tapLabel Apply\n", false, {},
-          "labels.txt:1: tapLabel: no visible text \"Apply\"; on screen: \"CONNECT TO SERVER\", \"CANCEL\", \"CONNECT\"" },
+          "labels.txt:1: tapLabel: cannot tap: no visible text \"Apply\"; on screen: \"CONNECT TO SERVER\", \"CANCEL\", \"CONNECT\"" },
         { "assertVisible Secret\n", false, {}, "no visible text \"Secret\"" },
-        { "assertVisible Below\n", false, {}, "no visible text \"Below\"" },
+        { "assertVisible Below\n", false, {}, "the text \"Below\" is not visible: cut off by a view that clips it" },
+        { "assertHidden Below\nassertHidden Secret\nassertHidden Nowhere\n", true, {}, "" },
+        { "assertHidden CANCEL\n", false, {}, "assertHidden: the text \"CANCEL\" is visible at 120 182" },
         { "waitFor Connected 0.5\n", false, {}, "waitFor: waited 0.5 s: no visible text \"Connected\"" },
         { "waitFor Connected 1000\n", false, {}, "not a number of seconds" },
     };
@@ -114,6 +120,66 @@ TEST_F(ScriptLabelTest, ScriptsTapAndWaitByWhatAPersonSees)
     const auto waited = run("waitFor Connected 3\ntapLabel Connected\n");
     EXPECT_TRUE(waited.ok) << waited.error;
     EXPECT_EQ(screen_->pressed, std::vector<std::string> { "Connected" });
+}
+
+// A text counts only where it is drawn on top and inside the screen; what covers it is named,
+// and a tap on a covered label is refused rather than sent to what lies in front.
+TEST_F(ScriptLabelTest, CoveredTextsAreNeitherVisibleNorTapped)
+{
+    auto add = [this](std::shared_ptr<UIView> parent, CGRect frame, const char16_t* text) {
+        auto label = std::make_shared<UILabel>(frame);
+        label->setText(text);
+        (parent ? parent : std::static_pointer_cast<UIView>(window_))->addSubview(label);
+        return label;
+    };
+    add(nullptr, CGRectMake(20, 420, 200, 30), u"Under the keys");
+    add(nullptr, CGRectMake(400, 20, 100, 30), u"Off screen");
+    auto scroller = std::make_shared<UIScrollView>(CGRectMake(0, 200, 300, 40));
+    scroller->setContentSize(CGSizeMake(300, 200));
+    scroller->setClipsToBounds(true);
+    window_->addSubview(scroller);
+    add(scroller, CGRectMake(0, 100, 200, 30), u"Scrolled away");
+    auto textView = UITextView::make(CGRectMake(0, 240, 320, 40));
+    textView->setText(u"first line\nsecond line\nthird line\nfourth line");
+    window_->addSubview(textView);
+    auto field = std::make_shared<UITextField>(CGRectMake(20, 10, 200, 25));
+    window_->addSubview(field);
+    auto alert = std::make_shared<UIAlertView>("Sure?", "", std::weak_ptr<UIAlertViewDelegate>(), "Cancel");
+
+    struct Case {
+        const char* setup; // "keyboard", "alert" or nothing
+        std::string script;
+        bool ok;
+        std::string errorPart;
+    };
+    const Case cases[] = {
+        { "", "assertVisible Under the keys\nassertVisible first line\nassertHidden third line\n", true, "" },
+        { "keyboard", "assertVisible Under the keys\n", false, "\"Under the keys\" is not visible: covered by the keyboard" },
+        { "keyboard", "tapLabel Under the keys\n", false, "cannot tap: the text \"Under the keys\" is not visible: covered by the keyboard" },
+        { "keyboard", "assertHidden Under the keys\nassertVisible CANCEL\n", true, "" },
+        { "alert", "tapLabel CANCEL\n", false, "covered by the veil of an alert" },
+        { "alert", "assertVisible Sure?\nassertHidden CONNECT TO SERVER\n", true, "" },
+        { "", "assertVisible Off screen\n", false, "\"Off screen\" is not visible: outside the screen" },
+        { "", "assertVisible Scrolled away\n", false, "\"Scrolled away\" is not visible: cut off by a view that clips it" },
+        { "", "assertVisible second line\nassertVisible third line\n", false, "\"third line\" is not visible: cut off by a view that clips it" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        const std::string setup = c.setup;
+        if (setup == "keyboard") {
+            field->becomeFirstResponder();
+        } else if (setup == "alert") {
+            alert->show();
+        }
+        screen_->pressed.clear();
+        const auto outcome = run(c.script);
+        EXPECT_EQ(outcome.ok, c.ok) << outcome.error;
+        EXPECT_TRUE(screen_->pressed.empty());
+        EXPECT_NE(outcome.error.find(c.errorPart), std::string::npos) << outcome.error;
+        field->resignFirstResponder();
+        alert->dismissWithClickedButtonIndex(0, false);
+        advance(0.5);
+    }
 }
 
 // A screen from an interface file whose button is reached by its outlet name.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The refusal a screen shows when the one remote operation the network manager can run at a
+// time belongs to someone else (a cancelled connect still waiting for its time-out, a listing),
+// so a tap that does nothing is never left unexplained.
+namespace BusyAlert {
+
+inline constexpr char kConnectNotStarted[] = "the connection was not opened";
+inline constexpr char kNothingCreated[] = "nothing was created";
+
+// "Another server operation is still running, so <notDone>. Please try again when it has ended."
+[[nodiscard]] std::string message(std::string_view notDone);
+
+// Logs the refusal and shows the message under the title "Error" with one "OK" button.
+void show(std::string_view notDone);
+
+} // namespace BusyAlert
