@@ -96,7 +96,7 @@ def popover():
                 {"class": "UIButton", "outlet": "btnSnippet", "frame": [15, 168, 220, 44], "title": "Snippets",
                  "titleColor": "#ffffff", "hidden": True,
                  "actions": [{"event": "touchUpInside", "selector": "btnSnippetPressed"}]},
-                {"class": "UILabel", "frame": [15, 226, 140, 32], "text": "Colouring", "textColor": "#ffffff",
+                {"class": "UILabel", "outlet": "lblColor", "frame": [15, 226, 140, 32], "text": "Colouring", "textColor": "#ffffff",
                  "backgroundColor": "#00000000", "font": {"name": "LexitypeNeue-Bold", "size": 20}},
                 {"class": "UISwitch", "outlet": "swiColor", "frame": [156, 229, 79, 27],
                  "actions": [{"event": "valueChanged", "selector": "swiColorChanged"}]},

@@ -10,6 +10,8 @@
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UISwitch.h"
 
+#include <utility>
+
 namespace {
 
 constexpr char kButtonFontName[] = "LexitypeNeue-Bold";
@@ -33,6 +35,7 @@ void ActionPopover::declareConnections(UIConnectionTable& table)
     table.outlet("btnSnippet", btnSnippet_);
     table.outlet("btnPreview", btnPreview_);
     table.outlet("swiColor", swiColor_);
+    table.outlet("lblColor", lblColor_);
     table.action("btnGotoPressed", [this] { btnGotoPressed(); });
     table.action("btnFindPressed", [this] { btnFindPressed(); });
     table.action("btnMailPressed", [this] { btnMailPressed(); });
@@ -59,9 +62,40 @@ void ActionPopover::viewWillAppear(bool animated)
     const auto target = delegate();
     if (swiColor_ != nullptr)
         swiColor_->setOn(target && target->codeViewHasHighlighter(), false);
-    // Without a file there is nothing to mail.
-    if (btnMail_ != nullptr)
-        btnMail_->setHidden(!target || !target->canMailFile());
+    // Without a file there is nothing to mail; without a text nothing to go to, search or colour.
+    stackRows(!target || target->showsText(), target && target->canMailFile());
+}
+
+void ActionPopover::stackRows(bool text, bool mail)
+{
+    constexpr CGFloat kMargin = 12;
+    constexpr CGFloat kButtonHeight = 44;
+    constexpr CGFloat kRowStep = kButtonHeight + 8;
+    // The colouring row's label and switch sit this far below the row's top, as the interface
+    // file places them.
+    constexpr CGFloat kLabelDrop = 6;
+    constexpr CGFloat kSwitchDrop = 9;
+    CGFloat y = kMargin;
+    const auto place = [&y](UIView* row, bool shown, CGFloat drop) {
+        if (row == nullptr)
+            return;
+        row->setHidden(!shown);
+        if (!shown)
+            return;
+        CGRect frame = row->frame();
+        frame.origin.y = y + drop;
+        row->setFrame(frame);
+    };
+    for (const auto& [button, shown] : { std::pair { btnGoto_, text }, std::pair { btnFind_, text },
+                                         std::pair { btnMail_, mail }, std::pair { btnPreview_, true } }) {
+        place(button, shown, 0);
+        if (button != nullptr && shown)
+            y += kRowStep;
+    }
+    place(lblColor_, text, kLabelDrop);
+    place(swiColor_, text, kSwitchDrop);
+    const CGFloat height = text ? y + kRowStep : y - kRowStep + kButtonHeight + kMargin;
+    setContentSizeForViewInPopover(CGSizeMake(kContentSize.width, height));
 }
 
 void ActionPopover::swiColorChanged()

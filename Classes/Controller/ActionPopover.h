@@ -6,6 +6,7 @@
 #include "Platform/UIKit/UIViewController.h"
 
 class UIButton;
+class UILabel;
 class UISwitch;
 
 // The editor's actions on the pad, shown in a popover: go to line, search, mail, snippets,
@@ -23,6 +24,7 @@ public:
     [[nodiscard]] UIButton* btnSnippet() const { return btnSnippet_; }
     [[nodiscard]] UIButton* btnPreview() const { return btnPreview_; }
     [[nodiscard]] UISwitch* swiColor() const { return swiColor_; }
+    [[nodiscard]] UILabel* lblColor() const { return lblColor_; }
     [[nodiscard]] std::shared_ptr<ActionPopoverDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<ActionPopoverDelegate> delegate) { delegate_ = std::move(delegate); }
 
@@ -46,6 +48,9 @@ protected:
 
 private:
     void send(int action);
+    // The rows the delegate offers now, stacked from the top without gaps; the popover's
+    // height follows them.
+    void stackRows(bool text, bool mail);
 
     UIButton* btnGoto_ { nullptr }; // outlets: the view tree owns them
     UIButton* btnFind_ { nullptr };
@@ -53,5 +58,6 @@ private:
     UIButton* btnSnippet_ { nullptr };
     UIButton* btnPreview_ { nullptr };
     UISwitch* swiColor_ { nullptr };
+    UILabel* lblColor_ { nullptr };
     std::weak_ptr<ActionPopoverDelegate> delegate_;
 };

@@ -22,4 +22,7 @@ public:
     [[nodiscard]] virtual bool codeViewHasHighlighter() const { return false; }
     // Whether there is a file to mail (a screen without a file offers no mail).
     [[nodiscard]] virtual bool canMailFile() const { return true; }
+    // Whether the editor shows a text: a picture, PDF or office document offers nothing that
+    // edits or searches text (no go to line, search or colouring).
+    [[nodiscard]] virtual bool showsText() const { return true; }
 };

@@ -12,7 +12,6 @@
 #include "Classes/SyntaxColouring/SyntaxColouring.h"
 #include "Classes/TextView/CodeTextView.h"
 #include "Platform/CoreText/CTFont.h"
-#include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSRunLoop.h"
@@ -20,7 +19,6 @@
 #include "Platform/Foundation/NSThread.h"
 #include "Platform/Foundation/NSURL.h"
 #include "Platform/Foundation/NSURLRequest.h"
-#include "Platform/Foundation/NSUserDefaults.h"
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIActionSheet.h"
 #include "Platform/UIKit/UIAlertView.h"
@@ -41,7 +39,6 @@
 #include "Platform/UIKit/UIWebView.h"
 #include "Platform/UIKit/UIWindow.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -54,13 +51,6 @@ bool onPad() { return UIDevice::currentDevice().userInterfaceIdiom() == UIUserIn
 
 void logCurrentThread() { NSLog(std::string("Current Thread:") + (isMainThread() ? "{name = main}" : "{name = (null)}")); }
 
-// The phone sheet's items, by what they do (the sheet leaves out what cannot be done).
-constexpr char kSheetGoto[] = "Go To Line";
-constexpr char kSheetMail[] = "Email File";
-constexpr char kSheetSearch[] = "Search";
-constexpr char kSheetPreview[] = "Preview";
-constexpr char kSheetColouringOff[] = "Disable Syntax Colouring";
-constexpr char kSheetColouringOn[] = "Enable Syntax Colouring";
 
 // The download progress function: runs on the transfer thread and only posts the fraction.
 int downloadProgressCallback(void* client, double dltotal, double dlnow, double ultotal, double ulnow)
@@ -268,32 +258,9 @@ void CodeWriteController::loadCustomTemplate()
     txtCode_->setHidden(false);
     txtCode_->setFont(UIFont::fontWithName(kCodeFontName, onPad() ? kPadCodeFontSize : kPhoneCodeFontSize));
     txtCode_->setText(text);
+    keepLineBreakOf(text);
     attachCurrentViewDelegate();
     backupCode_ = currentText();
-}
-
-void CodeWriteController::saveCustomTemplate()
-{
-    const std::u16string text = currentText();
-    const std::string path = NSFileManager::defaultManager().documentsDirectory() + "/"
-        + FileTemplates::kCustomTemplateFileName;
-    (void)NSFileManager::defaultManager().createDirectoryAtPath(
-        NSFileManager::defaultManager().documentsDirectory(), true);
-    if (!NSFileManager::defaultManager().writeToFile(path, utf16ToUtf8(text))) {
-        NSLog("Could not write the custom template to " + path);
-        showAlert("Error", "Could not save the custom template.");
-        return;
-    }
-    if (LexiphantAppDelegate* app = LexiphantAppDelegate::sharedDelegate()) {
-        auto& templates = app->templates();
-        if (templates.size() <= FileTemplates::kCustomTemplateIndex)
-            templates.resize(FileTemplates::kCount);
-        templates[FileTemplates::kCustomTemplateIndex] = text;
-    }
-    NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
-    defaults.setBool(false, FileTemplates::kCustomTemplateKey);
-    (void)defaults.synchronize();
-    backupCode_ = text;
 }
 
 // ---- Downloads -----------------------------------------------------------------------------
@@ -370,6 +337,7 @@ void CodeWriteController::downloadedFile(int code)
         showPlainText(decoded.string);
     else
         showColouredText(decoded.string);
+    keepLineBreakOf(decoded.string);
     attachCurrentViewDelegate();
     backupCode_ = currentText();
 }
@@ -389,7 +357,12 @@ void CodeWriteController::showPlainText(const std::u16string& text)
         txtCode_->superview()->addSubview(txtCodePlain_);
     else
         view()->addSubview(txtCodePlain_);
-    txtCodePlain_->setBackgroundColor(UIColor::colorWithWhite(1, 0));
+    // Read like the code view beneath: its light background, dark text and margins (a clear
+    // view would show black text on the screen's dark background).
+    txtCodePlain_->setBackgroundColor(txtCode_ != nullptr && txtCode_->backgroundColor() ? txtCode_->backgroundColor()
+                                                                                          : UIColor::whiteColor());
+    txtCodePlain_->setTextColor(UIColor::blackColor());
+    txtCodePlain_->setTextInset(kPlainTextInset);
     txtCodePlain_->setText(text);
     txtCodePlain_->setFont(UIFont::fontWithName(kCodeFontName, kPlainFontSize));
 }
@@ -458,6 +431,18 @@ NSRange CodeWriteController::currentSelection() const
     return txtCode_ != nullptr ? txtCode_->selectedRange() : NSRange { 0, 0 };
 }
 
+void CodeWriteController::keepLineBreakOf(const std::u16string& loaded)
+{
+    // Typed and pasted breaks take the file's own (its first), so a saved file keeps its line
+    // endings; a file without one gets LF.
+    const std::u16string first = firstLineBreak(loaded);
+    const std::u16string lineBreak = first.empty() ? std::u16string(1, u'\n') : first;
+    if (txtCodePlain_)
+        txtCodePlain_->setLineBreak(lineBreak);
+    else if (txtCode_ != nullptr)
+        txtCode_->setLineBreak(lineBreak);
+}
+
 void CodeWriteController::attachCurrentViewDelegate()
 {
     if (txtCodePlain_)
@@ -476,6 +461,9 @@ void CodeWriteController::clearCurrentViewDelegate()
 
 void CodeWriteController::currentBecomeFirstResponder()
 {
+    // The keyboard never comes up over a picture.
+    if (!showsText())
+        return;
     if (txtCodePlain_)
         txtCodePlain_->becomeFirstResponder();
     else if (txtCode_ != nullptr)
@@ -532,171 +520,6 @@ void CodeWriteController::didEndEditing()
         keyboard_->setHidden(true);
 }
 
-// ---- Action menu ---------------------------------------------------------------------------
-
-bool CodeWriteController::codeViewHasHighlighter() const
-{
-    return txtCode_ != nullptr && txtCode_->syntaxHighlighter() != nullptr;
-}
-
-void CodeWriteController::btnDoPressed()
-{
-    if (!onPad()) {
-        std::vector<std::string> items { kSheetGoto };
-        if (canMailFile())
-            items.emplace_back(kSheetMail);
-        items.emplace_back(kSheetSearch);
-        items.emplace_back(kSheetPreview);
-        items.emplace_back(codeViewHasHighlighter() ? kSheetColouringOff : kSheetColouringOn);
-        auto sheet = std::make_shared<UIActionSheet>("", selfScreen(), "Cancel", "", items);
-        sheet->setTag(kActionSheetTag);
-        sheet->showInView(view().get());
-        return;
-    }
-    if (!actionPopover_) {
-        actionPopover_ = std::make_shared<ActionPopover>();
-        actionPopover_->setDelegate(std::static_pointer_cast<ActionPopoverDelegate>(selfScreen()));
-        actionController_ = std::make_shared<UIPopoverController>(actionPopover_);
-    }
-    if (btnDo_ == nullptr)
-        return;
-    const CGRect frame = btnDo_->frame();
-    const CGRect anchor { { frame.origin.x + frame.size.width / 2, frame.origin.y + frame.size.height / 2 }, { 1, 1 } };
-    // The button's frame is in its superview's coordinates.
-    UIView* in = btnDo_->superview() != nullptr ? btnDo_->superview() : view().get();
-    actionController_->presentPopoverFromRectInView(anchor, in, UIPopoverArrowDirectionUp, true);
-}
-
-void CodeWriteController::actionSheetDidDismissWithButtonIndex(UIActionSheet* actionSheet, int buttonIndex)
-{
-    if (actionSheet->tag() != kActionSheetTag) {
-        if (actionSheet->buttonTitleAtIndex(buttonIndex) == "Yes.")
-            closeScreen();
-        return;
-    }
-    if (buttonIndex == actionSheet->cancelButtonIndex() || buttonIndex < 0)
-        return;
-    NSLogf("Action id %d", buttonIndex);
-    const std::string item = actionSheet->buttonTitleAtIndex(buttonIndex);
-    if (item == kSheetGoto)
-        btnGotoPressed(nullptr);
-    else if (item == kSheetMail)
-        btnMailPressed();
-    else if (item == kSheetSearch)
-        btnFindPressed(nullptr);
-    else if (item == kSheetPreview)
-        btnPreviewPressed();
-    else if (item == kSheetColouringOff || item == kSheetColouringOn)
-        dismissMeWithAction(codeViewHasHighlighter() ? kEditorActionColouringOff : kEditorActionColouringOn);
-}
-
-void CodeWriteController::dismissMeWithAction(int action)
-{
-    switch (action) {
-    case kEditorActionGoto:
-        btnGotoPressed(nullptr);
-        break;
-    case kEditorActionFind:
-        btnFindPressed(nullptr);
-        break;
-    case kEditorActionMail:
-        btnMailPressed();
-        break;
-    case kEditorActionSnippets:
-        NSLog("Snippets!");
-        break;
-    case kEditorActionPreview:
-        btnPreviewPressed();
-        break;
-    case kEditorActionColouringOff:
-        setColouring(false);
-        break;
-    case kEditorActionColouringOn:
-        setColouring(true);
-        break;
-    default:
-        break;
-    }
-    if (actionController_)
-        actionController_->dismissPopoverAnimated(true);
-}
-
-void CodeWriteController::setColouring(bool on)
-{
-    if (txtCode_ == nullptr)
-        return;
-    if (!on) {
-        txtCode_->setSyntaxHighlighter(nullptr);
-        txtCode_->setText(std::u16string(txtCode_->text()));
-        return;
-    }
-    if (data_.size() >= kLargestColouredBytes) {
-        showAlert("Info", "Unfortunately Lexiphant is not able to color documents bigger than 10KB.");
-        return;
-    }
-    txtCode_->setSyntaxHighlighter(syntaxHighlight_);
-    txtCode_->setText(std::u16string(txtCode_->text()));
-}
-
-// ---- Go to line and search -----------------------------------------------------------------
-
-std::vector<NSUInteger> CodeWriteController::lineStarts(const std::u16string& text)
-{
-    std::vector<NSUInteger> starts { 0 };
-    NSUInteger position = 0;
-    while (position < text.size()) {
-        NSUInteger lineEnd = 0;
-        NSUInteger contentsEnd = 0;
-        getLineStart(text, nullptr, &lineEnd, &contentsEnd, NSRange { position, 0 });
-        if (lineEnd == contentsEnd || lineEnd <= position)
-            break; // the last line has no break
-        starts.push_back(lineEnd);
-        position = lineEnd;
-    }
-    return starts;
-}
-
-void CodeWriteController::showGotoPrompt(const char* titleFormat)
-{
-    const int count = int(lineStarts(currentText()).size());
-    char title[64];
-    std::snprintf(title, sizeof title, titleFormat, count);
-    auto prompt = std::make_shared<AlertPrompt>(title, "\n", selfScreen(), "Cancel", "OK");
-    prompt->setTag(count);
-    prompt->show();
-}
-
-void CodeWriteController::goToLine(const std::u16string& entered)
-{
-    const std::u16string text = currentText();
-    const std::vector<NSUInteger> starts = lineStarts(text);
-    const long long line = longLongValue(entered);
-    if (line < 1 || line > static_cast<long long>(starts.size()))
-        return;
-    currentBecomeFirstResponder();
-    setCurrentSelection(NSRange { starts[std::size_t(line - 1)], 0 });
-}
-
-void CodeWriteController::btnFindPressed(UIResponder* sender)
-{
-    auto prompt = std::make_shared<AlertPrompt>("Search for:", "\n", selfScreen(), "Cancel", "OK");
-    prompt->setTag(kSearchPromptTag);
-    prompt->show();
-}
-
-void CodeWriteController::search(const std::u16string& entered)
-{
-    const std::u16string wanted = entered;
-    const std::u16string text = currentText();
-    const NSRange found = wanted.empty() ? NSRangeNotFound : rangeOfString(text, wanted);
-    if (found.location == NSNotFound) {
-        showAlert("Find", "Could not find '" + utf16ToUtf8(wanted) + "'.");
-        return;
-    }
-    currentBecomeFirstResponder();
-    setCurrentSelection(text.empty() ? NSRange { 0, 0 } : found);
-}
-
 // ---- Alerts --------------------------------------------------------------------------------
 
 void CodeWriteController::showAlert(const std::string& title, const std::string& message)
@@ -723,84 +546,7 @@ void CodeWriteController::alertViewDidDismissWithButtonIndex(UIAlertView* alertV
         goToLine(prompt->enteredText());
 }
 
-// ---- Mail ----------------------------------------------------------------------------------
-
-bool CodeWriteController::isBinaryKind(int kind)
-{
-    return kind == 6 || (kind >= 8 && kind <= 12);
-}
-
-std::string CodeWriteController::mailTypeFor(int kind, const std::string& upperExtension)
-{
-    switch (kind) {
-    case 1: return "text/plain";
-    case 2: return "text/css";
-    case 3: return "text/html";
-    case 4: return "application/x-javascript";
-    case 5: return "text/php";
-    case 7: return "text/xml";
-    case 13: return "text/csv";
-    case 15:
-    case 17: return "text/plain";
-    default: break;
-    }
-    if (upperExtension == "PL" || upperExtension == "PM" || upperExtension == "ASP" || upperExtension == "ASPX")
-        return "text/plain";
-    switch (kind) {
-    case 8: return "application/vnd.ms-excel";
-    case 9: return "application/pdf";
-    case 10: return "application/vnd.ms-powerpoint";
-    case 11: return "application/msword";
-    case 12: return "application/rtf";
-    default: break;
-    }
-    if (upperExtension == "PNG")
-        return "image/png";
-    if (upperExtension == "JPG" || upperExtension == "JPEG")
-        return "image/jpeg";
-    if (upperExtension == "BMP")
-        return "image/x-ms-bmp";
-    if (upperExtension == "GIF")
-        return "image/gif";
-    return "text/plain";
-}
-
-void CodeWriteController::btnMailPressed()
-{
-    // Nothing to attach without a file.
-    if (!fileEntry_)
-        return;
-    if (!MFMailComposeViewController::canSendMail()) {
-        showAlert("Mail", "Could not send the file: this device cannot send mail.");
-        return;
-    }
-    auto composer = std::make_shared<MFMailComposeViewController>();
-    composer->setMailComposeDelegate(std::static_pointer_cast<MFMailComposeViewControllerDelegate>(selfScreen()));
-    FileEntry probe;
-    probe.setName(fileEntry_->name());
-    const std::string extension = uppercaseString(probe.parseExtension());
-    const int kind = fileEntry_->extType();
-    NSData attachment = data_;
-    if (isBinaryKind(kind))
-        attachment = NSFileManager::defaultManager().contentsAtPath(fileEntry_->localPath()).value_or(NSData());
-    composer->addAttachmentData(std::move(attachment), mailTypeFor(kind, extension), fileEntry_->name());
-    presentModalViewControllerAnimated(composer, true);
-}
-
-void CodeWriteController::mailComposeControllerDidFinishWithResult(MFMailComposeViewController& controller,
-                                                                   MFMailComposeResult result, const NSError* error)
-{
-    becomeFirstResponder();
-    dismissModalViewControllerAnimated(true);
-    viewWillAppear(false);
-    // The appearance step leaves the code view without its delegate; the screen keeps following it.
-    if (backupCode_)
-        attachCurrentViewDelegate();
-    if (result == MFMailComposeResultFailed)
-        showAlert("Mail", "Could not send the file!\n" + (error != nullptr ? error->localizedDescription() : std::string()));
-}
-
-// ---- Close and save ------------------------------------------------------------------------
+// ---- Close -----------------------------------------------------------------------------------
 
 bool CodeWriteController::hasChanges() const { return backupCode_ && currentText() != *backupCode_; }
 
@@ -826,58 +572,6 @@ void CodeWriteController::closeScreen()
     clearCurrentViewDelegate();
     if (UINavigationController* navigation = navigationController())
         navigation->popViewControllerAnimated(true);
-}
-
-void CodeWriteController::btnSavePressed(UIResponder* sender)
-{
-    if (!hasChanges() || isSaving()) {
-        if (!isSaving())
-            showAlert("Info", "No changes were made to the file. There is no need to save it.");
-        return;
-    }
-    if (!fileEntry_) {
-        saveCustomTemplate();
-        return;
-    }
-    NetworkManager& network = NetworkManager::sharedManager();
-    if (network.isBusy()) {
-        showAlert("Error", "Could not save file!\nAnother remote operation is still running.");
-        return;
-    }
-    network.setDelegate(std::static_pointer_cast<NetworkManagerDelegate>(selfScreen()));
-    startActivity();
-    uploadingText_ = currentText();
-    // Written back in the encoding it was read with where the text still fits it.
-    UploadRequest request { fileEntry_->name(), *uploadingText_, currentEncoding_ };
-    if (!network.beginOperation(4, [request] { NetworkManager::sharedManager().uploadASCII(request); })) {
-        uploadingText_.reset();
-        stopActivity();
-        showAlert("Error", "Could not save file!\nAnother remote operation is still running.");
-    }
-}
-
-void CodeWriteController::uploadedFile(const std::string& name, int code)
-{
-    stopActivity();
-    std::optional<std::u16string> uploaded = std::move(uploadingText_);
-    uploadingText_.reset();
-    if (code == 0) {
-        // What was stored is the text as it was when the save began; edits typed since stay unsaved.
-        if (uploaded)
-            backupCode_ = std::move(uploaded);
-        return;
-    }
-    std::string message;
-    if (code == NetworkManager::kCodeReplaceIncomplete)
-        message = stringWithFormat("Could not save file (%d)!\nThe new text is on the server as \"%s%s\"; \"%s\" may "
-                                   "still hold the old text.",
-                                   code, name.c_str(), NetworkManager::kTemporarySuffix, name.c_str());
-    else
-        // Any other failure comes before the swap, and the network manager leaves the server's
-        // file as it was (a partial upload under the temporary name is removed).
-        message = stringWithFormat("Could not save file (%d)!\n%s\n'%s' on the server was left as it was.", code,
-                                   NetworkManager::sharedManager().getErrorMessage(code).c_str(), name.c_str());
-    showAlert("Error", message);
 }
 
 void CodeWriteController::registerInterfaceClass(UIClassRegistry& registry)

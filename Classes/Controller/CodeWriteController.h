@@ -59,6 +59,8 @@ public:
     static constexpr int kSearchPromptTag = -1;
     static constexpr char kCodeFontName[] = "Droid Sans Mono";
     static constexpr CGFloat kPlainFontSize = 14;
+    // The code view's text runs from its edges; the plain view's does too.
+    static constexpr CGFloat kPlainTextInset = 0;
     // The extra keys, by segment index (button tag - 1).
     static const std::array<std::u16string, 15> kExtraKeys;
 
@@ -98,6 +100,7 @@ public:
     void startActivity();
     void stopActivity();
     void btnDoPressed();
+    // Go to line and search: only where a text is shown.
     void btnGotoPressed(UIResponder* sender) { showGotoPrompt("Go to line (1-%d):\n"); }
     void toogleGoto(UIResponder* sender) { showGotoPrompt("Go to line (1-%d):"); }
     void btnFindPressed(UIResponder* sender);
@@ -117,6 +120,8 @@ public:
     void dismissMeWithAction(int action) override;
     [[nodiscard]] bool codeViewHasHighlighter() const override;
     [[nodiscard]] bool canMailFile() const override { return fileEntry_ != nullptr; }
+    // False for a picture, PDF or office document in the web view.
+    [[nodiscard]] bool showsText() const override;
 
     // NetworkManagerDelegate
     void setData(NSData data) override { data_ = std::move(data); }
@@ -182,6 +187,8 @@ private:
     void startDownload();
     void showPlainText(const std::u16string& text);
     void showColouredText(const std::u16string& text);
+    // The current view's line break for what is typed and pasted: the loaded text's first.
+    void keepLineBreakOf(const std::u16string& loaded);
     void attachCurrentViewDelegate();
     void clearCurrentViewDelegate();
     void currentBecomeFirstResponder();

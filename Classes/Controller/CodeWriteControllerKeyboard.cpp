@@ -76,6 +76,9 @@ void CodeWriteController::layoutForKeyboard(CGFloat coverage)
 {
     if (txtCode_ == nullptr || txtCode_->superview() == nullptr || !isViewLoaded())
         return;
+    // A keyboard of another screen's field brings no extra-keys bar over a picture.
+    if (!showsText())
+        coverage = 0;
     // The code view's container ends at the keyboard, the bar sits on the keyboard while the code
     // view edits (another field, such as a prompt's, may have the keyboard), and the code view
     // ends at the bar (all of the bar's height, so no line hides under it) or at the keyboard.

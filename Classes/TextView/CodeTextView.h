@@ -61,6 +61,10 @@ public:
     void setDefaultAttributes(NSAttributeDictionaryRef attributes) { defaultAttributes_ = std::move(attributes); }
     [[nodiscard]] bool isEditable() const { return editable_; }
     void setEditable(bool editable);
+    // The line break that typed, pasted and replacing text gets (each CR LF, CR or LF in it
+    // becomes this); empty: the text goes in as it is.
+    [[nodiscard]] const std::u16string& lineBreak() const { return lineBreak_; }
+    void setLineBreak(std::u16string lineBreak) { lineBreak_ = std::move(lineBreak); }
     [[nodiscard]] bool isEditing() const { return editing_; }
     [[nodiscard]] const std::shared_ptr<SyntaxColouring>& syntaxHighlighter() const { return syntaxHighlighter_; }
     void setSyntaxHighlighter(std::shared_ptr<SyntaxColouring> highlighter) { syntaxHighlighter_ = std::move(highlighter); }
@@ -283,6 +287,7 @@ private:
     UIFontRef font_;
     bool editing_ { false };
     bool editable_ { false };
+    std::u16string lineBreak_;
     CTTypesetterRef typesetter_; // kept so the next relayout reuses unchanged paragraphs
     CTFramesetterRef framesetter_;
     CTFrameRef frame_;

@@ -220,15 +220,10 @@ void CodeTextView::insertText(const std::u16string& inserted)
     const NSRange selected = selectedRange_;
     const NSRange marked = markedRange_;
     mutableAttributedString_->setAttributedString(attributedString());
-    const NSAttributedString piece(inserted, defaultAttributes_);
-    NSRange caret;
-    if (!exists(marked)) {
-        mutableAttributedString_->replaceCharactersInRange(selected, piece);
-        caret = NSMakeRange(selected.location + inserted.size(), 0);
-    } else {
-        mutableAttributedString_->replaceCharactersInRange(marked, piece);
-        caret = NSMakeRange(marked.location + inserted.size(), 0);
-    }
+    const NSRange target = exists(marked) ? marked : selected;
+    const std::u16string piece = textWithLineBreak(inserted, lineBreak_, mutableAttributedString_->string(), target);
+    mutableAttributedString_->replaceCharactersInRange(target, NSAttributedString(piece, defaultAttributes_));
+    const NSRange caret = NSMakeRange(target.location + piece.size(), 0);
     installEdit(caret, NSRangeNotFound);
 }
 
@@ -295,7 +290,7 @@ void CodeTextView::unmarkText()
     }
 }
 
-void CodeTextView::replaceRangeWithText(const UITextRangeRef& range, const std::u16string& replacement)
+void CodeTextView::replaceRangeWithText(const UITextRangeRef& range, const std::u16string& given)
 {
     if (!mutableAttributedString_) {
         return;
@@ -307,6 +302,7 @@ void CodeTextView::replaceRangeWithText(const UITextRangeRef& range, const std::
     }
     const NSRange target = NSMakeRange(replaced.location, std::min(replaced.length, length - replaced.location));
     mutableAttributedString_->setAttributedString(attributedString());
+    const std::u16string replacement = textWithLineBreak(given, lineBreak_, mutableAttributedString_->string(), target);
     NSRange selection = selectedRange_;
     if (selection.location < target.max()) {
         selection = rangeIntersection(target, selection);

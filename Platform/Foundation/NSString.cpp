@@ -311,6 +311,43 @@ bool isLineSeparator(char16_t unit)
     return unit == u'\n' || unit == u'\r' || unit == 0x0085 || unit == 0x2028 || unit == 0x2029;
 }
 
+std::u16string firstLineBreak(std::u16string_view text)
+{
+    const std::size_t at = text.find_first_of(u"\r\n");
+    if (at == std::u16string_view::npos)
+        return {};
+    if (text[at] == u'\n')
+        return u"\n";
+    return at + 1 < text.size() && text[at + 1] == u'\n' ? u"\r\n" : u"\r";
+}
+
+std::u16string textWithLineBreak(std::u16string_view text, std::u16string_view lineBreak, std::u16string_view document,
+    NSRange range)
+{
+    if (lineBreak.empty())
+        return std::u16string(text);
+    std::u16string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n') {
+            result += text[i];
+            continue;
+        }
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        result += lineBreak;
+    }
+    if (result.empty())
+        return result;
+    const std::size_t end = std::min<std::size_t>(range.max(), document.size());
+    if (result.front() == u'\n' && range.location > 0 && range.location <= document.size()
+        && document[range.location - 1] == u'\r')
+        result.insert(result.begin(), u'\r');
+    if (result.back() == u'\r' && end < document.size() && document[end] == u'\n')
+        result += u'\n';
+    return result;
+}
+
 void getLineStart(std::u16string_view text, NSUInteger* start, NSUInteger* lineEnd, NSUInteger* contentsEnd, NSRange range)
 {
     checkRange(text, range);

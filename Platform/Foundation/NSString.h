@@ -120,6 +120,14 @@ void getLineStart(std::u16string_view text, NSUInteger* start, NSUInteger* lineE
 [[nodiscard]] NSRange lineRangeForRange(std::u16string_view text, NSRange range);
 // True for the units that can end a line (the CR of a CR LF included).
 [[nodiscard]] bool isLineSeparator(char16_t unit);
+// The first line break of a file's text: CR LF, CR or LF; empty when it has none.
+[[nodiscard]] std::u16string firstLineBreak(std::u16string_view text);
+// `text` with each of its line breaks (CR LF, CR, LF) made `lineBreak`, to go in place of
+// `range` of `document`. A break that would join a CR just before the range or an LF just
+// after it into one CR LF is written CR LF, so that it stays a break of its own. An empty
+// `lineBreak` leaves the text as it is.
+[[nodiscard]] std::u16string textWithLineBreak(std::u16string_view text, std::u16string_view lineBreak,
+    std::u16string_view document, NSRange range);
 
 // ---- Pieces -------------------------------------------------------------------------------
 // Removes leading and trailing units that belong to `set`.

@@ -113,6 +113,19 @@ void UITextView::setTextColor(UIColorRef color)
     setNeedsDisplay();
 }
 
+void UITextView::setTextInset(CGFloat inset)
+{
+    if (inset == textInset_) {
+        return;
+    }
+    // A new width rewraps at the next layout; the height and the caret move at once.
+    textInset_ = std::max<CGFloat>(0, inset);
+    updateContentSize();
+    updateCaret();
+    setNeedsLayout();
+    setNeedsDisplay();
+}
+
 void UITextView::setEditable(bool editable)
 {
     editable_ = editable;
@@ -127,7 +140,7 @@ void UITextView::setDelegate(const std::shared_ptr<UITextViewDelegate>& delegate
     UIScrollView::setDelegate(std::weak_ptr<UIScrollViewDelegate>(delegate));
 }
 
-CGFloat UITextView::textWidth() const { return std::max<CGFloat>(1, bounds().size.width - 2 * kTextInset); }
+CGFloat UITextView::textWidth() const { return std::max<CGFloat>(1, bounds().size.width - 2 * textInset_); }
 
 // ---- Selection and geometry -------------------------------------------------------------------
 
@@ -158,12 +171,12 @@ void UITextView::selectionDidChange()
 CGRect UITextView::caretRectForIndex(NSUInteger index)
 {
     const UITextViewLayout::Place place = layout_.placeOfIndex(index);
-    return CGRectMake(std::floor(kTextInset + place.x), kTextInset + place.y, UITextFieldCaretView::kWidth, layout_.lineHeight());
+    return CGRectMake(std::floor(textInset_ + place.x), textInset_ + place.y, UITextFieldCaretView::kWidth, layout_.lineHeight());
 }
 
 NSUInteger UITextView::closestIndexToPoint(CGPoint point)
 {
-    return boundaryBefore(text_, layout_.indexAtPoint(point.x - kTextInset, point.y - kTextInset));
+    return boundaryBefore(text_, layout_.indexAtPoint(point.x - textInset_, point.y - textInset_));
 }
 
 void UITextView::scrollRangeToVisible(NSRange range)
@@ -171,7 +184,7 @@ void UITextView::scrollRangeToVisible(NSRange range)
     // Laying out what comes into sight corrects heights and may move the place again; a few
     // rounds settle it, as each lays out more of the blocks around it.
     for (int round = 0; round < 4; ++round) {
-        const CGRect caret = CGRectInset(caretRectForIndex(std::min<NSUInteger>(range.location, text_.size())), 0, -kTextInset);
+        const CGRect caret = CGRectInset(caretRectForIndex(std::min<NSUInteger>(range.location, text_.size())), 0, -textInset_);
         updateContentSize();
         if (round > 0 && CGRectContainsRect(bounds(), CGRectIntersection(caret, CGRectMake(0, 0, contentSize().width, contentSize().height)))) {
             break;
@@ -183,7 +196,7 @@ void UITextView::scrollRangeToVisible(NSRange range)
 
 void UITextView::updateContentSize()
 {
-    setContentSize(CGSizeMake(bounds().size.width, layout_.totalHeight() + 2 * kTextInset));
+    setContentSize(CGSizeMake(bounds().size.width, layout_.totalHeight() + 2 * textInset_));
 }
 
 void UITextView::updateCaret()
@@ -215,7 +228,7 @@ void UITextView::layoutSubviews()
     if (layout_.width() != textWidth()) {
         // A new width wraps everything anew: keep the character at the top where it is.
         const CGFloat top = contentOffset().y;
-        const NSUInteger first = closestIndexToPoint(CGPointMake(kTextInset, top));
+        const NSUInteger first = closestIndexToPoint(CGPointMake(textInset_, top));
         const CGFloat within = top - caretRectForIndex(first).origin.y;
         layout_.setWidth(textWidth());
         const CGFloat placed = caretRectForIndex(first).origin.y;
@@ -236,7 +249,7 @@ void UITextView::layOutVisible()
     }
     const CGRect b = bounds();
     const CGFloat margin = std::max(kMinimumMargin, b.size.height * kMarginShare);
-    const CGFloat top = b.origin.y - kTextInset;
+    const CGFloat top = b.origin.y - textInset_;
     const std::size_t anchor = layout_.blockAtY(std::max<CGFloat>(0, top));
     const CGFloat withinAnchor = top - layout_.blockTop(anchor);
     const std::size_t first = layout_.blockAtY(top - margin);
@@ -258,7 +271,7 @@ void UITextView::layOutVisible()
     updateContentSize();
     if (shownTop != top && top > 0) {
         anchoring_ = true;
-        setContentOffset(CGPointMake(b.origin.x, shownTop + kTextInset));
+        setContentOffset(CGPointMake(b.origin.x, shownTop + textInset_));
         anchoring_ = false;
     }
 }
@@ -350,7 +363,7 @@ void UITextView::askedForMenu(UIGestureRecognizer& recognizer, bool selectWord)
 void UITextView::insertText(const std::u16string& text)
 {
     if (editable_) {
-        replaceRange(selectedRange_, text);
+        replaceRange(selectedRange_, textWithLineBreak(text, lineBreak_, text_, selectedRange_));
     }
 }
 
@@ -387,8 +400,8 @@ void UITextView::replaceRange(NSRange range, const std::u16string& text)
     for (std::size_t i = from; i <= to; ++i) {
         layout_.layOut(i);
     }
-    const CGFloat top = kTextInset + layout_.blockTop(from);
-    const CGFloat bottom = kTextInset + layout_.blockTop(to) + layout_.blockHeight(to);
+    const CGFloat top = textInset_ + layout_.blockTop(from);
+    const CGFloat bottom = textInset_ + layout_.blockTop(to) + layout_.blockHeight(to);
     const bool moved = layout_.totalHeight() != oldTotal;
     updateContentSize();
     const CGRect b = bounds();
@@ -461,8 +474,8 @@ void UITextView::drawRect(CGRect rect)
     const CGFloat lineHeight = layout_.lineHeight();
     const CGFloat ascender = layout_.ascender();
     const NSUInteger selStart = selectedRange_.location, selEnd = selectedRange_.max();
-    for (std::size_t b = layout_.blockAtY(CGRectGetMinY(rect) - kTextInset); b < layout_.blockCount(); ++b) {
-        const CGFloat blockTop = kTextInset + layout_.blockTop(b);
+    for (std::size_t b = layout_.blockAtY(CGRectGetMinY(rect) - textInset_); b < layout_.blockCount(); ++b) {
+        const CGFloat blockTop = textInset_ + layout_.blockTop(b);
         if (blockTop > CGRectGetMaxY(rect)) {
             break;
         }
@@ -483,9 +496,9 @@ void UITextView::drawRect(CGRect rect)
                 const CGFloat x0 = line->offsetForStringIndex(CFIndex(std::max(selStart, lineStart) - start));
                 const CGFloat x1 = selEnd >= lineEnd ? textWidth() : line->offsetForStringIndex(CFIndex(selEnd - start));
                 selectionColor()->setFill();
-                CGContextFillRect(c, CGRectMake(kTextInset + x0, y, std::max<CGFloat>(0, x1 - x0), lineHeight));
+                CGContextFillRect(c, CGRectMake(textInset_ + x0, y, std::max<CGFloat>(0, x1 - x0), lineHeight));
             }
-            uicontrol_drawing::drawLineAt(c, line, kTextInset, y + ascender);
+            uicontrol_drawing::drawLineAt(c, line, textInset_, y + ascender);
         }
     }
 }

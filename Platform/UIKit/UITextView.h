@@ -37,6 +37,13 @@ public:
     void setFont(UIFontRef font);
     [[nodiscard]] const UIColorRef& textColor() const { return textColor_; }
     void setTextColor(UIColorRef color);
+    // The margin between the view's edges and the text, on every side.
+    [[nodiscard]] CGFloat textInset() const { return textInset_; }
+    void setTextInset(CGFloat inset);
+    // The line break that typed and pasted text gets (each CR LF, CR or LF in it becomes this);
+    // empty: the text goes in as it is.
+    [[nodiscard]] const std::u16string& lineBreak() const { return lineBreak_; }
+    void setLineBreak(std::u16string lineBreak) { lineBreak_ = std::move(lineBreak); }
     [[nodiscard]] bool isEditable() const { return editable_; }
     void setEditable(bool editable);
     [[nodiscard]] bool isEditing() const { return editing_; }
@@ -99,6 +106,8 @@ private:
     std::u16string text_;
     UIFontRef font_;
     UIColorRef textColor_;
+    CGFloat textInset_ { kTextInset };
+    std::u16string lineBreak_;
     bool editable_ { true };
     bool editing_ { false };
     NSRange selectedRange_ { 0, 0 };

@@ -191,3 +191,46 @@ TEST_F(EndToEnd, WordCopiedWithTheMouseIsPastedAndSaved)
 }
 
 }
+
+namespace {
+
+// Return typed through the host into a CR LF file (the code view) and a large CR file (the plain
+// view): the server's file gets the file's own line break, one more of it, and no other kind.
+TEST_F(EndToEnd, ReturnKeepsTheFilesLineEndingsOnTheServer)
+{
+    struct Case {
+        const char* file;
+        std::string lineBreak;
+        int lines; // 600 lines are past 10240 bytes: the plain view
+    };
+    const Case cases[] = { { "crlf.txt", "\r\n", 30 }, { "cr.txt", "\r", 600 } };
+    const auto count = [](const std::string& text, const std::string& piece) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
+            ++n;
+        return n;
+    };
+    for (const Road& road : kFtpRoads) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(road.name) + " " + c.file);
+            TestServer& server = serveDemoSite(road);
+            std::string original;
+            for (int line = 1; line <= c.lines; ++line)
+                original += "line " + std::to_string(line) + " of the file" + c.lineBreak;
+            server.writeFile(c.file, original);
+            storeConnection(road, server);
+            setMasterPassword("");
+            const std::string tap = onPad(road) ? "tap 300 200\n" : "tap 100 150\n";
+            const Run run = launch(road, openFile(c.file) + tap + "wait 0.6\nkey Return\ntype x\nstep typed\n"
+                                             + "tapOutlet btnSave\nwaitIdle\nstep saved\n");
+            EXPECT_EQ(run.code, 0) << run.errors;
+            const std::string saved = server.readFile(c.file).value_or("");
+            EXPECT_EQ(saved.size(), original.size() + c.lineBreak.size() + 1);
+            EXPECT_EQ(count(saved, c.lineBreak), std::size_t(c.lines + 1));
+            EXPECT_EQ(count(saved, "\r") + count(saved, "\n"), (c.lines + 1) * c.lineBreak.size()) << "no other break";
+            EXPECT_EQ(count(saved, "x"), 1u);
+        }
+    }
+}
+
+}

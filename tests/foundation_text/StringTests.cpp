@@ -140,6 +140,39 @@ TEST(Lines, EverySeparator)
     EXPECT_THROW((void)lineRangeForRange(u"ab", NSMakeRange(3, 0)), NamedException);
 }
 
+// A file keeps its line break: its first one is found, and text going in takes it, without
+// joining a CR before or an LF after it into one CR LF.
+TEST(Lines, FirstLineBreakAndTextTakingIt)
+{
+    for (const auto& [text, first] : std::vector<std::pair<std::u16string, std::u16string>> {
+             { u"a\nb\r\n", u"\n" }, { u"a\r\nb\n", u"\r\n" }, { u"a\rb\r\n", u"\r" }, { u"a\r", u"\r" },
+             { u"a\u2028b\n", u"\n" }, { u"ab", u"" }, { u"", u"" } })
+        EXPECT_EQ(firstLineBreak(text), first) << utf16ToUtf8(text);
+    struct Case {
+        std::u16string text;
+        std::u16string lineBreak;
+        std::u16string document;
+        NSRange range;
+        std::u16string expected;
+    };
+    const std::vector<Case> cases {
+        { u"\n", u"\r\n", u"ab", { 1, 0 }, u"\r\n" },
+        { u"p\r\nq\rr\ns", u"\r\n", u"", { 0, 0 }, u"p\r\nq\r\nr\r\ns" },
+        { u"p\r\nq\rr\ns", u"\r", u"", { 0, 0 }, u"p\rq\rr\rs" },
+        { u"p\r\nq\rr\n\n", u"\n", u"", { 0, 0 }, u"p\nq\nr\n\n" },
+        { u"p\r\nq\n", u"", u"", { 0, 0 }, u"p\r\nq\n" }, // no break set: as it is
+        { u"x", u"\r", u"a\r\nb", { 2, 0 }, u"x" },
+        { u"\n", u"\n", u"a\rb", { 2, 0 }, u"\r\n" }, // after a CR: CR + LF would be one break
+        { u"\n", u"\n", u"a\rb", { 1, 1 }, u"\n" }, // the CR is replaced
+        { u"\n", u"\r", u"a\nb", { 1, 0 }, u"\r\n" }, // before an LF
+        { u"\n", u"\r", u"a\nb", { 0, 1 }, u"\r\n" }, // a selection ending before an LF
+        { u"\n", u"\r", u"a\nb", { 1, 1 }, u"\r" }, // the LF is replaced
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(textWithLineBreak(c.text, c.lineBreak, c.document, c.range), c.expected)
+            << utf16ToUtf8(c.text) << " into " << utf16ToUtf8(c.document) << " at " << NSStringFromRange(c.range);
+}
+
 TEST(Pieces, TrimmingAndComponents)
 {
     const NSCharacterSet blanks = NSCharacterSet::whitespaceAndNewlineCharacterSet();

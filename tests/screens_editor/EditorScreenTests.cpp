@@ -326,6 +326,91 @@ TEST_F(EditorTest, BinaryFilesShowInTheWebViewWithoutSave)
     EXPECT_FALSE(editorOnTop());
 }
 
+// A picture, PDF or office document offers nothing that edits or searches text, on the phone's
+// sheet and the pad's popover (stacked without gaps), and no keyboard or extra-keys bar comes up
+// over it; a text offers everything.
+TEST_F(EditorTest, WebViewFilesOfferNoTextActionsAndNoKeyboard)
+{
+    const auto bytesOf = [](const std::string& path) {
+        std::ifstream in(std::string(LEXIPHANT_SOURCE_DIR) + path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    struct Case {
+        const char* device;
+        const char* name;
+        std::string bytes;
+        bool text;
+    };
+    const std::vector<Case> cases {
+        { "iphone", "logo.png", bytesOf("/demo/site/images/logo.png"), false },
+        { "iphone", "prices.pdf", bytesOf("/demo/site/docs/price-list.pdf"), false },
+        { "iphone", "notes.rtf", "not a document", false },
+        { "iphone", "page.php", kSample, true },
+        { "ipad", "logo.png", bytesOf("/demo/site/images/logo.png"), false },
+        { "ipad", "notes.rtf", "not a document", false },
+        { "ipad", "page.php", kSample, true },
+    };
+    const std::filesystem::path snapshots = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "snapshots" / "screens_editor";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.device) + " " + c.name);
+        window_.reset();
+        auto editor = open(c.name, c.bytes, c.device);
+        ASSERT_TRUE(editor);
+        ASSERT_EQ(editor->webView()->isHidden(), c.text);
+        const bool pad = std::string(c.device) == "ipad";
+        editor->btnDoPressed();
+        turn();
+        if (!pad) {
+            auto sheet = UIActionSheet::visibleSheets().back();
+            std::vector<std::string> titles;
+            for (int i = 0; i < sheet->numberOfButtons(); ++i)
+                titles.push_back(sheet->buttonTitleAtIndex(i));
+            const std::vector<std::string> offered = c.text
+                ? std::vector<std::string> { "Go To Line", "Email File", "Search", "Preview", "Disable Syntax Colouring", "Cancel" }
+                : std::vector<std::string> { "Email File", "Preview", "Cancel" };
+            EXPECT_EQ(titles, offered);
+            advance(1); // the sheet slides in
+            if (!c.text) {
+                EXPECT_TRUE(UIRenderer::writeScreenPNG((snapshots / ("web-sheet-" + std::filesystem::path(c.name).stem().string() + "-phone.png")).string()));
+            }
+            sheet->dismissWithClickedButtonIndex(sheet->cancelButtonIndex(), false);
+        } else {
+            ActionPopover& popover = *editor->actionPopover();
+            for (UIView* row : { static_cast<UIView*>(popover.btnGoto()), static_cast<UIView*>(popover.btnFind()),
+                                 static_cast<UIView*>(popover.swiColor()), static_cast<UIView*>(popover.lblColor()) })
+                EXPECT_EQ(row->isHidden(), !c.text);
+            EXPECT_FALSE(popover.btnMail()->isHidden());
+            EXPECT_FALSE(popover.btnPreview()->isHidden());
+            // The rows shown follow each other from the top; the popover ends below the last.
+            EXPECT_EQ(popover.btnMail()->frame().origin.y, c.text ? 116 : 12);
+            EXPECT_EQ(popover.btnPreview()->frame().origin.y, c.text ? 168 : 64);
+            EXPECT_EQ(popover.contentSizeForViewInPopover().height, c.text ? 272 : 120);
+            if (!c.text) {
+                EXPECT_TRUE(UIRenderer::writeScreenPNG((snapshots / ("web-popover-" + std::filesystem::path(c.name).stem().string() + "-pad.png")).string()));
+            }
+            editor->actionController()->dismissPopoverAnimated(false);
+        }
+        turn();
+        if (c.text) {
+            window_->setRootViewController(nullptr);
+            continue;
+        }
+        // Asked anyway (a stale menu, a shortcut): no prompt, no keyboard, no bar.
+        for (int action : { kEditorActionGoto, kEditorActionFind, kEditorActionColouringOn, kEditorActionColouringOff })
+            editor->dismissMeWithAction(action);
+        editor->toogleGoto(nullptr);
+        editor->btnFindPressed(nullptr);
+        advance(1);
+        EXPECT_FALSE(UIAlertView::visibleAlert());
+        EXPECT_FALSE(editor->txtCode()->isFirstResponder());
+        EXPECT_FALSE(UIApplication::sharedApplication().isKeyboardVisible());
+        NSUserInfo info { { UIKeyboardFrameEndUserInfoKey, CGRectMake(0, 760, 768, 264) } };
+        NSNotificationCenter::defaultCenter().postNotificationName(UIKeyboardDidShowNotification, nullptr, info);
+        EXPECT_TRUE(editor->keyboard()->isHidden());
+        window_->setRootViewController(nullptr);
+    }
+}
+
 TEST_F(EditorTest, MailIsFiledAsDownloadedAndTheCodeViewKeepsItsDelegate)
 {
     auto editor = open("mail.php", kSample);

@@ -33,6 +33,7 @@ TEST_F(TextViewTest, EditOperationTable)
         std::u16string expectedText;
         NSRange expectedSelection;
         NSRange expectedMarked;
+        std::u16string lineBreak {}; // the view's line break for what goes in
     };
     const NSRange none = NSRangeNotFound;
     const Case cases[] = {
@@ -53,8 +54,13 @@ TEST_F(TextViewTest, EditOperationTable)
         { "replace before the selection moves it", u"abcdef", { 4, 1 }, none, Op::Replace, u"XYZ", { 0, 2 }, u"XYZcdef", { 5, 1 }, none },
         { "replace over the selection keeps the overlap", u"abcdef", { 1, 4 }, none, Op::Replace, u"Q", { 2, 2 }, u"abQef", { 2, 2 }, none },
         { "replace after a caret keeps a caret in the text", u"abcdef", { 1, 0 }, none, Op::Replace, u"", { 2, 4 }, u"ab", { 2, 0 }, none },
+        { "Return takes the view's line break", u"ab\r\ncd", { 2, 0 }, none, Op::Insert, u"\n", {}, u"ab\r\n\r\ncd", { 4, 0 }, none, u"\r\n" },
+        { "a break typed over marked text", u"abKAc", { 4, 0 }, { 2, 2 }, Op::Insert, u"k\r\n", {}, u"abk\rc", { 4, 0 }, none, u"\r" },
+        { "replacing text takes the line break", u"abc", { 3, 0 }, none, Op::Replace, u"x\ny", { 0, 1 }, u"x\r\nybc", { 6, 0 }, none, u"\r\n" },
+        { "without a line break text goes in as it is", u"ab", { 2, 0 }, none, Op::Insert, u"\r\n\r", {}, u"ab\r\n\r", { 5, 0 }, none },
     };
     for (const Case& c : cases) {
+        view_->setLineBreak(c.lineBreak);
         view_->setText(c.text);
         view_->setMarkedRange(c.marked);
         view_->setSelectedRange(c.selection);

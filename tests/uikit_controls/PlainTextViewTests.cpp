@@ -212,6 +212,22 @@ TEST_F(PlainTextViewTest, EditingOrderKeyboardAndUTF16Selection)
     center.removeObserver(this);
 }
 
+// The margin around the text is the view's to set: the caret, the content's height and the
+// index under a point all follow it.
+TEST_F(PlainTextViewTest, TextMarginCanBeSet)
+{
+    view_->setText(u"ab\ncd");
+    view_->layoutIfNeeded();
+    const CGFloat height = view_->contentSize().height;
+    EXPECT_EQ(view_->caretRectForIndex(0).origin, CGPointMake(UITextView::kTextInset, UITextView::kTextInset));
+    view_->setTextInset(0);
+    view_->layoutIfNeeded();
+    EXPECT_EQ(view_->caretRectForIndex(0).origin, CGPointMake(0, 0));
+    EXPECT_EQ(view_->contentSize().height, height - 2 * UITextView::kTextInset);
+    const CGRect secondLine = view_->caretRectForIndex(3);
+    EXPECT_EQ(view_->closestIndexToPoint(CGPointMake(1, CGRectGetMidY(secondLine))), 3u);
+}
+
 TEST_F(PlainTextViewTest, PlainTextIsDrawnWithItsSelection)
 {
     window_->setBackgroundColor(UIColor::whiteColor());
