@@ -372,18 +372,24 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     }
     attempt.uploaded = true;
 
-    if (file.exists && !file.isDirectory && file.mode) {
+    // The original's mode, for the copy this save wrote (under `target`).
+    auto giveMode = [&](const std::string& target) {
         const std::string mode = octal(*file.mode);
-        const int changed = performCommands({ sftp ? "chmod " + mode + " " + sftpPath(file.folder, attempt.temporary)
-                                                   : "SITE CHMOD " + mode + " " + attempt.temporary },
-                                            file.folder);
-        attempt.modeFailed = changed != CURLE_OK;
-        if (attempt.modeFailed)
-            NSLogf("Could not give %s the mode %s of %s (%d): saving on",
-                   shownName(file.folder, attempt.temporary).c_str(), mode.c_str(), report.shownName.c_str(), changed);
-    }
+        const int changed = performCommands(
+            { sftp ? "chmod " + mode + " " + sftpPath(file.folder, target) : "SITE CHMOD " + mode + " " + target },
+            file.folder);
+        if (changed != CURLE_OK)
+            NSLogf("Could not give %s the mode %s of %s (%d)", shownName(file.folder, target).c_str(), mode.c_str(),
+                   report.shownName.c_str(), changed);
+        return changed == CURLE_OK;
+    };
+    if (file.exists && !file.isDirectory && file.mode)
+        attempt.modeFailed = !giveMode(attempt.temporary);
 
     code = swapIntoPlace(attempt);
+    // Once more on the saved name: a line cut before the first try may be back.
+    if (code == CURLE_OK && attempt.modeFailed)
+        attempt.modeFailed = !giveMode(file.name);
     report.code = code == CURLE_OK ? CURLE_OK : int(kCodeReplaceIncomplete);
     if (code == CURLE_OK && !attempt.modeFailed && !attempt.asideRemovalFailed) {
         // Nothing to look into: the names are those the folder listed before the save.

@@ -186,11 +186,18 @@ TEST_P(SaveCutTest, TwoSavesKeepEveryText)
               0);
     if (c.server == Server::sftp)
         SftpTestServer::cuttable().cutAfter(c.step, c.nth);
+    const int cutsBefore = c.server == Server::sftp ? SftpTestServer::cuttable().cuts() : 0;
     {
         SCOPED_TRACE("first save");
         saveAndCheck(*server, *delegate, name, "the first saved text\n", lastWhole);
         ASSERT_FALSE(delegate->reports.empty());
         EXPECT_EQ(delegate->reports.back().saved(), c.firstSaved);
+        // The cut did happen.
+        if (c.server == Server::sftp) {
+            EXPECT_GT(SftpTestServer::cuttable().cuts(), cutsBefore);
+        } else {
+            EXPECT_NE(server->logText().find("dropping the control connection after the command"), std::string::npos);
+        }
     }
     if (c.server == Server::sftp && !c.secondCut)
         SftpTestServer::cuttable().stopCutting();
@@ -201,4 +208,27 @@ TEST_P(SaveCutTest, TwoSavesKeepEveryText)
     if (!c.secondCut) {
         EXPECT_TRUE(delegate->reports.back().saved());
     }
+}
+
+// The line cut before the mode is given, at every try: the text is saved, and the report says
+// which mode the file now has instead of the original's.
+TEST(SaveCut, ModeLostBeforeItWasGivenIsReportedWithTheSave)
+{
+    FtpServerOptions options;
+    options.readOnlyUser.clear();
+    options.dropOnCommands = { "SITE CHMOD" };
+    FtpTestServer server;
+    server.start(options);
+    server.writeFile("page.txt", "old");
+    fs::permissions(server.pathFor("page.txt"), fs::perms::owner_read | fs::perms::owner_write);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    ASSERT_EQ(connectWith(connectionFor(server, QVConnection::kTypeFTP), delegate), 0);
+    EXPECT_EQ(uploadWith(*delegate, "page.txt", u"new"), 0);
+    EXPECT_EQ(server.readFile("page.txt"), "new");
+    ASSERT_FALSE(delegate->reports.empty());
+    const SaveReport& report = delegate->reports.back();
+    const unsigned now = unsigned(fs::status(server.pathFor("page.txt")).permissions() & fs::perms::mask);
+    ASSERT_NE(now, 0600u);
+    EXPECT_EQ(report.modeWanted, 0600u);
+    EXPECT_EQ(report.modeNow, now);
 }

@@ -136,6 +136,15 @@ void SftpTestServer::cutAfter(const std::string& type, int nth) const
         | fs::perms::others_read);
 }
 
+int SftpTestServer::cuts() const
+{
+    std::ifstream log(controlPath().string() + ".log");
+    int lines = 0;
+    for (std::string line; std::getline(log, line);)
+        ++lines;
+    return lines;
+}
+
 void SftpTestServer::start(bool cuttable)
 {
     if (process().started()) throw std::logic_error("SftpTestServer::start: already started");

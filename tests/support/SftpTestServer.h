@@ -42,6 +42,8 @@ public:
     void cutAfter(const std::string& type, int nth = 1) const;
     // Sessions from now on are relayed whole.
     void stopCutting() const { cutAfter("", 0); }
+    // Sessions cut so far.
+    [[nodiscard]] int cuts() const;
 
     // Restarts sshd with another host key (a new one on first use), or with the key it
     // started with; the root and its files stay. Connections open until then are cut. Throws

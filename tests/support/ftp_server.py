@@ -144,12 +144,14 @@ class TestHandler(FTPHandler):
 
     def pre_process_command(self, line, cmd, arg):
         renaming = cmd in ("RNFR", "RNTO")
-        if cmd in self.drop_commands or marked(arg, DROP_CONNECTION) \
+        # pyftpdlib joins "SITE" and its word only after this point.
+        named = "SITE " + arg.split(" ", 1)[0].upper() if cmd == "SITE" and arg else cmd
+        if named in self.drop_commands or marked(arg, DROP_CONNECTION) \
                 or (renaming and marked(arg, DROP_ON_RENAME)):
             self.log("<- %s: dropping the control connection" % cmd)
             self.close()
             return
-        if cmd in self.drop_after_commands and TestHandler.drops_left != 0:
+        if named in self.drop_after_commands and TestHandler.drops_left != 0:
             if TestHandler.drops_left is not None:
                 TestHandler.drops_left -= 1
             self.drop_after_reply = True

@@ -5,7 +5,8 @@ asks, cuts it after a named request has been carried out, as a line lost at that
 sshd runs it in place of internal-sftp:  sftp_cut.py CONTROL SFTP-SERVER
 CONTROL is read again at every request. It holds nothing (relay only) or one line "TYPE N":
 the Nth request of TYPE since the session started or the control last changed goes to the
-server, which carries it out; its reply never comes back, and the SSH connection ends. TYPE is an SFTP request name (OPEN, CLOSE, WRITE,
+server, which carries it out; its reply never comes back, and the SSH connection ends. Each
+cut adds a line to CONTROL.log. TYPE is an SFTP request name (OPEN, CLOSE, WRITE,
 SETSTAT, REMOVE, RENAME, ...) or PUT, the CLOSE of a file that was written to.
 """
 
@@ -103,7 +104,11 @@ def main():
             whole, from_server = packets(from_server + data)
             for packet in whole:
                 if cut_id is not None and request_id(packet) == cut_id:
-                    sys.stderr.write("sftp_cut: cut after request %d\n" % cut_id)
+                    try:
+                        with open(sys.argv[1] + ".log", "a") as log:
+                            log.write("cut after %s %d\n" % (cut_type, cut_nth))
+                    except OSError:
+                        pass
                     cut_line()
                 client_out.write(packet)
     server.stdin.close()
