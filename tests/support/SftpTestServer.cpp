@@ -122,8 +122,9 @@ SftpTestServer& SftpTestServer::cuttable()
 
 fs::path SftpTestServer::controlPath() const
 {
-    // Beside the root, where the account (which runs the relay) can read it.
-    return rootDir().string() + ".cut";
+    // In the work folder, which stop() removes; start() lets the account (which runs the
+    // relay) reach it.
+    return workDir() / "sftp-cut";
 }
 
 void SftpTestServer::cutAfter(const std::string& type, int nth) const
@@ -163,7 +164,14 @@ void SftpTestServer::start(bool cuttable)
         if (cuttable_) {
             for (const char* tool : { kSftpServer, kPython })
                 if (::access(tool, X_OK) != 0) throw std::runtime_error(std::string(tool) + " is missing");
+            // The account passes through the work folder to the control file and writes the log.
+            fs::permissions(workDir(), fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
             stopCutting();
+            const std::string log = controlPath().string() + ".log";
+            std::ofstream { log };
+            const auto account = lookUpAccount(kAccount);
+            if (!account || ::chown(log.c_str(), account->uid, account->gid) != 0)
+                throw std::runtime_error("cannot give " + log + " to " + kAccount);
         }
         hostKey_ = workDir() / "ssh_host_ecdsa_key";
         generateHostKey(hostKey_);
