@@ -127,7 +127,7 @@ public:
     void setData(NSData data) override { data_ = std::move(data); }
     void downloadedFile(int code) override;
     void downloadedBinary(int code) override;
-    void uploadedFile(const std::string& name, int code) override;
+    void uploadedFileWithReport(const SaveReport& report) override;
     [[nodiscard]] std::shared_ptr<FileEntry> binaryDownloadEntry() const override { return fileEntry_; }
 
     // UIAlertViewDelegate

@@ -42,28 +42,21 @@ void CodeWriteController::btnSavePressed(UIResponder* sender)
     }
 }
 
-void CodeWriteController::uploadedFile(const std::string& name, int code)
+void CodeWriteController::uploadedFileWithReport(const SaveReport& report)
 {
     stopActivity();
     std::optional<std::u16string> uploaded = std::move(uploadingText_);
     uploadingText_.reset();
-    if (code == 0) {
+    if (report.saved()) {
         // What was stored is the text as it was when the save began; edits typed since stay unsaved.
         if (uploaded)
             backupCode_ = std::move(uploaded);
-        return;
+        // Stored as UTF-8 now: later saves keep it so, and the switch is told once.
+        if (report.switchedToUTF8)
+            currentEncoding_ = NSUTF8StringEncoding;
     }
-    std::string message;
-    if (code == NetworkManager::kCodeReplaceIncomplete)
-        message = stringWithFormat("Could not save file (%d)!\nThe new text is on the server as \"%s%s\"; \"%s\" may "
-                                   "still hold the old text.",
-                                   code, name.c_str(), NetworkManager::kTemporarySuffix, name.c_str());
-    else
-        // Any other failure comes before the swap, and the network manager leaves the server's
-        // file as it was (a partial upload under the temporary name is removed).
-        message = stringWithFormat("Could not save file (%d)!\n%s\n'%s' on the server was left as it was.", code,
-                                   NetworkManager::sharedManager().getErrorMessage(code).c_str(), name.c_str());
-    showAlert("Error", message);
+    if (const SaveResultText shown = saveResultText(report); !shown.message.empty())
+        showAlert(shown.title, shown.message);
 }
 
 void CodeWriteController::saveCustomTemplate()

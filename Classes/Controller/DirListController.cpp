@@ -286,6 +286,13 @@ void DirListController::receivedFiles()
         lblFolder_->setText(utf8ToUtf16(folder));
     if (btnUp_ != nullptr)
         btnUp_->setTag(dir == "/" ? 1 : 0);
+    // A folder entered or left starts at its top; the same folder listed again keeps its place.
+    if (dir != shownDir_) {
+        shownDir_ = dir;
+        for (UITableView* table : { tblDirectory_, tblTemp_ })
+            if (table != nullptr)
+                table->setContentOffset(CGPointZero);
+    }
 
     if (tblTemp_ == nullptr || tblDirectory_ == nullptr) {
         goingUp_ = false;

@@ -175,6 +175,8 @@ private:
     UILabel* lblSize_ { nullptr };
     int tag_ { 0 };
     bool goingUp_ { false };
+    // The folder the tables show, so a listing of another one starts at its top.
+    std::string shownDir_;
 
     std::shared_ptr<FileEntry> pressedEntry_;
     bool activityOn_ { false };

@@ -1,6 +1,7 @@
 #include "Classes/Others/NetworkManager.h"
 
 #include "Classes/Others/FileEntry.h"
+#include "Classes/Others/KnownHosts.h"
 #include "Classes/Others/NetworkManagerCurl.h"
 #include "Classes/Others/QVConnection.h"
 #include "Classes/Others/TransferData.h"
@@ -37,22 +38,24 @@ bool isUnsafeHost(const std::string& host)
         || host.find('\0') != std::string::npos;
 }
 
-// libcurl's check of an SFTP server's host key against the known-hosts file: a first key is
-// remembered, the same key passes, a different one is refused (libcurl then answers with its
-// peer-verification result).
-int hostKeyCheck(CURL*, const curl_khkey*, const curl_khkey*, curl_khmatch match, void* changed)
+} // namespace
+
+// libcurl's check of an SFTP server's host key, in place of its own known-hosts check (which
+// remembers keys by host name alone and takes a key of another type for a new host): a first
+// key of a host and port is remembered, the same key passes, any other is refused.
+int NetworkManager::hostKeyCheck(void* check, int, const char* key, std::size_t length)
 {
-    switch (match) {
-    case CURLKHMATCH_OK:
-        return CURLKHSTAT_FINE;
-    case CURLKHMATCH_MISSING:
-        return CURLKHSTAT_FINE_ADD_TO_FILE;
-    default:
-        if (changed != nullptr)
-            static_cast<std::atomic<bool>*>(changed)->store(true);
-        return CURLKHSTAT_REJECT;
-    }
+    auto* state = static_cast<HostKeyCheck*>(check);
+    KnownHosts::Refusal refusal;
+    if (KnownHosts::check(state->path, state->host, state->port, std::string_view(key, length), refusal)
+        != KnownHosts::Verdict::changed)
+        return CURLKHMATCH_OK;
+    state->refusal = refusal;
+    state->changed = true;
+    return CURLKHMATCH_MISMATCH;
 }
+
+namespace {
 
 // The known-hosts file exists, private, before libssh2 reads or rewrites it (rewriting keeps
 // the mode of a file that is there).
@@ -371,7 +374,9 @@ std::string NetworkManager::getErrorMessage(int code) const
         if (!changedKeyHost_.empty())
             return "The host key of " + changedKeyHost_
                 + " differs from the one it showed before: the connection was refused, as another machine may "
-                  "be answering in its place.";
+                  "be answering in its place. The key remembered for it is kept in "
+                + knownHostsPath() + ", line " + std::to_string(changedKeyLine_)
+                + "; removing that line there lets the app learn the new key.";
         return curl_easy_strerror(CURLE_PEER_FAILED_VERIFICATION);
     }
     default:
@@ -456,7 +461,9 @@ void NetworkManager::connect()
         }
         naviStack_.setBaseURL(url);
         microsoft_ = false;
-        hostKeyChanged_ = false;
+        hostKeyCheck_.changed = false;
+        hostKeyCheck_.host = connection->host();
+        hostKeyCheck_.port = connection->port();
         {
             std::lock_guard lock(stateMutex_);
             changedKeyHost_.clear();
@@ -474,9 +481,9 @@ void NetworkManager::connect()
                 curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_ANY));
                 // The password goes only to the machine that answered the first time.
                 makePrivateFile(knownHosts);
-                curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, knownHosts.c_str());
-                curl_easy_setopt(curl, CURLOPT_SSH_KEYFUNCTION, &hostKeyCheck);
-                curl_easy_setopt(curl, CURLOPT_SSH_KEYDATA, static_cast<void*>(&hostKeyChanged_));
+                hostKeyCheck_.path = knownHosts;
+                curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYFUNCTION, &NetworkManager::hostKeyCheck);
+                curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYDATA, static_cast<void*>(&hostKeyCheck_));
             }
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
             curl_easy_setopt(curl, CURLOPT_USERNAME, connection->username().c_str());
@@ -502,11 +509,12 @@ void NetworkManager::connect()
             NSLog("connectTo is done!");
             if (sftp) {
                 (void)::chmod(knownHosts.c_str(), 0600);
-                if (hostKeyChanged_.load()) {
-                    NSLog("The host key of " + connection->host()
+                if (hostKeyCheck_.changed.load()) {
+                    NSLog("The host key of " + hostKeyCheck_.refusal.hostName
                           + " has changed since the last connection: refused to connect");
                     std::lock_guard lock(stateMutex_);
-                    changedKeyHost_ = connection->host();
+                    changedKeyHost_ = hostKeyCheck_.refusal.hostName;
+                    changedKeyLine_ = hostKeyCheck_.refusal.line;
                 }
             }
         }

@@ -2,6 +2,7 @@
 
 #include "Classes/Others/EncodedString.h"
 #include "Classes/Others/FileEntry.h"
+#include "Classes/Others/KnownHosts.h"
 #include "Platform/CFNetwork/CFFTPResourceListing.h"
 #include "Platform/Foundation/NSData.h"
 #include "Platform/Foundation/NSObject.h"
@@ -128,7 +129,7 @@ public:
     // English text for a transfer code (libcurl's, or ours above). A refused SFTP host key
     // names the host.
     [[nodiscard]] std::string getErrorMessage(int code) const;
-    // The SFTP host keys met so far, one per host, in OpenSSH's form; mode 0600.
+    // The SFTP host keys met so far, one per host and port, in OpenSSH's form; mode 0600.
     [[nodiscard]] static std::string knownHostsPath();
 
     // ---- Downloads and uploads ---------------------------------------------------------
@@ -147,10 +148,12 @@ public:
     // Background entry of a save: busy (4) while the upload runs.
     void uploadASCII(const UploadRequest& request);
     // Stores `text` under `name` in the work directory, in `encoding` (the one the file was read
-    // with) when every character fits it, else as UTF-8, which the log says; queues uploadedFile
-    // with the name and the code, and answers it. The text goes to the temporary name first and
-    // takes the name only once it has arrived whole, with the mode the original had; the
-    // original stays until then. A link keeps pointing where it did: its target takes the text.
+    // with) when every character fits it, else as UTF-8, which the report says; queues
+    // uploadedFileWithReport and answers the code. The text goes to a free temporary name first
+    // and takes the name only once it has arrived whole, with the mode the original had; the
+    // original stays until then. Nothing this save did not write itself is removed or written
+    // over: left-overs of earlier saves stay and are named in the report. A link keeps pointing
+    // where it did: its target takes the text.
     int uploadASCII(const std::string& name, const std::u16string& text,
                     NSStringEncoding encoding = NSUTF8StringEncoding);
     // Writes `content` to the private temporary folder under the last component of `name`,
@@ -252,12 +255,28 @@ private:
     // A name of a save as the log shows it: plain in the work directory, else its full path.
     [[nodiscard]] std::string shownName(const WorkLocation& folder, const std::string& name) const;
     [[nodiscard]] std::string sftpPath(const WorkLocation& folder, const std::string& name) const;
+    // One save, from the listing before it to what the server holds after it.
+    struct SaveAttempt {
+        RemoteFile file;                    // the file that takes the text (a link's target)
+        std::string temporary;              // a free name the text is uploaded to
+        std::string aside;                  // a free name SFTP moves the original to; empty until then
+        std::vector<std::string> leftovers; // names of the save's own forms found before it
+        std::vector<std::string> before;    // every name the folder held before the upload
+        bool uploaded { false };            // the temporary copy arrived whole
+        bool temporaryRemoved { false };    // a partial upload removed on its own connection
+        bool renameSent { false };          // the rename onto the name was asked for
+        bool modeFailed { false };
+        bool asideRemovalFailed { false };
+        // Fills the left-overs, the names before and the temporary name from `file`'s listing.
+        void prepare();
+    };
+    // An SFTP rename in `folder` (which never replaces an existing name).
+    [[nodiscard]] int renameRemote(const WorkLocation& folder, const std::string& from, const std::string& to);
     // The swap after the temporary upload; answers the code of the first step that failed.
-    [[nodiscard]] int swapIntoPlace(const RemoteFile& file, const std::string& temporary, std::string& aside,
-                                    bool& renameTried);
-    // After a failed swap: lists the folder again and logs which names hold which text.
-    void reportIncompleteReplace(const RemoteFile& file, const std::string& temporary, const std::string& aside,
-                                 bool renameTried);
+    [[nodiscard]] int swapIntoPlace(SaveAttempt& attempt);
+    // Lists the folder again and puts into `report` which names hold which text; a rename that
+    // was done though its answer was lost makes the save a success.
+    void describeAfterSave(const SaveAttempt& attempt, SaveReport& report);
 
     // A perform on the handle failed (TransferOptionsScope tells): the server's words are kept
     // unless an earlier failure of the same operation left its own.
@@ -293,8 +312,18 @@ private:
     // The running operation's first failure in the server's words, and those of the result
     // delivered last (what lastReplyLine() answers).
     std::string failureWords_;
+    int changedKeyLine_ { 0 };
     std::string lastReplyLine_;
-    std::atomic<bool> hostKeyChanged_ { false };
+    // What the host-key check of libcurl reads and reports, during any perform that connects.
+    struct HostKeyCheck {
+        std::string path;
+        std::string host;
+        int port { 22 };
+        std::atomic<bool> changed { false };
+        KnownHosts::Refusal refusal;
+    };
+    HostKeyCheck hostKeyCheck_;
+    static int hostKeyCheck(void* check, int type, const char* key, std::size_t length);
     // The stall limit the current connection was set up with.
     std::atomic<long> stallSeconds_ { Limits {}.stallSeconds };
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/Others/SaveReport.h"
 #include "Platform/Foundation/NSData.h"
 
 #include <memory>
@@ -51,6 +52,10 @@ public:
     // An upload ended: the remote name and the transfer code (0: the text is stored under the
     // name; anything else: it is not, and the text must stay unsaved).
     virtual void uploadedFile(const std::string& name, int code) {}
+    // The same delivery with what the save found on the server afterwards (which names hold
+    // which text, a mode not restored, a switch to UTF-8); a delegate that needs only the code
+    // keeps overriding uploadedFile(), which this calls. Asked for as Operation::uploadedFile.
+    virtual void uploadedFileWithReport(const SaveReport& report) { uploadedFile(report.name, report.code); }
     // The current listing was replaced (or a directory change failed and the old one stands).
     virtual void needsReload() {}
     // The same delivery with what led to it; a delegate that needs only the reload keeps

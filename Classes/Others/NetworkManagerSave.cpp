@@ -28,6 +28,27 @@ bool holds(const std::vector<std::string>& names, const std::string& name)
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// `candidate` is `name` + `suffix`, optionally followed by a number: a name a save of `name`
+// uploads to or moves the original to.
+bool hasSaveForm(const std::string& candidate, const std::string& name, const std::string& suffix)
+{
+    const std::string stem = name + suffix;
+    if (candidate.compare(0, stem.size(), stem) != 0)
+        return false;
+    return std::all_of(candidate.begin() + static_cast<std::ptrdiff_t>(stem.size()), candidate.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// `name` + `suffix`, or with a number after it, that the folder does not hold yet: a save never
+// writes over a left-over, which may be the only whole copy of an earlier text.
+std::string freeName(const std::vector<std::string>& names, const std::string& name, const std::string& suffix)
+{
+    std::string candidate = name + suffix;
+    for (int n = 2; holds(names, candidate); ++n)
+        candidate = name + suffix + std::to_string(n);
+    return candidate;
+}
+
 std::string octal(unsigned mode)
 {
     char text[8];
@@ -125,117 +146,167 @@ std::string NetworkManager::sftpPath(const WorkLocation& folder, const std::stri
     return quotedSftpPath(stringByAppendingPathComponent(curl2path(urlFor(folder)), name));
 }
 
-int NetworkManager::swapIntoPlace(const RemoteFile& file, const std::string& temporary, std::string& aside,
-                                  bool& renameTried)
+void NetworkManager::SaveAttempt::prepare()
 {
+    leftovers.clear();
+    for (const std::string& listed : file.names)
+        if (hasSaveForm(listed, file.name, kTemporarySuffix) || hasSaveForm(listed, file.name, kAsideSuffix))
+            leftovers.push_back(listed);
+    before = file.names;
+    temporary = freeName(file.names, file.name, kTemporarySuffix);
+}
+
+int NetworkManager::renameRemote(const WorkLocation& folder, const std::string& from, const std::string& to)
+{
+    return performCommands({ "rename " + sftpPath(folder, from) + " " + sftpPath(folder, to) }, folder);
+}
+
+int NetworkManager::swapIntoPlace(SaveAttempt& attempt)
+{
+    const RemoteFile& file = attempt.file;
     const bool replacing = file.exists && !file.isDirectory;
     if (protocol() == Protocol::ftp) {
         // A rename onto an existing name replaces it on the servers we know; the original
         // goes first only where the server refuses that, and only when the source was found.
         std::vector<std::string> replies;
-        renameTried = true;
-        int code = performCommands({ "RNFR " + temporary, "RNTO " + file.name }, file.folder, &replies);
+        attempt.renameSent = true;
+        int code = performCommands({ "RNFR " + attempt.temporary, "RNTO " + file.name }, file.folder, &replies);
         if (code == CURLE_QUOTE_ERROR && replacing && renameSourceAccepted(replies)) {
-            NSLog("The server refused to rename " + shownName(file.folder, temporary) + " over "
+            NSLog("The server refused to rename " + shownName(file.folder, attempt.temporary) + " over "
                   + shownName(file.folder, file.name) + ": deleting the original first");
-            code = performCommands({ "DELE " + file.name, "RNFR " + temporary, "RNTO " + file.name }, file.folder);
+            code = performCommands({ "DELE " + file.name, "RNFR " + attempt.temporary, "RNTO " + file.name },
+                                   file.folder);
         }
         return code;
     }
 
     // SFTP renames never replace: the original steps aside until the new text has its name.
     if (!replacing) {
-        renameTried = true;
-        return performCommands({ "rename " + sftpPath(file.folder, temporary) + " " + sftpPath(file.folder, file.name) },
-                               file.folder);
+        attempt.renameSent = true;
+        return renameRemote(file.folder, attempt.temporary, file.name);
     }
-    aside = file.name + kAsideSuffix;
-    for (int n = 2; holds(file.names, aside); ++n)
-        aside = file.name + kAsideSuffix + std::to_string(n);
-    int code = performCommands({ "rename " + sftpPath(file.folder, file.name) + " " + sftpPath(file.folder, aside) },
-                               file.folder);
+    std::vector<std::string> taken = file.names;
+    taken.push_back(attempt.temporary);
+    attempt.aside = freeName(taken, file.name, kAsideSuffix);
+    int code = renameRemote(file.folder, file.name, attempt.aside);
     if (code != CURLE_OK)
         return code;
-    renameTried = true;
-    code = performCommands({ "rename " + sftpPath(file.folder, temporary) + " " + sftpPath(file.folder, file.name) },
-                           file.folder);
+    attempt.renameSent = true;
+    code = renameRemote(file.folder, attempt.temporary, file.name);
     if (code != CURLE_OK) {
-        const int back = performCommands(
-            { "rename " + sftpPath(file.folder, aside) + " " + sftpPath(file.folder, file.name) }, file.folder);
+        // Back under its name, unless the new text took it after all (an SFTP rename never
+        // replaces, so this cannot write over it).
+        const int back = renameRemote(file.folder, attempt.aside, file.name);
         if (back != CURLE_OK)
             NSLogf("Could not give the original its name back (%d)", back);
         return code;
     }
-    code = performCommands({ "rm " + sftpPath(file.folder, aside) }, file.folder);
-    if (code != CURLE_OK)
-        NSLogf("Could not remove the original, kept as %s (%d)", shownName(file.folder, aside).c_str(), code);
-    return code;
+    attempt.asideRemovalFailed = performCommands({ "rm " + sftpPath(file.folder, attempt.aside) }, file.folder)
+        != CURLE_OK;
+    return CURLE_OK;
 }
 
-void NetworkManager::reportIncompleteReplace(const RemoteFile& file, const std::string& temporary,
-                                             const std::string& aside, bool renameTried)
+void NetworkManager::describeAfterSave(const SaveAttempt& attempt, SaveReport& report)
 {
-    const std::string shown = shownName(file.folder, file.name);
-    const std::string shownTemporary = shownName(file.folder, temporary);
+    const WorkLocation& folder = attempt.file.folder;
     RemoteFile now;
-    now.folder = file.folder;
-    now.name = file.name;
-    const int listed = lookUp(now);
-    if (listed != CURLE_OK) {
-        NSLogf("Replacing %s stopped half-way, and its folder could not be read again (%d): the new text was "
-               "uploaded as %s",
-               shown.c_str(), listed, shownTemporary.c_str());
+    now.folder = folder;
+    now.name = attempt.file.name;
+    report.listed = lookUp(now) == CURLE_OK;
+    auto place = [&](const std::string& name, SaveReport::Holds holds) {
+        report.places.push_back({ shownName(folder, name), holds });
+    };
+    const bool uploaded = attempt.uploaded;
+    const SaveReport::Holds temporaryHolds
+        = uploaded ? SaveReport::Holds::newText : SaveReport::Holds::newTextMaybePartial;
+    if (!report.listed) {
+        // Nothing to look at: every name the save may have left, as far as it got.
+        if (attempt.file.exists || attempt.renameSent)
+            place(attempt.file.name, report.saved() ? SaveReport::Holds::newText : SaveReport::Holds::oldText);
+        if (!attempt.temporaryRemoved && !report.saved())
+            place(attempt.temporary, temporaryHolds);
+        if (!attempt.aside.empty())
+            place(attempt.aside, SaveReport::Holds::oldText);
+        for (const std::string& leftover : attempt.leftovers)
+            place(leftover, SaveReport::Holds::earlierText);
         return;
     }
-    const bool temporaryThere = holds(now.names, temporary);
-    std::string where;
-    if (!now.exists)
-        where = shown + " is missing";
-    else if (temporaryThere || !renameTried)
-        where = shown + " holds the old text";
-    else
-        where = shown + " holds the new text";
+    const bool temporaryThere = holds(now.names, attempt.temporary);
+    // Our own upload gone from the folder after its rename was sent: the rename was done, even
+    // when the answer never came.
+    if (!report.saved() && uploaded && attempt.renameSent && !temporaryThere && now.exists) {
+        NSLog("The rename of " + shownName(folder, attempt.temporary) + " was done, though its answer was lost");
+        report.code = CURLE_OK;
+        report.reason.clear();
+    }
+    if (now.exists)
+        place(now.name, report.saved() ? SaveReport::Holds::newText : SaveReport::Holds::oldText);
     if (temporaryThere)
-        where += ", " + shownTemporary + " holds the new text";
-    if (!aside.empty() && holds(now.names, aside))
-        where += ", " + shownName(file.folder, aside) + " holds the old text";
-    NSLog("Replacing " + shown + " stopped half-way: " + where);
+        place(attempt.temporary, temporaryHolds);
+    if (!attempt.aside.empty() && holds(now.names, attempt.aside))
+        place(attempt.aside, SaveReport::Holds::oldText);
+    for (const std::string& leftover : attempt.leftovers)
+        if (holds(now.names, leftover))
+            place(leftover, SaveReport::Holds::earlierText);
+    // A server that rewrites names stored the upload under a name of its own: the one the
+    // folder did not hold before.
+    if (!temporaryThere && !report.saved() && !attempt.temporaryRemoved)
+        for (const std::string& listed : now.names)
+            if (!holds(attempt.before, listed) && listed != now.name && listed != attempt.aside)
+                place(listed, temporaryHolds);
+    if (report.saved() && attempt.modeFailed && attempt.file.mode) {
+        if (!now.mode || *now.mode != *attempt.file.mode) {
+            report.modeWanted = attempt.file.mode;
+            report.modeNow = now.mode;
+        }
+    }
 }
 
 int NetworkManager::uploadASCII(const std::string& name, const std::u16string& text, NSStringEncoding encoding)
 {
-    auto finish = [this, &name](int code) {
+    SaveReport report;
+    report.name = name;
+    report.shownName = name;
+    report.readEncoding = encoding;
+    auto finish = [this](SaveReport& report, int code) {
+        report.code = code;
+        if (code != CURLE_OK && report.reason.empty())
+            report.reason = code == kCodeReplaceIncomplete ? "The new text could not be given the file's name."
+                                                            : getErrorMessage(code);
+        if (const SaveResultText shown = saveResultText(report); !shown.message.empty())
+            NSLog("Saving " + report.shownName + ": " + shown.message);
         deliver(NetworkManagerDelegate::Operation::uploadedFile,
-                [name, code](NetworkManagerDelegate& receiver) { receiver.uploadedFile(name, code); }, false);
-        return code;
+                [report](NetworkManagerDelegate& receiver) { receiver.uploadedFileWithReport(report); }, false);
+        return report.code;
     };
     if (name.empty() || hasUnsafeCharacters(name) || name.find('/') != std::string::npos) {
         NSLog("Refused to upload a file whose name is empty or holds a slash, line break or NUL character");
-        return finish(kCodeUnsafeName);
+        return finish(report, kCodeUnsafeName);
     }
     // Back in the encoding the file was read with, so a Latin 1 file stays Latin 1; a character
-    // that encoding cannot hold makes it UTF-8. A text that cannot be written even so is
-    // refused: storing an empty or partial file in its place would lose the remote original.
+    // that encoding cannot hold makes it UTF-8, which the report tells. A text that cannot be
+    // written even so is refused: storing an empty or partial file in its place would lose the
+    // remote original.
     std::optional<NSData> bytes;
     if (encoding != NSUTF8StringEncoding && encoding != static_cast<NSStringEncoding>(0)) {
         bytes = dataUsingEncoding(text, encoding);
-        if (!bytes)
-            NSLogf("The text of %s does not fit encoding %d, which the file was read with; it is written as UTF-8",
-                   name.c_str(), int(encoding));
+        report.switchedToUTF8 = !bytes;
     }
     if (!bytes)
         bytes = dataUsingEncoding(text, NSUTF8StringEncoding);
     if (!bytes) {
+        report.switchedToUTF8 = false;
         NSLog("Refused to upload " + name + ": the text cannot be encoded as UTF-8");
-        return finish(kCodeUnencodableText);
+        return finish(report, kCodeUnencodableText);
     }
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr)
-        return finish(CURLE_FAILED_INIT);
+        return finish(report, CURLE_FAILED_INIT);
 
     // Ask the server, not the cached listing, what stands under the name: a file that appeared
-    // since, a link, the mode to keep.
-    RemoteFile file;
+    // since, a link, the mode to keep, the left-overs of earlier saves.
+    SaveAttempt attempt;
+    RemoteFile& file = attempt.file;
     file.folder = workLocation();
     file.name = name;
     for (int followed = 0;; ++followed) {
@@ -243,25 +314,28 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
         if (listed != CURLE_OK) {
             NSLogf("Could not read the folder of %s before saving it (%d)", shownName(file.folder, file.name).c_str(),
                    listed);
-            return finish(listed);
+            report.places.push_back({ shownName(file.folder, file.name), SaveReport::Holds::oldText });
+            return finish(report, listed);
         }
         if (!file.isLink)
             break;
         std::optional<RemoteFile> target = linkTarget(file);
         if (!target || followed == kMostLinksFollowed || hasUnsafeCharacters(target->name)) {
             NSLog("Cannot tell which file the link " + shownName(file.folder, file.name) + " stands for: not saved");
-            return finish(target ? int(CURLE_TOO_MANY_REDIRECTS) : int(CURLE_REMOTE_FILE_NOT_FOUND));
+            report.places.push_back({ shownName(file.folder, file.name), SaveReport::Holds::oldText });
+            return finish(report, target ? int(CURLE_TOO_MANY_REDIRECTS) : int(CURLE_REMOTE_FILE_NOT_FOUND));
         }
         // The link stays; the file it points to takes the text.
         NSLog("Saving " + shownName(file.folder, file.name) + " through its link to "
               + shownName(target->folder, target->name));
         file = std::move(*target);
     }
+    attempt.prepare();
+    report.shownName = shownName(file.folder, file.name);
 
     const bool sftp = protocol() == Protocol::sftp;
-    const std::string temporary = file.name + kTemporarySuffix;
-    const std::string url = urlFor(file.folder) + escapedPathComponent(temporary);
-    NSLog("Uploading file " + shownName(file.folder, temporary) + " ..");
+    const std::string url = urlFor(file.folder) + escapedPathComponent(attempt.temporary);
+    NSLog("Uploading file " + shownName(file.folder, attempt.temporary) + " ..");
 
     TransferData record;
     record.kind = TransferData::kUpload;
@@ -280,32 +354,50 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
 
     if (code != CURLE_OK) {
-        // The original was not touched; part of the new text is of no use to anyone.
-        const int removed = performCommands(
-            { sftp ? "rm " + sftpPath(file.folder, temporary) : "DELE " + temporary }, file.folder);
-        if (removed == CURLE_OK)
-            NSLog("Removed the partial upload " + shownName(file.folder, temporary));
-        else
-            NSLogf("Could not remove the partial upload %s (%d)", shownName(file.folder, temporary).c_str(), removed);
-        return finish(code);
+        // Part of the new text is of no use; but only this attempt, on the connection it wrote
+        // through, knows the name holds its own part. A new connection could not tell it from a
+        // whole copy an earlier save left there.
+        curl_socket_t socket = CURL_SOCKET_BAD;
+        if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD) {
+            const int removed = performCommands(
+                { sftp ? "rm " + sftpPath(file.folder, attempt.temporary) : "DELE " + attempt.temporary },
+                file.folder);
+            attempt.temporaryRemoved = removed == CURLE_OK;
+            if (attempt.temporaryRemoved)
+                NSLog("Removed the partial upload " + shownName(file.folder, attempt.temporary));
+        }
+        report.code = code;
+        describeAfterSave(attempt, report);
+        return finish(report, report.code);
     }
+    attempt.uploaded = true;
 
-    if (file.exists && !file.isDirectory && file.mode) {
+    // The original's mode, for the copy this save wrote (under `target`).
+    auto giveMode = [&](const std::string& target) {
         const std::string mode = octal(*file.mode);
         const int changed = performCommands(
-            { sftp ? "chmod " + mode + " " + sftpPath(file.folder, temporary) : "SITE CHMOD " + mode + " " + temporary },
+            { sftp ? "chmod " + mode + " " + sftpPath(file.folder, target) : "SITE CHMOD " + mode + " " + target },
             file.folder);
         if (changed != CURLE_OK)
-            NSLogf("Could not give %s the mode %s of %s (%d): saving on", shownName(file.folder, temporary).c_str(),
-                   mode.c_str(), shownName(file.folder, file.name).c_str(), changed);
-    }
+            NSLogf("Could not give %s the mode %s of %s (%d)", shownName(file.folder, target).c_str(), mode.c_str(),
+                   report.shownName.c_str(), changed);
+        return changed == CURLE_OK;
+    };
+    if (file.exists && !file.isDirectory && file.mode)
+        attempt.modeFailed = !giveMode(attempt.temporary);
 
-    std::string aside;
-    bool renameTried = false;
-    code = swapIntoPlace(file, temporary, aside, renameTried);
-    if (code != CURLE_OK) {
-        reportIncompleteReplace(file, temporary, aside, renameTried);
-        return finish(kCodeReplaceIncomplete);
+    code = swapIntoPlace(attempt);
+    // Once more on the saved name: a line cut before the first try may be back.
+    if (code == CURLE_OK && attempt.modeFailed)
+        attempt.modeFailed = !giveMode(file.name);
+    report.code = code == CURLE_OK ? CURLE_OK : int(kCodeReplaceIncomplete);
+    if (code == CURLE_OK && !attempt.modeFailed && !attempt.asideRemovalFailed) {
+        // Nothing to look into: the names are those the folder listed before the save.
+        report.places.push_back({ report.shownName, SaveReport::Holds::newText });
+        for (const std::string& leftover : attempt.leftovers)
+            report.places.push_back({ shownName(file.folder, leftover), SaveReport::Holds::earlierText });
+    } else {
+        describeAfterSave(attempt, report);
     }
-    return finish(CURLE_OK);
+    return finish(report, report.code);
 }

@@ -127,9 +127,9 @@ TEST(SaveEncoding, WrittenBackInTheEncodingReadWhereItFits)
         ASSERT_TRUE(waitFor([&] { return delegate->uploads.size() == 1; }, 10));
         EXPECT_EQ(delegate->uploads.back().second, 0);
         EXPECT_EQ(server.readFile("page.txt"), c.bytes);
-        EXPECT_EQ(log.contains("does not fit encoding " + std::to_string(int(c.encoding))
-                               + ", which the file was read with; it is written as UTF-8"),
-                  c.fellBack);
+        ASSERT_EQ(delegate->reports.size(), 1u);
+        EXPECT_EQ(delegate->reports.back().switchedToUTF8, c.fellBack);
+        EXPECT_EQ(log.contains("was saved as UTF-8, because it now holds characters that"), c.fellBack);
     }
 }
 

@@ -53,6 +53,12 @@ void RecordingDelegate::uploadedFile(const std::string& name, int code)
     uploads.emplace_back(name, code);
 }
 
+void RecordingDelegate::uploadedFileWithReport(const SaveReport& report)
+{
+    reports.push_back(report);
+    NetworkManagerDelegate::uploadedFileWithReport(report);
+}
+
 void RecordingDelegate::needsReload()
 {
     note("needsReload");

@@ -23,6 +23,7 @@ public:
     void downloadedFile(int code) override;
     void downloadedBinary(int code) override;
     void uploadedFile(const std::string& name, int code) override;
+    void uploadedFileWithReport(const SaveReport& report) override;
     void needsReload() override;
     void needsReloadWithResult(const ReloadResult& result) override;
     void setData(NSData data) override;
@@ -36,6 +37,7 @@ public:
     std::vector<int> downloadCodes;
     std::vector<int> binaryCodes;
     std::vector<std::pair<std::string, int>> uploads;
+    std::vector<SaveReport> reports;
     int reloads { 0 };
     std::vector<ReloadResult> reloadResults;
     std::vector<NSData> data;

@@ -99,7 +99,7 @@ TEST(SftpHostKeys, FirstKeyIsKeptAndAChangedOneRefused)
     ASSERT_EQ(::stat(known.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
     const std::string remembered = contentsOf(known);
-    EXPECT_NE(remembered.find(server.host()), std::string::npos);
+    EXPECT_EQ(remembered.rfind("[" + server.host() + "]:" + std::to_string(server.port()) + " ", 0), 0u) << remembered;
     EXPECT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), 0);
 
     // Whatever happens below, the rest of the program meets the key it knows.
@@ -117,8 +117,14 @@ TEST(SftpHostKeys, FirstKeyIsKeptAndAChangedOneRefused)
     server.restartWithHostKey(true);
     LogCapture log;
     EXPECT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), CURLE_PEER_FAILED_VERIFICATION);
-    EXPECT_NE(manager().getErrorMessage(CURLE_PEER_FAILED_VERIFICATION).find(server.host()), std::string::npos);
-    EXPECT_TRUE(log.contains("The host key of " + server.host() + " has changed"));
+    // Named with its port (not 22), with where the key is kept and how to let the app learn the new one.
+    const std::string shownHost = "[" + server.host() + "]:" + std::to_string(server.port());
+    const std::string refusal = manager().getErrorMessage(CURLE_PEER_FAILED_VERIFICATION);
+    EXPECT_NE(refusal.find("The host key of " + shownHost), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find("kept in " + known + ", line 1; removing that line there lets the app learn the new key."),
+              std::string::npos)
+        << refusal;
+    EXPECT_TRUE(log.contains("The host key of " + shownHost + " has changed"));
     EXPECT_EQ(contentsOf(known), remembered);
 
     server.restartWithHostKey(false);

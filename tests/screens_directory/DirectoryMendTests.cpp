@@ -123,6 +123,35 @@ TEST_P(MendTest, NothingStartsWhileBusy)
     EXPECT_EQ(folderLabel(), "docs");
 }
 
+// A folder entered or left is shown from its top; the same folder listed again keeps its place.
+TEST_P(MendTest, FolderEnteredOrLeftStartsAtItsTop)
+{
+    for (int i = 0; i < 60; ++i) {
+        server().writeFile("file" + std::to_string(100 + i) + ".txt", "f");
+        server().writeFile("zdeep/inner" + std::to_string(100 + i) + ".txt", "f");
+    }
+    open();
+    UITableView* table = screen_->tblDirectory();
+    auto scrollDown = [&] {
+        table->layoutIfNeeded();
+        table->setContentOffset({ 0, 600 });
+        EXPECT_EQ(table->contentOffset().y, 600);
+    };
+    scrollDown();
+    screen_->needsReload();
+    settle();
+    EXPECT_EQ(table->contentOffset().y, 600) << "the same folder keeps its place";
+    screen_->tableViewDidSelectRowAtIndexPath(table, NSIndexPath::indexPathForRow(rowOf("zdeep"), 0));
+    waitIdle();
+    EXPECT_EQ(folderLabel(), "zdeep");
+    EXPECT_EQ(table->contentOffset().y, 0) << "entered";
+    scrollDown();
+    screen_->btnUpPressed(screen_->btnUp());
+    waitIdle();
+    EXPECT_EQ(folderLabel(), startLabel());
+    EXPECT_EQ(table->contentOffset().y, 0) << "left";
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, MendTest,
                          testing::Values(ScreenCase { Remote::ftp, "ipad" }, ScreenCase { Remote::sftp, "iphone" }),
                          caseName);

@@ -17,15 +17,22 @@ TEST_F(EditorTest, Latin1FileIsSavedAsLatin1UntilACharacterDoesNotFit)
     save();
     EXPECT_FALSE(UIAlertView::visibleAlert());
     EXPECT_EQ(server().readFile("latin.txt").value_or(""), "\xfc caf\xe9\n");
-    EXPECT_FALSE(log_.contains("it is written as UTF-8"));
 
+    // The switch to UTF-8 is told once; the file then stays UTF-8 for this session.
     editor->txtCode()->insertText(u"\u20ac");
     save();
-    EXPECT_FALSE(UIAlertView::visibleAlert());
+    const auto shown = dismissAlert();
+    EXPECT_EQ(shown.first, "Saved");
+    EXPECT_EQ(shown.second, "'latin.txt' was saved.\n'latin.txt' was saved as UTF-8, because it now holds characters "
+                            "that ISO Latin 1 cannot store.");
     EXPECT_EQ(server().readFile("latin.txt").value_or(""), "\xc3\xbc \xe2\x82\xac" "caf\xc3\xa9\n");
-    EXPECT_TRUE(log_.contains("The text of latin.txt does not fit encoding 5, which the file was read with; it is "
-                              "written as UTF-8"));
     EXPECT_EQ(*editor->backupCode(), editor->currentText());
+    EXPECT_EQ(editor->currentEncoding(), NSUTF8StringEncoding);
+
+    editor->txtCode()->deleteBackward();
+    save();
+    EXPECT_FALSE(UIAlertView::visibleAlert());
+    EXPECT_EQ(server().readFile("latin.txt").value_or(""), "\xc3\xbc caf\xc3\xa9\n");
 }
 
 TEST_F(EditorTest, UnreadableFileShowsTheServersReply)

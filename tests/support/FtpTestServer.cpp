@@ -37,6 +37,10 @@ std::vector<std::string> launcherArguments(const FtpServerOptions& options, cons
         argv.insert(argv.end(), { "--throttle", std::to_string(options.throttleBytesPerSecond) });
     for (const auto& command : options.dropOnCommands)
         argv.insert(argv.end(), { "--drop-on", command });
+    for (const auto& command : options.dropAfterCommands)
+        argv.insert(argv.end(), { "--drop-after", command });
+    if (options.drops > 0)
+        argv.insert(argv.end(), { "--drops", std::to_string(options.drops) });
     return argv;
 }
 

@@ -22,6 +22,11 @@ struct FtpServerOptions {
     // Commands (e.g. "LIST", "PASV", "RETR") on which the server closes the
     // control connection without answering.
     std::vector<std::string> dropOnCommands;
+    // Commands (e.g. "STOR", "RNFR", "RNTO", "DELE", "SITE CHMOD") that the server carries out
+    // and then, instead of its final reply, closes the control connection: a line cut after the
+    // step. `drops` limits how often in all (0: every time).
+    std::vector<std::string> dropAfterCommands;
+    int drops { 0 };
 
     bool operator==(const FtpServerOptions&) const = default;
 };

@@ -25,6 +25,11 @@ constexpr const char* kSshd = "/usr/sbin/sshd";
 constexpr const char* kSshKeygen = "/usr/bin/ssh-keygen";
 constexpr const char* kUseradd = "/usr/sbin/useradd";
 constexpr const char* kChpasswd = "/usr/sbin/chpasswd";
+constexpr const char* kUsermod = "/usr/sbin/usermod";
+constexpr const char* kSftpServer = "/usr/lib/openssh/sftp-server";
+// Debian's interpreter runs the relay of a cuttable server.
+constexpr const char* kPython = "/usr/bin/python3";
+constexpr const char* kShell = "/bin/sh";
 // sshd refuses to start without its privilege-separation folder.
 constexpr const char* kPrivilegeSeparationDir = "/run/sshd";
 // Serialises account set-up between test programs run in parallel.
@@ -63,31 +68,88 @@ int pickFreePort()
     return ntohs(address.sin_port);
 }
 
+std::string passwordShell(const char* name)
+{
+    passwd entry {};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwnam_r(name, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
+        return {};
+    return entry.pw_shell ? entry.pw_shell : "";
+}
+
+} // namespace
+
+namespace {
+
+// One process-wide server of each kind, started on first use; one that could not start
+// throws again on every later call.
+SftpTestServer& sharedServer(bool cuttable)
+{
+    struct Slot {
+        std::unique_ptr<SftpTestServer> server;
+        std::string error;
+    };
+    static std::mutex mutex;
+    static Slot slots[2];
+    std::lock_guard lock(mutex);
+    Slot& slot = slots[cuttable ? 1 : 0];
+    if (!slot.error.empty()) throw std::runtime_error(slot.error);
+    if (!slot.server) {
+        auto fresh = std::make_unique<SftpTestServer>();
+        try {
+            fresh->start(cuttable);
+        } catch (const std::exception& e) {
+            slot.error = e.what();
+            throw;
+        }
+        slot.server = std::move(fresh);
+    }
+    return *slot.server;
+}
+
 } // namespace
 
 SftpTestServer& SftpTestServer::shared()
 {
-    static std::mutex mutex;
-    static std::unique_ptr<SftpTestServer> server;
-    static std::string error;
-    std::lock_guard lock(mutex);
-    if (!error.empty()) throw std::runtime_error(error);
-    if (!server) {
-        auto fresh = std::make_unique<SftpTestServer>();
-        try {
-            fresh->start();
-        } catch (const std::exception& e) {
-            error = e.what();
-            throw;
-        }
-        server = std::move(fresh);
-    }
-    return *server;
+    return sharedServer(false);
 }
 
-void SftpTestServer::start()
+SftpTestServer& SftpTestServer::cuttable()
+{
+    return sharedServer(true);
+}
+
+fs::path SftpTestServer::controlPath() const
+{
+    // In the work folder, which stop() removes; start() lets the account (which runs the
+    // relay) reach it.
+    return workDir() / "sftp-cut";
+}
+
+void SftpTestServer::cutAfter(const std::string& type, int nth) const
+{
+    if (!cuttable_) throw std::logic_error("SftpTestServer::cutAfter: not a cuttable server");
+    std::ofstream control(controlPath(), std::ios::trunc);
+    if (!type.empty()) control << type << " " << nth << "\n";
+    if (!control.flush()) throw std::runtime_error("cannot write " + controlPath().string());
+    fs::permissions(controlPath(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
+        | fs::perms::others_read);
+}
+
+int SftpTestServer::cuts() const
+{
+    std::ifstream log(controlPath().string() + ".log");
+    int lines = 0;
+    for (std::string line; std::getline(log, line);)
+        ++lines;
+    return lines;
+}
+
+void SftpTestServer::start(bool cuttable)
 {
     if (process().started()) throw std::logic_error("SftpTestServer::start: already started");
+    cuttable_ = cuttable;
     try {
         for (const char* tool : { kSshd, kSshKeygen })
             if (::access(tool, X_OK) != 0)
@@ -99,6 +161,18 @@ void SftpTestServer::start()
             throw std::runtime_error(
                 std::string("cannot make ") + kPrivilegeSeparationDir + ": " + std::strerror(errno));
 
+        if (cuttable_) {
+            for (const char* tool : { kSftpServer, kPython })
+                if (::access(tool, X_OK) != 0) throw std::runtime_error(std::string(tool) + " is missing");
+            // The account passes through the work folder to the control file and writes the log.
+            fs::permissions(workDir(), fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
+            stopCutting();
+            const std::string log = controlPath().string() + ".log";
+            std::ofstream { log };
+            const auto account = lookUpAccount(kAccount);
+            if (!account || ::chown(log.c_str(), account->uid, account->gid) != 0)
+                throw std::runtime_error("cannot give " + log + " to " + kAccount);
+        }
         hostKey_ = workDir() / "ssh_host_ecdsa_key";
         generateHostKey(hostKey_);
         launchOnSomePort();
@@ -175,6 +249,13 @@ void SftpTestServer::prepareAccount()
             code = ChildProcess::run(chpasswd, kToolTimeout);
         }
         if (code != 0) throw std::runtime_error(failure("chpasswd failed"));
+        if (cuttable_ && passwordShell(kAccount) != kShell) {
+            // sshd runs any command but internal-sftp through the login shell.
+            ChildProcess::Command usermod;
+            usermod.argv = { kUsermod, "-s", kShell, kAccount };
+            usermod.logFile = logPath();
+            if (ChildProcess::run(usermod, kToolTimeout) != 0) throw std::runtime_error(failure("usermod failed"));
+        }
     } else if (::geteuid() != account->uid) {
         throw std::runtime_error(std::string("without root the tests must run as the test account \"")
             + kAccount + "\" (sshd can only log in the user it runs as)");
@@ -222,8 +303,12 @@ void SftpTestServer::writeConfig(int port) const
            << "AllowAgentForwarding no\n"
            << "PermitTunnel no\n"
            << "LogLevel VERBOSE\n"
-           << "Subsystem sftp internal-sftp\n"
-           << "ForceCommand internal-sftp\n";
+           << "Subsystem sftp internal-sftp\n";
+    if (cuttable_)
+        config << "ForceCommand " << kPython << " -I " << LEXIPHANT_TEST_SUPPORT_DIR << "/sftp_cut.py "
+               << controlPath().string() << " " << kSftpServer << "\n";
+    else
+        config << "ForceCommand internal-sftp\n";
     if (!config.flush()) throw std::runtime_error("cannot write " + (workDir() / "sshd_config").string());
 }
 

@@ -24,13 +24,26 @@ public:
     // The process-wide server, started on first use and stopped at exit. A server
     // that could not start throws again on every later call.
     [[nodiscard]] static SftpTestServer& shared();
+    // A second process-wide server whose sessions run through tests/support/sftp_cut.py, which
+    // relays them to OpenSSH's sftp-server and can cut one after a named request (cutAfter).
+    // Its account gets /bin/sh as login shell, through which sshd runs the relay.
+    [[nodiscard]] static SftpTestServer& cuttable();
 
     SftpTestServer() = default;
     ~SftpTestServer() override = default;
 
     // Starts sshd and waits (at most 10 s) until it answers with its SSH version
     // line; throws std::runtime_error with the reason and the log's end otherwise.
-    void start();
+    void start(bool cuttable = false);
+
+    // Sessions that start from now on (a cuttable server only) end right after the `nth`
+    // request of `type` in the session ("RENAME", "REMOVE", "SETSTAT", ... or "PUT", the close
+    // of a file written to) was carried out, before its answer: a line cut after that step.
+    void cutAfter(const std::string& type, int nth = 1) const;
+    // Sessions from now on are relayed whole.
+    void stopCutting() const { cutAfter("", 0); }
+    // Sessions cut so far.
+    [[nodiscard]] int cuts() const;
 
     // Restarts sshd with another host key (a new one on first use), or with the key it
     // started with; the root and its files stay. Connections open until then are cut. Throws
@@ -48,6 +61,8 @@ private:
     [[nodiscard]] bool launch(int port); // false: the port was taken meanwhile
     void generateHostKey(const std::filesystem::path& key);
     void launchOnSomePort();
+    [[nodiscard]] std::filesystem::path controlPath() const;
 
     std::filesystem::path hostKey_;
+    bool cuttable_ { false };
 };

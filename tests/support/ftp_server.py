@@ -11,6 +11,12 @@ Besides plain FTP it can greet with a given text, list folders in MS-DOS form,
 throttle data transfers and drop the control connection:
   --drop-on CMD         close the control connection, without a reply, when the
                         command CMD arrives (repeatable; e.g. LIST, PASV, RETR)
+  --drop-after CMD      carry out the command CMD, then close the control
+                        connection instead of sending its final reply
+                        (repeatable; e.g. STOR, RNFR, RNTO, DELE, SITE CHMOD);
+                        a STOR is carried out once its data has arrived whole
+  --drops N             close it so at most N times in all (0, the default:
+                        every time)
 A few names act as triggers on every server, so one server serves every test:
   drop-connection*      any command naming such a file or folder (CWD, RETR,
                         STOR, LIST, DELE, ...) closes the control connection
@@ -124,6 +130,9 @@ class TestHandler(FTPHandler):
     # Names go out as the bytes they have on disk, valid UTF-8 or not.
     unicode_errors = "surrogateescape"
     drop_commands = frozenset()
+    drop_after_commands = frozenset()
+    drops_left = None  # None: no limit
+    drop_after_reply = False
     drop_after_transfer = False
     stall_transfer = False
     drop_upload = False
@@ -138,11 +147,17 @@ class TestHandler(FTPHandler):
 
     def pre_process_command(self, line, cmd, arg):
         renaming = cmd in ("RNFR", "RNTO")
-        if cmd in self.drop_commands or marked(arg, DROP_CONNECTION) \
+        # pyftpdlib joins "SITE" and its word only after this point.
+        named = "SITE " + arg.split(" ", 1)[0].upper() if cmd == "SITE" and arg else cmd
+        if named in self.drop_commands or marked(arg, DROP_CONNECTION) \
                 or (renaming and marked(arg, DROP_ON_RENAME)):
             self.log("<- %s: dropping the control connection" % cmd)
             self.close()
             return
+        if named in self.drop_after_commands and TestHandler.drops_left != 0:
+            if TestHandler.drops_left is not None:
+                TestHandler.drops_left -= 1
+            self.drop_after_reply = True
         if renaming and arg.startswith(" ") and arg.lstrip().startswith(STRIP_SPACE):
             arg = arg.lstrip()
             line = "%s %s" % (cmd, arg)
@@ -158,6 +173,15 @@ class TestHandler(FTPHandler):
             self.respond("550 Listing refused.")
             return None
         return super().ftp_LIST(path)
+
+    def respond(self, resp, logfun=logging.debug):
+        # A preliminary reply (1xx) still goes out: the command is carried out after it.
+        if self.drop_after_reply and not resp.startswith("1"):
+            self.drop_after_reply = False
+            self.log("-> %s withheld: dropping the control connection after the command" % resp)
+            self.close()
+            return
+        super().respond(resp, logfun=logfun)
 
     def ftp_RNTO(self, path):
         if marked(path, REFUSE_OVERWRITE) and self.fs.lexists(path):
@@ -222,6 +246,8 @@ def main():
     parser.add_argument("--throttle", type=int, default=0,
                         help="data transfer limit in bytes per second (0: none)")
     parser.add_argument("--drop-on", action="append", default=[], metavar="CMD")
+    parser.add_argument("--drop-after", action="append", default=[], metavar="CMD")
+    parser.add_argument("--drops", type=int, default=0)
     args = parser.parse_args()
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO,
@@ -243,6 +269,8 @@ def main():
     if args.msdos:
         TestHandler.abstracted_fs = MsDosFilesystem
     TestHandler.drop_commands = frozenset(c.upper() for c in args.drop_on)
+    TestHandler.drop_after_commands = frozenset(c.upper() for c in args.drop_after)
+    TestHandler.drops_left = args.drops if args.drops > 0 else None
     TestDTPHandler.read_limit = args.throttle
     TestDTPHandler.write_limit = args.throttle
 

@@ -1,0 +1,99 @@
+#include "Classes/Others/SaveReport.h"
+
+#include "Platform/Foundation/NSString.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string octal(unsigned mode)
+{
+    return stringWithFormat("%o", mode & 07777u);
+}
+
+std::string encodingName(NSStringEncoding encoding)
+{
+    switch (encoding) {
+    case NSASCIIStringEncoding:
+        return "ASCII";
+    case NSISOLatin1StringEncoding:
+        return "ISO Latin 1";
+    case NSMacOSRomanStringEncoding:
+        return "Mac OS Roman";
+    case NSUTF16LittleEndianStringEncoding:
+        return "UTF-16";
+    default:
+        return "its former encoding";
+    }
+}
+
+std::string sentenceFor(const SaveReport::Place& place, bool listed)
+{
+    const std::string quoted = "'" + place.name + "'";
+    const char* may = listed ? " holds " : " may hold ";
+    switch (place.holds) {
+    case SaveReport::Holds::newText:
+        return quoted + may + "the new text.";
+    case SaveReport::Holds::newTextMaybePartial:
+        return quoted + " may hold part of the new text (it may be incomplete).";
+    case SaveReport::Holds::oldText:
+        return quoted + may + "the old text.";
+    case SaveReport::Holds::earlierText:
+        return quoted + " was left by an earlier save and holds an earlier text (it may be incomplete).";
+    }
+    return {};
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
+} // namespace
+
+bool SaveReport::plainSuccess() const
+{
+    return saved() && !switchedToUTF8 && !modeWanted && places.size() <= 1 && listed;
+}
+
+SaveResultText saveResultText(const SaveReport& report)
+{
+    if (report.plainSuccess())
+        return {};
+    std::vector<std::string> lines;
+    const bool nameHolds = std::any_of(report.places.begin(), report.places.end(),
+                                       [&](const SaveReport::Place& p) { return p.name == report.shownName; });
+    if (report.saved()) {
+        lines.push_back("'" + report.shownName + "' was saved.");
+    } else {
+        lines.push_back(stringWithFormat("Could not save file (%d)!", report.code));
+        if (!report.reason.empty())
+            lines.push_back(report.reason);
+        if (report.places.size() == 1 && nameHolds && report.places.front().holds == SaveReport::Holds::oldText
+            && report.listed) {
+            lines.push_back("'" + report.shownName + "' on the server was left as it was.");
+            return { "Error", joined(lines) };
+        }
+        if (report.listed && !nameHolds)
+            lines.push_back("'" + report.shownName + "' is missing on the server.");
+    }
+    if (report.switchedToUTF8)
+        lines.push_back("'" + report.shownName + "' was saved as UTF-8, because it now holds characters that "
+                        + encodingName(report.readEncoding) + " cannot store.");
+    if (report.modeWanted)
+        lines.push_back("Its permissions could not be restored to " + octal(*report.modeWanted)
+                        + (report.modeNow ? "; they are now " + octal(*report.modeNow) + "."
+                                          : "; what they are now could not be read."));
+    if (!report.listed)
+        lines.push_back("The folder could not be read again.");
+    for (const SaveReport::Place& place : report.places) {
+        // The saved name holding the new text goes without saying after a success.
+        if (report.saved() && place.name == report.shownName && place.holds == SaveReport::Holds::newText)
+            continue;
+        lines.push_back(sentenceFor(place, report.listed));
+    }
+    return { report.saved() ? "Saved" : "Error", joined(lines) };
+}
