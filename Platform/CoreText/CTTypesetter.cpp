@@ -20,6 +20,8 @@ constexpr char kDefaultFontName[] = "Helvetica";
 constexpr double kDefaultFontSize = 12.0;
 // Widths that differ by less than this count as equal, so a frame as wide as a line keeps it.
 constexpr double kWidthTolerance = 1e-6;
+// Attribute sets whose style a typesetter remembers while it resolves the runs.
+constexpr std::size_t kResolvedSets = 32;
 
 struct HbBufferDeleter {
     void operator()(hb_buffer_t* b) const { hb_buffer_destroy(b); }
@@ -236,11 +238,13 @@ void CTTypesetter::buildReusing(const CTTypesetter& previous)
             flags_[start] = static_cast<std::uint8_t>((flags_[start] & ~kBreakBefore) | (start > 0 ? kBreakBefore : 0));
             const std::size_t firstOld = previous.firstGlyph_[oldStart];
             const std::size_t lastOld = previous.firstGlyph_[oldStart + (end - start)];
-            for (std::size_t g = firstOld; g < lastOld; ++g) {
-                Glyph glyph = previous.glyphs_[g];
+            const std::size_t firstNew = glyphs_.size();
+            glyphs_.insert(glyphs_.end(), previous.glyphs_.begin() + static_cast<std::ptrdiff_t>(firstOld),
+                           previous.glyphs_.begin() + static_cast<std::ptrdiff_t>(lastOld));
+            for (std::size_t g = firstNew; g < glyphs_.size(); ++g) {
+                Glyph& glyph = glyphs_[g];
                 glyph.cluster = static_cast<std::uint32_t>(glyph.cluster - oldStart + start);
                 glyph.style = mapStyle(glyph.style);
-                glyphs_.push_back(glyph);
             }
             pending = end;
         }
@@ -288,16 +292,26 @@ void CTTypesetter::resolveStyles(const NSAttributedString& string)
         styles_.push_back(makeStyle(nullptr, nullptr));
         return;
     }
+    // Runs share a handful of sets (a coloured text holds one per colour): resolve each set once.
+    std::vector<std::pair<const NSAttributeDictionary*, std::uint16_t>> resolved;
     string.enumerateAttributesInRange(NSMakeRange(0, text_.size()), [&](const NSAttributeDictionary& attributes, NSRange range) {
-        Style style = makeStyle(fontFromAttributes(attributes), colorFromAttributes(attributes));
-        style.underline = underlineFromAttributes(attributes);
-        if (auto runDelegate = attributes.valueForKey<CTRunDelegate>(kCTRunDelegateAttributeName)) {
-            style.ascent = runDelegate->ascent();
-            style.descent = runDelegate->descent();
-            style.leading = 0;
-            style.runDelegate = std::move(runDelegate);
+        auto known = std::find_if(resolved.begin(), resolved.end(), [&](const auto& entry) { return entry.first == &attributes; });
+        if (known == resolved.end()) {
+            // A text whose every run has a set of its own gains nothing here; keep the search short.
+            if (resolved.size() >= kResolvedSets) {
+                resolved.clear();
+            }
+            Style style = makeStyle(fontFromAttributes(attributes), colorFromAttributes(attributes));
+            style.underline = underlineFromAttributes(attributes);
+            if (auto runDelegate = attributes.valueForKey<CTRunDelegate>(kCTRunDelegateAttributeName)) {
+                style.ascent = runDelegate->ascent();
+                style.descent = runDelegate->descent();
+                style.leading = 0;
+                style.runDelegate = std::move(runDelegate);
+            }
+            known = resolved.insert(resolved.end(), { &attributes, styleIndex(style) });
         }
-        const std::uint16_t index = styleIndex(style);
+        const std::uint16_t index = known->second;
         std::fill(unitStyle_.begin() + static_cast<std::ptrdiff_t>(range.location),
                   unitStyle_.begin() + static_cast<std::ptrdiff_t>(range.location + range.length), index);
     });
