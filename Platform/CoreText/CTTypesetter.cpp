@@ -157,14 +157,11 @@ void CTTypesetter::buildReusing(const CTTypesetter& previous)
     const std::size_t n = text_.size();
     const std::size_t oldN = old.size();
     const std::size_t shorter = std::min(n, oldN);
-    std::size_t prefix = 0;
-    while (prefix < shorter && text_[prefix] == old[prefix]) {
-        ++prefix;
-    }
-    std::size_t suffix = 0;
-    while (suffix < shorter - prefix && text_[n - 1 - suffix] == old[oldN - 1 - suffix]) {
-        ++suffix;
-    }
+    const std::size_t prefix = static_cast<std::size_t>(
+        std::mismatch(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(shorter), old.begin()).first - text_.begin());
+    const std::size_t suffix = static_cast<std::size_t>(
+        std::mismatch(text_.rbegin(), text_.rbegin() + static_cast<std::ptrdiff_t>(shorter - prefix), old.rbegin()).first
+        - text_.rbegin());
 
     // Old style index -> new one (-1: not mapped yet); equality of a new unit's style with the
     // old unit's, cached per pair of indices.
@@ -206,9 +203,15 @@ void CTTypesetter::buildReusing(const CTTypesetter& previous)
         if (!paragraphBoundary(old, oldStart) || !paragraphBoundary(old, oldEnd) || (oldEnd == oldN) != (end == n)) {
             return -1;
         }
+        // Styles come in runs: compare a pair of indices once per run.
+        std::uint32_t checked = UINT32_MAX;
         for (std::size_t i = start; i < end; ++i) {
-            if (!sameStyle(unitStyle_[i], previous.unitStyle_[oldStart + i - start])) {
-                return -1;
+            const std::uint32_t pair = (std::uint32_t { unitStyle_[i] } << 16) | previous.unitStyle_[oldStart + i - start];
+            if (pair != checked) {
+                if (!sameStyle(unitStyle_[i], previous.unitStyle_[oldStart + i - start])) {
+                    return -1;
+                }
+                checked = pair;
             }
         }
         return static_cast<std::ptrdiff_t>(oldStart);
@@ -228,11 +231,12 @@ void CTTypesetter::buildReusing(const CTTypesetter& previous)
         if (from >= 0) {
             processRange(pending, start);
             const auto oldStart = static_cast<std::size_t>(from);
+            const auto from = static_cast<std::ptrdiff_t>(oldStart);
+            const auto count = static_cast<std::ptrdiff_t>(end - start);
+            std::copy_n(previous.advance_.begin() + from, count, advance_.begin() + static_cast<std::ptrdiff_t>(start));
+            std::copy_n(previous.flags_.begin() + from, count, flags_.begin() + static_cast<std::ptrdiff_t>(start));
             for (std::size_t i = start; i < end; ++i) {
-                const std::size_t o = oldStart + i - start;
-                unitStyle_[i] = mapStyle(previous.unitStyle_[o]);
-                advance_[i] = previous.advance_[o];
-                flags_[i] = previous.flags_[o];
+                unitStyle_[i] = mapStyle(previous.unitStyle_[oldStart + i - start]);
             }
             // A paragraph after a terminator may always start a line; the text's start never does.
             flags_[start] = static_cast<std::uint8_t>((flags_[start] & ~kBreakBefore) | (start > 0 ? kBreakBefore : 0));

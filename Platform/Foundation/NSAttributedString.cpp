@@ -50,8 +50,13 @@ bool operator==(const NSAttributeDictionary& a, const NSAttributeDictionary& b)
 {
     if (&a == &b) return true;
     if (a.size() != b.size()) return false;
+    // Values first: sets that differ (one colour record against another) mostly differ in a
+    // value while their names are the same, and shared values compare by pointer.
     for (auto ia = a.begin(), ib = b.begin(); ia != a.end(); ++ia, ++ib) {
-        if (ia->first != ib->first || !valuesEqual(ia->second, ib->second)) return false;
+        if (!valuesEqual(ia->second, ib->second)) return false;
+    }
+    for (auto ia = a.begin(), ib = b.begin(); ia != a.end(); ++ia, ++ib) {
+        if (ia->first != ib->first) return false;
     }
     return true;
 }

@@ -12,9 +12,14 @@ NSAttributeRuns::NSAttributeRuns(const NSAttributeRuns& other)
 
 std::size_t NSAttributeRuns::find(NSUInteger offset) const
 {
+    // Changes and the lookups between them cluster where the last change was: try the runs
+    // either side of the gap first.
+    const bool beforeGap = gapBegin_ > 0 && items_[gapBegin_ - 1].end > offset;
+    if (beforeGap && (gapBegin_ == 1 || items_[gapBegin_ - 2].end <= offset)) return gapBegin_ - 1;
+    if (!beforeGap && gapEnd_ < items_.size() && items_[gapEnd_].end > offset) return gapBegin_;
     const auto before = [offset](const Run& run) { return run.end <= offset; };
     const auto begin = items_.begin();
-    if (gapBegin_ > 0 && items_[gapBegin_ - 1].end > offset)
+    if (beforeGap)
         return static_cast<std::size_t>(std::partition_point(begin, begin + static_cast<std::ptrdiff_t>(gapBegin_), before) - begin);
     const auto found = std::partition_point(begin + static_cast<std::ptrdiff_t>(gapEnd_), items_.end(), before);
     return static_cast<std::size_t>(found - begin) - (gapEnd_ - gapBegin_);
