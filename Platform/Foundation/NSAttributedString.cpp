@@ -188,6 +188,11 @@ NSAttributeRuns& NSMutableAttributedString::mutableRuns()
 
 void NSMutableAttributedString::spliceRuns(std::size_t first, std::size_t last, Run* pieces, std::size_t count)
 {
+    // Shared runs that are all replaced need no copy first (a recolouring starts that way).
+    if (runs_ && runs_.use_count() > 1 && first == 0 && last == runs_->size()) {
+        runs_ = std::make_shared<NSAttributeRuns>();
+        last = 0;
+    }
     NSAttributeRuns& all = mutableRuns();
     std::size_t kept = 0;
     for (std::size_t piece = 0; piece < count; ++piece) {

@@ -142,7 +142,8 @@ void RunLoop::scheduleLocked(const std::shared_ptr<Timer>& timer, double fireDat
     timer->fireDate_ = fireDate;
     timer->sequence_ = nextSequence_++;
     timers_.emplace(TimerKey { fireDate, timer->sequence_ }, timer);
-    if (timer->target) byTarget_.emplace(timer->target, timer.get());
+    timer->indexedTarget_ = timer->target;
+    if (timer->indexedTarget_) byTarget_.emplace(timer->indexedTarget_, timer.get());
     ++wakeCount_;
     wake_.notify_all();
 }
@@ -156,8 +157,8 @@ void RunLoop::removeTimerLocked(Timer& timer)
 void RunLoop::eraseTimerLocked(std::map<TimerKey, std::shared_ptr<Timer>>::iterator entry)
 {
     Timer* timer = entry->second.get();
-    if (timer->target) {
-        auto [first, last] = byTarget_.equal_range(timer->target);
+    if (timer->indexedTarget_) {
+        auto [first, last] = byTarget_.equal_range(timer->indexedTarget_);
         for (; first != last; ++first) {
             if (first->second == timer) {
                 byTarget_.erase(first);
