@@ -150,7 +150,12 @@ bool openPage(HostSession& session, UIRenderer& renderer)
     session.launch(UIApplicationLoadMainInterface(), UIInterfaceOrientationPortrait);
     bool ok = settleUntil(session, [] { return shownText(u"Demo site").view != nullptr; });
     tapText(session, u"Demo site");
-    ok = ok && settleUntil(session, [] { return shownText(utf8ToUtf16(kPage)).view != nullptr; });
+    // A second launch shows the stored listing at once while the fresh one still loads, and a
+    // busy screen takes no taps.
+    ok = ok && settleUntil(session, [] {
+        return shownText(utf8ToUtf16(kPage)).view != nullptr && !NetworkManager::sharedManager().isBusy()
+            && NetworkManager::sharedManager().threadStatus() == 0;
+    });
     // The folder's slide ends before a row takes a tap.
     session.wait(0.5);
     tapText(session, utf8ToUtf16(kPage));

@@ -20,6 +20,8 @@ constexpr char kDefaultFontName[] = "Helvetica";
 constexpr double kDefaultFontSize = 12.0;
 // Widths that differ by less than this count as equal, so a frame as wide as a line keeps it.
 constexpr double kWidthTolerance = 1e-6;
+// Attribute sets whose style a typesetter remembers while it resolves the runs.
+constexpr std::size_t kResolvedSets = 32;
 
 struct HbBufferDeleter {
     void operator()(hb_buffer_t* b) const { hb_buffer_destroy(b); }
@@ -155,14 +157,11 @@ void CTTypesetter::buildReusing(const CTTypesetter& previous)
     const std::size_t n = text_.size();
     const std::size_t oldN = old.size();
     const std::size_t shorter = std::min(n, oldN);
-    std::size_t prefix = 0;
-    while (prefix < shorter && text_[prefix] == old[prefix]) {
-        ++prefix;
-    }
-    std::size_t suffix = 0;
-    while (suffix < shorter - prefix && text_[n - 1 - suffix] == old[oldN - 1 - suffix]) {
-        ++suffix;
-    }
+    const std::size_t prefix = static_cast<std::size_t>(
+        std::mismatch(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(shorter), old.begin()).first - text_.begin());
+    const std::size_t suffix = static_cast<std::size_t>(
+        std::mismatch(text_.rbegin(), text_.rbegin() + static_cast<std::ptrdiff_t>(shorter - prefix), old.rbegin()).first
+        - text_.rbegin());
 
     // Old style index -> new one (-1: not mapped yet); equality of a new unit's style with the
     // old unit's, cached per pair of indices.
@@ -204,9 +203,15 @@ void CTTypesetter::buildReusing(const CTTypesetter& previous)
         if (!paragraphBoundary(old, oldStart) || !paragraphBoundary(old, oldEnd) || (oldEnd == oldN) != (end == n)) {
             return -1;
         }
+        // Styles come in runs: compare a pair of indices once per run.
+        std::uint32_t checked = UINT32_MAX;
         for (std::size_t i = start; i < end; ++i) {
-            if (!sameStyle(unitStyle_[i], previous.unitStyle_[oldStart + i - start])) {
-                return -1;
+            const std::uint32_t pair = (std::uint32_t { unitStyle_[i] } << 16) | previous.unitStyle_[oldStart + i - start];
+            if (pair != checked) {
+                if (!sameStyle(unitStyle_[i], previous.unitStyle_[oldStart + i - start])) {
+                    return -1;
+                }
+                checked = pair;
             }
         }
         return static_cast<std::ptrdiff_t>(oldStart);
@@ -226,21 +231,24 @@ void CTTypesetter::buildReusing(const CTTypesetter& previous)
         if (from >= 0) {
             processRange(pending, start);
             const auto oldStart = static_cast<std::size_t>(from);
+            const auto from = static_cast<std::ptrdiff_t>(oldStart);
+            const auto count = static_cast<std::ptrdiff_t>(end - start);
+            std::copy_n(previous.advance_.begin() + from, count, advance_.begin() + static_cast<std::ptrdiff_t>(start));
+            std::copy_n(previous.flags_.begin() + from, count, flags_.begin() + static_cast<std::ptrdiff_t>(start));
             for (std::size_t i = start; i < end; ++i) {
-                const std::size_t o = oldStart + i - start;
-                unitStyle_[i] = mapStyle(previous.unitStyle_[o]);
-                advance_[i] = previous.advance_[o];
-                flags_[i] = previous.flags_[o];
+                unitStyle_[i] = mapStyle(previous.unitStyle_[oldStart + i - start]);
             }
             // A paragraph after a terminator may always start a line; the text's start never does.
             flags_[start] = static_cast<std::uint8_t>((flags_[start] & ~kBreakBefore) | (start > 0 ? kBreakBefore : 0));
             const std::size_t firstOld = previous.firstGlyph_[oldStart];
             const std::size_t lastOld = previous.firstGlyph_[oldStart + (end - start)];
-            for (std::size_t g = firstOld; g < lastOld; ++g) {
-                Glyph glyph = previous.glyphs_[g];
+            const std::size_t firstNew = glyphs_.size();
+            glyphs_.insert(glyphs_.end(), previous.glyphs_.begin() + static_cast<std::ptrdiff_t>(firstOld),
+                           previous.glyphs_.begin() + static_cast<std::ptrdiff_t>(lastOld));
+            for (std::size_t g = firstNew; g < glyphs_.size(); ++g) {
+                Glyph& glyph = glyphs_[g];
                 glyph.cluster = static_cast<std::uint32_t>(glyph.cluster - oldStart + start);
                 glyph.style = mapStyle(glyph.style);
-                glyphs_.push_back(glyph);
             }
             pending = end;
         }
@@ -288,16 +296,26 @@ void CTTypesetter::resolveStyles(const NSAttributedString& string)
         styles_.push_back(makeStyle(nullptr, nullptr));
         return;
     }
+    // Runs share a handful of sets (a coloured text holds one per colour): resolve each set once.
+    std::vector<std::pair<const NSAttributeDictionary*, std::uint16_t>> resolved;
     string.enumerateAttributesInRange(NSMakeRange(0, text_.size()), [&](const NSAttributeDictionary& attributes, NSRange range) {
-        Style style = makeStyle(fontFromAttributes(attributes), colorFromAttributes(attributes));
-        style.underline = underlineFromAttributes(attributes);
-        if (auto runDelegate = attributes.valueForKey<CTRunDelegate>(kCTRunDelegateAttributeName)) {
-            style.ascent = runDelegate->ascent();
-            style.descent = runDelegate->descent();
-            style.leading = 0;
-            style.runDelegate = std::move(runDelegate);
+        auto known = std::find_if(resolved.begin(), resolved.end(), [&](const auto& entry) { return entry.first == &attributes; });
+        if (known == resolved.end()) {
+            // A text whose every run has a set of its own gains nothing here; keep the search short.
+            if (resolved.size() >= kResolvedSets) {
+                resolved.clear();
+            }
+            Style style = makeStyle(fontFromAttributes(attributes), colorFromAttributes(attributes));
+            style.underline = underlineFromAttributes(attributes);
+            if (auto runDelegate = attributes.valueForKey<CTRunDelegate>(kCTRunDelegateAttributeName)) {
+                style.ascent = runDelegate->ascent();
+                style.descent = runDelegate->descent();
+                style.leading = 0;
+                style.runDelegate = std::move(runDelegate);
+            }
+            known = resolved.insert(resolved.end(), { &attributes, styleIndex(style) });
         }
-        const std::uint16_t index = styleIndex(style);
+        const std::uint16_t index = known->second;
         std::fill(unitStyle_.begin() + static_cast<std::ptrdiff_t>(range.location),
                   unitStyle_.begin() + static_cast<std::ptrdiff_t>(range.location + range.length), index);
     });

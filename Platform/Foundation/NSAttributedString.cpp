@@ -24,6 +24,13 @@ NSAttributeDictionaryRef shareAttributes(const NSAttributeDictionary& attributes
     return std::make_shared<const NSAttributeDictionary>(attributes);
 }
 
+// One empty set for every character without attributes.
+const NSAttributeDictionaryRef& emptyAttributes()
+{
+    static const NSAttributeDictionaryRef empty = std::make_shared<const NSAttributeDictionary>();
+    return empty;
+}
+
 [[noreturn]] void raiseRange(const char* operation, NSRange range, NSUInteger length)
 {
     throw NamedException("NSRangeException",
@@ -43,8 +50,13 @@ bool operator==(const NSAttributeDictionary& a, const NSAttributeDictionary& b)
 {
     if (&a == &b) return true;
     if (a.size() != b.size()) return false;
+    // Values first: sets that differ (one colour record against another) mostly differ in a
+    // value while their names are the same, and shared values compare by pointer.
     for (auto ia = a.begin(), ib = b.begin(); ia != a.end(); ++ia, ++ib) {
-        if (ia->first != ib->first || !valuesEqual(ia->second, ib->second)) return false;
+        if (!valuesEqual(ia->second, ib->second)) return false;
+    }
+    for (auto ia = a.begin(), ib = b.begin(); ia != a.end(); ++ia, ++ib) {
+        if (ia->first != ib->first) return false;
     }
     return true;
 }
@@ -70,19 +82,16 @@ NSAttributedString::NSAttributedString(std::u16string text, const NSAttributeDic
 NSAttributedString::NSAttributedString(std::u16string text, NSAttributeDictionaryRef attributes)
     : text_(std::move(text))
 {
-    if (!attributes) attributes = std::make_shared<const NSAttributeDictionary>();
-    if (!text_.empty()) runs_.emplace(0, std::move(attributes));
+    if (text_.empty()) return;
+    if (!attributes) attributes = emptyAttributes();
+    runs_ = std::make_shared<NSAttributeRuns>();
+    runs_->append(Run { text_.size(), std::move(attributes) });
 }
 
-NSAttributedString::Runs::const_iterator NSAttributedString::runAt(NSUInteger index) const
+const NSAttributeRuns& NSAttributedString::runs() const
 {
-    return std::prev(runs_.upper_bound(index));
-}
-
-NSUInteger NSAttributedString::runEnd(Runs::const_iterator run) const
-{
-    const auto next = std::next(run);
-    return next == runs_.end() ? text_.size() : next->first;
+    static const NSAttributeRuns none;
+    return runs_ ? *runs_ : none;
 }
 
 void NSAttributedString::checkRange(NSRange range, const char* operation) const
@@ -99,24 +108,29 @@ const NSAttributeDictionary& NSAttributedString::attributesAtIndex(NSUInteger in
 NSAttributeDictionaryRef NSAttributedString::attributesRefAtIndex(NSUInteger index, NSRange* effectiveRange) const
 {
     if (index >= text_.size()) raiseRange("attributesAtIndex", NSRange { index, 0 }, text_.size());
-    const auto run = runAt(index);
-    if (effectiveRange) *effectiveRange = NSRange { run->first, runEnd(run) - run->first };
-    return run->second;
+    const NSAttributeRuns& all = runs();
+    const std::size_t run = all.find(index);
+    if (effectiveRange) {
+        const NSUInteger start = all.startOf(run);
+        *effectiveRange = NSRange { start, all[run].end - start };
+    }
+    return all[run].attributes;
 }
 
 std::shared_ptr<const NSObject> NSAttributedString::attributeAtIndex(std::string_view name, NSUInteger index,
                                                                      NSRange* effectiveRange) const
 {
     if (index >= text_.size()) raiseRange("attributeAtIndex", NSRange { index, 0 }, text_.size());
-    const auto run = runAt(index);
-    const auto& value = run->second->objectForKey(name);
+    const NSAttributeRuns& all = runs();
+    const std::size_t run = all.find(index);
+    const auto& value = all[run].attributes->objectForKey(name);
     if (effectiveRange) {
-        auto first = run;
-        while (first != runs_.begin() && valuesEqual(std::prev(first)->second->objectForKey(name), value)) --first;
-        auto last = run;
-        for (auto next = std::next(last); next != runs_.end() && valuesEqual(next->second->objectForKey(name), value); ++next)
-            last = next;
-        *effectiveRange = NSRange { first->first, runEnd(last) - first->first };
+        std::size_t first = run;
+        while (first > 0 && valuesEqual(all[first - 1].attributes->objectForKey(name), value)) --first;
+        std::size_t last = run;
+        while (last + 1 < all.size() && valuesEqual(all[last + 1].attributes->objectForKey(name), value)) ++last;
+        const NSUInteger start = all.startOf(first);
+        *effectiveRange = NSRange { start, all[last].end - start };
     }
     return value;
 }
@@ -127,10 +141,11 @@ void NSAttributedString::enumerateAttributesInRange(
     checkRange(range, "enumerateAttributesInRange");
     if (range.length == 0) return;
     const NSUInteger end = range.location + range.length;
-    for (auto run = runAt(range.location); run != runs_.end() && run->first < end; ++run) {
-        const NSUInteger from = std::max(run->first, range.location);
-        const NSUInteger to = std::min(runEnd(run), end);
-        block(*run->second, NSRange { from, to - from });
+    const NSAttributeRuns& all = runs();
+    for (std::size_t run = all.find(range.location); run < all.size() && all.startOf(run) < end; ++run) {
+        const NSUInteger from = std::max(all.startOf(run), range.location);
+        const NSUInteger to = std::min(all[run].end, end);
+        block(*all[run].attributes, NSRange { from, to - from });
     }
 }
 
@@ -141,43 +156,72 @@ NSAttributedString NSAttributedString::attributedSubstringFromRange(NSRange rang
     result.text_ = text_.substr(range.location, range.length);
     if (range.length == 0) return result;
     const NSUInteger end = range.location + range.length;
-    for (auto run = runAt(range.location); run != runs_.end() && run->first < end; ++run)
-        result.runs_.emplace_hint(result.runs_.end(), std::max(run->first, range.location) - range.location, run->second);
+    const NSAttributeRuns& all = runs();
+    result.runs_ = std::make_shared<NSAttributeRuns>();
+    for (std::size_t run = all.find(range.location); run < all.size() && all.startOf(run) < end; ++run)
+        result.runs_->append(Run { std::min(all[run].end, end) - range.location, all[run].attributes });
     return result;
 }
 
 bool NSAttributedString::isEqualToAttributedString(const NSAttributedString& other) const
 {
-    if (text_ != other.text_ || runs_.size() != other.runs_.size()) return false;
-    for (auto a = runs_.begin(), b = other.runs_.begin(); a != runs_.end(); ++a, ++b) {
-        if (a->first != b->first || !NSAttributeDictionaryEqual(a->second, b->second)) return false;
+    if (text_ != other.text_) return false;
+    if (runs_ == other.runs_) return true;
+    const NSAttributeRuns& mine = runs();
+    const NSAttributeRuns& theirs = other.runs();
+    if (mine.size() != theirs.size()) return false;
+    for (std::size_t run = 0; run < mine.size(); ++run) {
+        if (mine[run].end != theirs[run].end || !NSAttributeDictionaryEqual(mine[run].attributes, theirs[run].attributes))
+            return false;
     }
     return true;
 }
 
 // NSMutableAttributedString
 
-NSAttributedString::Runs::iterator NSMutableAttributedString::splitAt(NSUInteger position)
+NSAttributeRuns& NSMutableAttributedString::mutableRuns()
 {
-    if (position >= text_.size()) return runs_.end();
-    auto run = std::prev(runs_.upper_bound(position));
-    if (run->first == position) return run;
-    return runs_.emplace_hint(std::next(run), position, run->second);
+    if (!runs_) runs_ = std::make_shared<NSAttributeRuns>();
+    else if (runs_.use_count() > 1) runs_ = std::make_shared<NSAttributeRuns>(*runs_);
+    return *runs_;
 }
 
-void NSMutableAttributedString::mergeRuns(Runs::iterator first, Runs::iterator last)
+void NSMutableAttributedString::spliceRuns(std::size_t first, std::size_t last, Run* pieces, std::size_t count)
 {
-    if (first == runs_.end()) return;
-    const auto stop = last == runs_.end() ? runs_.end() : std::next(last);
-    auto kept = first;
-    for (auto run = std::next(first); run != stop;) {
-        if (NSAttributeDictionaryEqual(kept->second, run->second)) {
-            run = runs_.erase(run);
+    // Shared runs that are all replaced need no copy first (a recolouring starts that way).
+    if (runs_ && runs_.use_count() > 1 && first == 0 && last == runs_->size()) {
+        runs_ = std::make_shared<NSAttributeRuns>();
+        last = 0;
+    }
+    NSAttributeRuns& all = mutableRuns();
+    std::size_t kept = 0;
+    for (std::size_t piece = 0; piece < count; ++piece) {
+        if (kept > 0 && NSAttributeDictionaryEqual(pieces[kept - 1].attributes, pieces[piece].attributes)) {
+            pieces[kept - 1].end = pieces[piece].end;
         } else {
-            kept = run;
-            ++run;
+            if (kept != piece) pieces[kept] = std::move(pieces[piece]);
+            ++kept;
         }
     }
+    if (kept == 0) {
+        // The runs either side of what went meet.
+        if (first > 0 && last < all.size() && NSAttributeDictionaryEqual(all[first - 1].attributes, all[last].attributes)) {
+            Run joined { all[last].end, all[first - 1].attributes };
+            all.replace(first - 1, last + 1, &joined, 1);
+        } else {
+            all.replace(first, last, nullptr, 0);
+        }
+        return;
+    }
+    if (first > 0 && NSAttributeDictionaryEqual(all[first - 1].attributes, pieces[0].attributes)) {
+        --first;
+        pieces[0].attributes = all[first].attributes;
+    }
+    if (last < all.size() && NSAttributeDictionaryEqual(all[last].attributes, pieces[kept - 1].attributes)) {
+        pieces[kept - 1].end = all[last].end;
+        ++last;
+    }
+    all.replace(first, last, pieces, kept);
 }
 
 void NSMutableAttributedString::setAttributes(const NSAttributeDictionary& attributes, NSRange range)
@@ -189,29 +233,46 @@ void NSMutableAttributedString::setAttributes(NSAttributeDictionaryRef attribute
 {
     checkRange(range, "setAttributes");
     if (range.length == 0) return;
-    if (!attributes) attributes = std::make_shared<const NSAttributeDictionary>();
-    const auto first = splitAt(range.location);
-    const auto end = splitAt(range.location + range.length);
-    first->second = std::move(attributes);
-    runs_.erase(std::next(first), end);
-    mergeRuns(first == runs_.begin() ? first : std::prev(first), end);
+    if (!attributes) attributes = emptyAttributes();
+    const NSUInteger end = range.location + range.length;
+    const NSAttributeRuns& all = runs();
+    const std::size_t first = all.find(range.location);
+    const std::size_t last = all[first].end >= end ? first : all.find(end - 1);
+    // A range that already has an equal set stays as it is: recolouring mostly rewrites what
+    // is there.
+    if (first == last && NSAttributeDictionaryEqual(all[first].attributes, attributes)) return;
+    Run pieces[3];
+    std::size_t count = 0;
+    if (all.startOf(first) < range.location) pieces[count++] = Run { range.location, all[first].attributes };
+    pieces[count++] = Run { end, std::move(attributes) };
+    if (all[last].end > end) pieces[count++] = Run { all[last].end, all[last].attributes };
+    spliceRuns(first, last + 1, pieces, count);
 }
 
 void NSMutableAttributedString::transformAttributes(
     NSRange range, const std::function<NSAttributeDictionaryRef(const NSAttributeDictionaryRef&)>& change)
 {
     if (range.length == 0) return;
-    const auto first = splitAt(range.location);
-    const auto end = splitAt(range.location + range.length);
+    const NSUInteger end = range.location + range.length;
+    const NSAttributeRuns& all = runs();
+    const std::size_t first = all.find(range.location);
+    const std::size_t last = all.find(end - 1);
+    std::vector<Run> pieces;
+    pieces.reserve(last - first + 3);
+    if (all.startOf(first) < range.location) pieces.push_back(Run { range.location, all[first].attributes });
     // Runs share a few sets (a text coloured by records holds a handful): change each set once.
     std::vector<std::pair<const NSAttributeDictionary*, NSAttributeDictionaryRef>> changed;
-    for (auto run = first; run != end; ++run) {
-        const NSAttributeDictionary* source = run->second.get();
-        auto known = std::find_if(changed.begin(), changed.end(), [source](const auto& entry) { return entry.first == source; });
-        if (known == changed.end()) known = changed.insert(changed.end(), { source, change(run->second) });
-        run->second = known->second;
+    bool changes = false;
+    for (std::size_t run = first; run <= last; ++run) {
+        const NSAttributeDictionaryRef& source = all[run].attributes;
+        auto known = std::find_if(changed.begin(), changed.end(), [&](const auto& entry) { return entry.first == source.get(); });
+        if (known == changed.end()) known = changed.insert(changed.end(), { source.get(), change(source) });
+        changes = changes || known->second != source;
+        pieces.push_back(Run { std::min(all[run].end, end), known->second });
     }
-    mergeRuns(first == runs_.begin() ? first : std::prev(first), end);
+    if (!changes) return;
+    if (all[last].end > end) pieces.push_back(Run { all[last].end, all[last].attributes });
+    spliceRuns(first, last + 1, pieces.data(), pieces.size());
 }
 
 void NSMutableAttributedString::addAttribute(const std::string& name, std::shared_ptr<const NSObject> value, NSRange range)
@@ -245,53 +306,51 @@ void NSMutableAttributedString::removeAttribute(std::string_view name, NSRange r
     });
 }
 
-void NSMutableAttributedString::replaceRuns(NSRange range, std::u16string_view text, const Runs& newRuns)
+void NSMutableAttributedString::replaceRuns(NSRange range, std::u16string_view text, const Run* inserted, std::size_t count)
 {
-    const auto first = splitAt(range.location);
-    const auto end = splitAt(range.location + range.length);
-    runs_.erase(first, end);
+    const NSUInteger end = range.location + range.length;
+    const auto delta = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(range.length);
+    const NSAttributeRuns& all = runs();
+    const std::size_t first = range.location < text_.size() ? all.find(range.location) : all.size();
+    // An insertion inside a run cuts it in two.
+    const std::size_t last = range.length > 0 ? all.find(end - 1) + 1 : std::min(first + 1, all.size());
+    std::vector<Run> pieces;
+    pieces.reserve(count + 2);
+    if (first < all.size() && all.startOf(first) < range.location) pieces.push_back(Run { range.location, all[first].attributes });
+    for (std::size_t run = 0; run < count; ++run)
+        pieces.push_back(Run { range.location + inserted[run].end, inserted[run].attributes });
+    if (last > first && all[last - 1].end > end)
+        pieces.push_back(Run { static_cast<NSUInteger>(static_cast<std::ptrdiff_t>(all[last - 1].end) + delta), all[last - 1].attributes });
     text_.replace(range.location, range.length, text);
-    // Shift what follows (order is kept, and no shifted start meets one before the range).
-    if (text.size() != range.length) {
-        std::vector<Runs::node_type> following;
-        for (auto run = runs_.lower_bound(range.location); run != runs_.end();) {
-            auto next = std::next(run);
-            following.push_back(runs_.extract(run));
-            run = next;
-        }
-        for (auto& node : following) {
-            node.key() = node.key() - range.length + text.size();
-            runs_.insert(runs_.end(), std::move(node));
-        }
-    }
-    for (const auto& [start, attributes] : newRuns) runs_.emplace(start + range.location, attributes);
-    if (runs_.empty()) return;
-    auto from = runs_.lower_bound(range.location);
-    if (from != runs_.begin()) --from;
-    mergeRuns(from, runs_.lower_bound(range.location + text.size()));
+    mutableRuns().shiftEnds(last, delta);
+    spliceRuns(first, last, pieces.data(), pieces.size());
 }
 
 void NSMutableAttributedString::replaceCharactersInRange(NSRange range, std::u16string_view text)
 {
     checkRange(range, "replaceCharactersInRange");
-    Runs newRuns;
+    Run inserted;
     if (!text.empty()) {
-        NSAttributeDictionaryRef attributes;
-        if (range.length > 0) attributes = runAt(range.location)->second;
-        else if (range.location > 0) attributes = runAt(range.location - 1)->second;
-        else if (!text_.empty()) attributes = runs_.begin()->second;
-        else attributes = std::make_shared<const NSAttributeDictionary>();
-        newRuns.emplace(0, std::move(attributes));
+        const NSAttributeRuns& all = runs();
+        if (range.length > 0) inserted.attributes = all[all.find(range.location)].attributes;
+        else if (range.location > 0) inserted.attributes = all[all.find(range.location - 1)].attributes;
+        else if (!text_.empty()) inserted.attributes = all[0].attributes;
+        else inserted.attributes = emptyAttributes();
+        inserted.end = text.size();
     }
-    replaceRuns(range, text, newRuns);
+    replaceRuns(range, text, &inserted, text.empty() ? 0 : 1);
 }
 
 void NSMutableAttributedString::replaceCharactersInRange(NSRange range, const NSAttributedString& text)
 {
     checkRange(range, "replaceCharactersInRange");
-    // Copy first: the argument may be this string.
+    // A copy (sharing the runs) first: the argument may be this string.
     const NSAttributedString copy = text;
-    replaceRuns(range, copy.string(), runsOf(copy));
+    std::vector<Run> inserted;
+    const NSAttributeRuns& theirs = runsOf(copy);
+    inserted.reserve(theirs.size());
+    for (std::size_t run = 0; run < theirs.size(); ++run) inserted.push_back(theirs[run]);
+    replaceRuns(range, copy.string(), inserted.data(), inserted.size());
 }
 
 void NSMutableAttributedString::insertAttributedString(const NSAttributedString& text, NSUInteger location)

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Platform/Foundation/NSAttributedStringRuns.h"
 #include "Platform/Foundation/NSObject.h"
 #include "Platform/Foundation/NSString.h"
 
@@ -47,8 +48,9 @@ using NSAttributeDictionaryRef = std::shared_ptr<const NSAttributeDictionary>;
 [[nodiscard]] bool NSAttributeDictionaryEqual(const NSAttributeDictionaryRef& a, const NSAttributeDictionaryRef& b);
 
 // Text (UTF-16) with runs of attribute sets. Every character carries exactly one set; runs are
-// kept in order of their start offsets, neighbours with equal sets merged, so a lookup is a
-// search over the runs in O(log runs). Range arguments outside the text raise "NSRangeException".
+// kept in text order, neighbours with equal sets merged, so a lookup is a search over the runs
+// in O(log runs). Copies share their runs until one of them changes. Range arguments outside
+// the text raise "NSRangeException".
 class NSAttributedString {
 public:
     NSAttributedString() = default;
@@ -86,21 +88,19 @@ public:
     }
 
     // Number of runs of distinct sets (diagnostics and tests).
-    [[nodiscard]] std::size_t runCount() const { return runs_.size(); }
+    [[nodiscard]] std::size_t runCount() const { return runs().size(); }
 
 protected:
-    // Runs by start offset. A tree rather than a vector: the colouring engine writes hundreds of
-    // ranges into the middle of a text per recolouring, each an O(log runs) change.
-    using Runs = std::map<NSUInteger, NSAttributeDictionaryRef>;
+    using Run = NSAttributeRuns::Run;
 
-    // The run holding the character at index (index < length).
-    [[nodiscard]] Runs::const_iterator runAt(NSUInteger index) const;
-    [[nodiscard]] NSUInteger runEnd(Runs::const_iterator run) const;
+    [[nodiscard]] const NSAttributeRuns& runs() const;
+    [[nodiscard]] static const NSAttributeRuns& runsOf(const NSAttributedString& text) { return text.runs(); }
     void checkRange(NSRange range, const char* operation) const;
-    [[nodiscard]] static const Runs& runsOf(const NSAttributedString& text) { return text.runs_; }
 
     std::u16string text_;
-    Runs runs_;
+    // Shared by copies (a keystroke copies the text's attributes several times over); whoever
+    // changes shared runs first makes its own. Null while there are none.
+    std::shared_ptr<NSAttributeRuns> runs_;
 };
 
 class NSMutableAttributedString : public NSAttributedString {
@@ -127,12 +127,13 @@ public:
     void setAttributedString(const NSAttributedString& text);
 
 private:
-    // Makes a run start at position (position <= length) and answers it (end() for the end of
-    // the text).
-    Runs::iterator splitAt(NSUInteger position);
-    // Merges equal neighbours from first through last (last included unless end()).
-    void mergeRuns(Runs::iterator first, Runs::iterator last);
+    // The runs, made this string's own first when shared.
+    NSAttributeRuns& mutableRuns();
+    // Puts pieces (in order, with ends in this text, covering what the runs [first, last)
+    // covered) in place of those runs; equal neighbours merge, keeping the earlier set.
+    void spliceRuns(std::size_t first, std::size_t last, Run* pieces, std::size_t count);
     // Applies a change to the set of every run in the range.
     void transformAttributes(NSRange range, const std::function<NSAttributeDictionaryRef(const NSAttributeDictionaryRef&)>& change);
-    void replaceRuns(NSRange range, std::u16string_view text, const Runs& newRuns);
+    // Replaces the characters of the range by text whose runs are given (ends from its start).
+    void replaceRuns(NSRange range, std::u16string_view text, const Run* inserted, std::size_t count);
 };

@@ -142,6 +142,8 @@ void RunLoop::scheduleLocked(const std::shared_ptr<Timer>& timer, double fireDat
     timer->fireDate_ = fireDate;
     timer->sequence_ = nextSequence_++;
     timers_.emplace(TimerKey { fireDate, timer->sequence_ }, timer);
+    timer->indexedTarget_ = timer->target;
+    if (timer->indexedTarget_) byTarget_.emplace(timer->indexedTarget_, timer.get());
     ++wakeCount_;
     wake_.notify_all();
 }
@@ -149,7 +151,22 @@ void RunLoop::scheduleLocked(const std::shared_ptr<Timer>& timer, double fireDat
 void RunLoop::removeTimerLocked(Timer& timer)
 {
     const auto found = timers_.find(TimerKey { timer.fireDate_, timer.sequence_ });
-    if (found != timers_.end() && found->second.get() == &timer) timers_.erase(found);
+    if (found != timers_.end() && found->second.get() == &timer) eraseTimerLocked(found);
+}
+
+void RunLoop::eraseTimerLocked(std::map<TimerKey, std::shared_ptr<Timer>>::iterator entry)
+{
+    Timer* timer = entry->second.get();
+    if (timer->indexedTarget_) {
+        auto [first, last] = byTarget_.equal_range(timer->indexedTarget_);
+        for (; first != last; ++first) {
+            if (first->second == timer) {
+                byTarget_.erase(first);
+                break;
+            }
+        }
+    }
+    timers_.erase(entry);
 }
 
 void RunLoop::runWork(std::function<void()>& work)
@@ -194,7 +211,7 @@ bool RunLoop::runOnce()
                 [&](const auto& entry) { return entry.first.second < sequenceLimit; });
             if (due == timers_.end() || due->first.first > now) break;
             timer = due->second;
-            timers_.erase(due);
+            eraseTimerLocked(due);
             if (timer->repeats_ && timer->valid_) {
                 // The next period after now: missed periods are skipped, as the platform does.
                 const double periods = std::floor((now - timer->fireDate_) / timer->interval_) + 1;
@@ -352,15 +369,14 @@ void RunLoop::cancelPreviousPerformRequests(const void* target, const std::strin
     std::vector<std::shared_ptr<Timer>> cancelled;
     {
         std::lock_guard lock(mutex_);
-        for (auto entry = timers_.begin(); entry != timers_.end();) {
-            Timer& timer = *entry->second;
-            if (timer.target == target && (selector.empty() || timer.selector == selector)) {
-                timer.valid_ = false;
-                cancelled.push_back(std::move(entry->second));
-                entry = timers_.erase(entry);
-            } else {
-                ++entry;
-            }
+        auto [first, last] = byTarget_.equal_range(target);
+        for (; first != last; ++first) {
+            Timer& timer = *first->second;
+            if (selector.empty() || timer.selector == selector) cancelled.push_back(timer.shared_from_this());
+        }
+        for (const auto& timer : cancelled) {
+            timer->valid_ = false;
+            removeTimerLocked(*timer);
         }
     }
     // Actions (and what they hold) are released outside the lock.
@@ -386,6 +402,7 @@ void RunLoop::resetForTesting()
         std::lock_guard lock(mutex_);
         dropped.swap(queue_);
         droppedTimers.swap(timers_);
+        byTarget_.clear();
         for (auto& [key, timer] : droppedTimers)
             timer->valid_ = false;
         clock_ = std::make_shared<RealClock>();

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 
 // The main run loop: a FIFO queue of posted work plus timers ordered by fire date (equal dates in
@@ -76,6 +77,8 @@ private:
 
     void scheduleLocked(const std::shared_ptr<Timer>& timer, double fireDate);
     void removeTimerLocked(Timer& timer);
+    // Drops a scheduled timer from the schedule and from the index by target.
+    void eraseTimerLocked(std::map<TimerKey, std::shared_ptr<Timer>>::iterator entry);
     void runWork(std::function<void()>& work);
     void claimMainThreadIfUnbound();
     // Time to wait in real seconds before something may become due; nullopt: nothing scheduled.
@@ -85,6 +88,9 @@ private:
     std::condition_variable wake_;
     std::deque<std::function<void()>> queue_;
     std::map<TimerKey, std::shared_ptr<Timer>> timers_;
+    // Scheduled timers that have a target, by target: a cancellation looks only at the
+    // target's own requests, however many others are pending.
+    std::unordered_multimap<const void*, Timer*> byTarget_;
     std::uint64_t nextSequence_ { 1 };
     std::shared_ptr<Clock> clock_ { std::make_shared<RealClock>() };
     std::optional<std::thread::id> mainThread_;

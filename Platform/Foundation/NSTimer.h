@@ -67,6 +67,8 @@ private:
     std::atomic<RunLoop*> loop_ { nullptr };
     double fireDate_ { 0 };
     std::uint64_t sequence_ { 0 };
+    // The target the run loop indexed the timer under, whatever `target` says later.
+    const void* indexedTarget_ { nullptr };
     std::atomic<bool> valid_ { true };
 };
 

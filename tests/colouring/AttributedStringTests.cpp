@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -138,18 +139,69 @@ TEST(NSAttributedString, RangesOutsideTheTextRaise)
     EXPECT_EQ(text.string(), u"abc");
 }
 
-// Random edits against a model holding one colour per character.
+TEST(NSAttributedString, CopiesKeepTheirAttributesWhenEitherChanges)
+{
+    const auto edits = std::vector<std::pair<const char*, std::function<void(NSMutableAttributedString&)>>> {
+        { "set", [](NSMutableAttributedString& t) { t.setAttributes(set(2), NSRange { 1, 5 }); } },
+        { "add", [](NSMutableAttributedString& t) { t.addAttribute("colour", tag(2), NSRange { 0, 8 }); } },
+        { "remove", [](NSMutableAttributedString& t) { t.removeAttribute("colour", NSRange { 3, 2 }); } },
+        { "insert", [](NSMutableAttributedString& t) { t.replaceCharactersInRange(NSRange { 3, 0 }, u"xyz"); } },
+        { "delete", [](NSMutableAttributedString& t) { t.deleteCharactersInRange(NSRange { 2, 4 }); } },
+        { "insert itself", [](NSMutableAttributedString& t) { t.insertAttributedString(t, 4); } },
+    };
+    for (const auto& [name, edit] : edits) {
+        NSMutableAttributedString original(u"abcdefgh", set(0));
+        original.setAttributes(set(1), NSRange { 2, 3 });
+        const NSAttributedString before = original;
+        NSMutableAttributedString copy(original);
+        edit(copy);
+        EXPECT_EQ(original, before) << name << ": the original stays";
+        EXPECT_EQ(colourAt(original, 2), 1) << name;
+        EXPECT_NE(copy, before) << name;
+        edit(original);
+        EXPECT_EQ(original, copy) << name << ": the same edit gives the same text";
+        EXPECT_NE(before, copy) << name << ": an earlier copy stays";
+    }
+}
+
+TEST(NSAttributedString, SettingAnEqualSetChangesNothing)
+{
+    NSMutableAttributedString text(u"abcdefgh", set(0));
+    text.setAttributes(set(1), NSRange { 2, 4 });
+    const NSAttributeDictionaryRef held = text.attributesRefAtIndex(3, nullptr);
+    const NSAttributedString copy = text;
+    text.setAttributes(set(1), NSRange { 3, 2 });
+    text.removeAttribute("absent", NSRange { 0, 8 });
+    EXPECT_EQ(text.attributesRefAtIndex(3, nullptr), held) << "the run keeps its own set";
+    EXPECT_EQ(text.runCount(), 3u);
+    EXPECT_EQ(text, copy);
+}
+
+// Random edits against a model holding one colour per character; a copy taken now and then
+// must keep what it held.
 TEST(NSAttributedString, RandomEditsMatchACharacterModel)
 {
     std::mt19937 random(12345);
     NSMutableAttributedString text(std::u16string(50, u'x'), set(0));
     std::vector<int> model(50, 0);
+    NSAttributedString snapshot = text;
+    std::vector<int> snapshotModel = model;
     for (int step = 0; step < 3000; ++step) {
+        if (step % 50 == 0) {
+            for (NSUInteger i = 0; i < snapshotModel.size(); ++i)
+                ASSERT_EQ(colourAt(snapshot, i), snapshotModel[i]) << "copy at step " << step << " index " << i;
+            snapshot = text;
+            snapshotModel = model;
+        }
         const NSUInteger length = model.size();
         const NSUInteger location = random() % (length + 1);
         const NSUInteger span = random() % (length - location + 1);
         const int colour = static_cast<int>(random() % 4);
-        switch (random() % 3) {
+        switch (random() % 4) {
+        case 3:
+            text.addAttribute("colour", tag(colour), NSRange { location, span });
+            std::fill(model.begin() + static_cast<long>(location), model.begin() + static_cast<long>(location + span), colour);
+            break;
         case 0:
             text.setAttributes(set(colour), NSRange { location, span });
             std::fill(model.begin() + static_cast<long>(location), model.begin() + static_cast<long>(location + span), colour);

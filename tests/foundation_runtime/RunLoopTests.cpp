@@ -78,6 +78,20 @@ TEST_F(RunLoopTest, CancellationByHandleAndByTarget)
     loop().advance(1);
     EXPECT_EQ(order_, (std::vector<std::string> { "other" }));
     EXPECT_FALSE(handle->isValid());
+
+    // Requests that fired, were rescheduled under a new clock or were re-posted after a
+    // cancellation are found (or not) as the schedule stands.
+    performAfterDelay([this] { order_.push_back("fired"); }, 0.1, &owner, "showMenu");
+    loop().advance(0.2);
+    const auto kept = performAfterDelay([this] { order_.push_back("kept"); }, 1, &other, "showMenu");
+    performAfterDelay([this] { order_.push_back("moved"); }, 1, &owner, "showMenu");
+    loop().setClock(std::make_shared<ManualClock>(5000.0));
+    cancelPreviousPerformRequests(&owner, "showMenu");
+    performAfterDelay([this] { order_.push_back("again"); }, 1, &owner, "showMenu");
+    EXPECT_EQ(loop().scheduledTimers(), 2u);
+    loop().advance(2);
+    EXPECT_EQ(order_, (std::vector<std::string> { "other", "fired", "kept", "again" }));
+    EXPECT_FALSE(kept->isValid());
 }
 
 TEST_F(RunLoopTest, RepeatingTimerFiresEachPeriodUntilInvalidated)
