@@ -116,20 +116,27 @@ void BM_renderFrame_oneViewChanged(benchmark::State& state)
 }
 BENCHMARK(BM_renderFrame_oneViewChanged)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
-// Every pixel changes (the window's background), so the whole scene is composited again from
-// the views' cached pictures.
-void BM_renderFrame_fullScreenChanged(benchmark::State& state)
+// Frames in which every pixel changes (the window's background flips), so the whole scene is
+// composited again from the views' cached pictures.
+void renderFullScreenFrames(benchmark::State& state, UIView& window)
 {
-    const auto window = buildScreen();
     UIRenderer renderer;
     (void)renderer.renderFrame();
     bool light = true;
     for (auto _ : state) {
         light = !light;
-        window->setBackgroundColor(UIColor::colorWithWhite(light ? 0.93 : 0.9, 1));
+        window.setBackgroundColor(UIColor::colorWithWhite(light ? 0.93 : 0.9, 1));
         benchmark::DoNotOptimize(renderer.renderFrame());
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+// Every pixel changes (the window's background), so the whole scene is composited again from
+// the views' cached pictures.
+void BM_renderFrame_fullScreenChanged(benchmark::State& state)
+{
+    const auto window = buildScreen();
+    renderFullScreenFrames(state, *window);
     UIApplication::sharedApplication().resetForTesting();
 }
 BENCHMARK(BM_renderFrame_fullScreenChanged)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
@@ -150,15 +157,7 @@ void BM_renderFrame_fullScreenChangedKeyboard(benchmark::State& state)
         sheet->showInView(window.get());
     }
     RunLoop::main().advance(1);
-    UIRenderer renderer;
-    (void)renderer.renderFrame();
-    bool light = true;
-    for (auto _ : state) {
-        light = !light;
-        window->setBackgroundColor(UIColor::colorWithWhite(light ? 0.93 : 0.9, 1));
-        benchmark::DoNotOptimize(renderer.renderFrame());
-    }
-    state.SetItemsProcessed(state.iterations());
+    renderFullScreenFrames(state, *window);
     if (sheet) {
         sheet->dismissWithClickedButtonIndex(-1, false);
     }
