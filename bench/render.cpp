@@ -141,6 +141,25 @@ void BM_renderFrame_fullScreenChanged(benchmark::State& state)
 }
 BENCHMARK(BM_renderFrame_fullScreenChanged)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
+// A frame right after each turn of the interface (portrait and landscape in turn): the window is
+// laid out and composited again for the new orientation.
+void BM_renderFrame_turned(benchmark::State& state)
+{
+    const auto window = buildScreen();
+    UIApplication& app = UIApplication::sharedApplication();
+    UIRenderer renderer;
+    (void)renderer.renderFrame();
+    bool landscape = false;
+    for (auto _ : state) {
+        landscape = !landscape;
+        app.setStatusBarOrientation(landscape ? UIInterfaceOrientationLandscapeRight : UIInterfaceOrientationPortrait);
+        benchmark::DoNotOptimize(renderer.renderFrame());
+    }
+    state.SetItemsProcessed(state.iterations());
+    app.resetForTesting();
+}
+BENCHMARK(BM_renderFrame_turned)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+
 // The full-screen frame with the keyboard up (argument 0), and with an action sheet shown over
 // it (1): what the sheet, its veil and the keyboard drawn beneath add to a frame.
 void BM_renderFrame_fullScreenChangedKeyboard(benchmark::State& state)
