@@ -34,7 +34,7 @@ void CodeWriteController::btnSavePressed(UIResponder* sender)
     startActivity();
     uploadingText_ = currentText();
     // Written back in the encoding it was read with where the text still fits it.
-    UploadRequest request { fileEntry_->name(), *uploadingText_, currentEncoding_ };
+    UploadRequest request { fileEntry_->name(), *uploadingText_, currentEncoding_, true, fileEntry_->fileMode() };
     if (!network.beginOperation(4, [request] { NetworkManager::sharedManager().uploadASCII(request); })) {
         uploadingText_.reset();
         stopActivity();

@@ -167,6 +167,19 @@ const std::array<std::int16_t, 3>& FileEntry::rightsRow(std::int16_t target) con
     return rights_[static_cast<std::size_t>(target)];
 }
 
+std::optional<unsigned> FileEntry::fileMode() const
+{
+    const std::string& r = strRights_;
+    const bool longForm = r.size() >= 10 && r[0] == '-' && (r[1] == 'r' || r[1] == '-');
+    const bool octalForm = r.size() == 4 && std::all_of(r.begin(), r.end(), [](char c) { return c >= '0' && c <= '7'; });
+    if (dirType_ != kPlainFile || (!longForm && !octalForm))
+        return std::nullopt;
+    unsigned mode = 0;
+    for (std::size_t row = 0; row < 3; ++row)
+        mode |= unsigned((rights_[row][0] ? 4 : 0) | (rights_[row][1] ? 2 : 0) | (rights_[row][2] ? 1 : 0)) << (6 - 3 * row);
+    return mode;
+}
+
 bool FileEntry::canRead(std::int16_t target) const { return rightsRow(target)[0] != 0; }
 bool FileEntry::canWrite(std::int16_t target) const { return rightsRow(target)[1] != 0; }
 bool FileEntry::canExecute(std::int16_t target) const { return rightsRow(target)[2] != 0; }

@@ -48,6 +48,9 @@ public:
     [[nodiscard]] bool canRead(std::int16_t target) const;
     [[nodiscard]] bool canWrite(std::int16_t target) const;
     [[nodiscard]] bool canExecute(std::int16_t target) const;
+    // The read/write/execute bits of a plain file whose listing showed them ("-rw-r--r--" or
+    // "0644"); nullopt for anything else.
+    [[nodiscard]] std::optional<unsigned> fileMode() const;
 
     // Accessors, in declaration order.
     const std::string& strRights() const { return strRights_; }

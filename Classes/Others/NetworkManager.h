@@ -153,9 +153,11 @@ public:
     // and takes the name only once it has arrived whole, with the mode the original had; the
     // original stays until then. Nothing this save did not write itself is removed or written
     // over: left-overs of earlier saves stay and are named in the report. A link keeps pointing
-    // where it did: its target takes the text.
+    // where it did: its target takes the text. A `listed` file found missing is made anew with
+    // `listedMode` (the mode its listing showed); without one the report tells the mode it got.
     int uploadASCII(const std::string& name, const std::u16string& text,
-                    NSStringEncoding encoding = NSUTF8StringEncoding);
+                    NSStringEncoding encoding = NSUTF8StringEncoding, bool listed = false,
+                    std::optional<unsigned> listedMode = std::nullopt);
     // Writes `content` to the private temporary folder under the last component of `name`,
     // replacing an older copy; nullopt when the name names no file or the old copy stays.
     [[nodiscard]] std::optional<std::string> cacheFile(const std::string& name, const NSData& content);

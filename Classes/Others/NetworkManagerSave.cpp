@@ -260,9 +260,12 @@ void NetworkManager::describeAfterSave(const SaveAttempt& attempt, SaveReport& r
             report.modeNow = now.mode;
         }
     }
+    if (report.recreatedWithDefaultMode)
+        report.modeNow = now.mode;
 }
 
-int NetworkManager::uploadASCII(const std::string& name, const std::u16string& text, NSStringEncoding encoding)
+int NetworkManager::uploadASCII(const std::string& name, const std::u16string& text, NSStringEncoding encoding,
+                                bool listed, std::optional<unsigned> listedMode)
 {
     SaveReport report;
     report.name = name;
@@ -330,6 +333,12 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
               + shownName(target->folder, target->name));
         file = std::move(*target);
     }
+    // An original gone since it was listed (an earlier cut save deleted it) gets back the mode
+    // that listing showed; the server's default would quietly open or close it.
+    if (!file.exists && listed) {
+        file.mode = listedMode;
+        report.recreatedWithDefaultMode = !listedMode;
+    }
     attempt.prepare();
     report.shownName = shownName(file.folder, file.name);
 
@@ -383,7 +392,7 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
                    report.shownName.c_str(), changed);
         return changed == CURLE_OK;
     };
-    if (file.exists && !file.isDirectory && file.mode)
+    if (!file.isDirectory && file.mode)
         attempt.modeFailed = !giveMode(attempt.temporary);
 
     code = swapIntoPlace(attempt);
@@ -391,7 +400,7 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     if (code == CURLE_OK && attempt.modeFailed)
         attempt.modeFailed = !giveMode(file.name);
     report.code = code == CURLE_OK ? CURLE_OK : int(kCodeReplaceIncomplete);
-    if (code == CURLE_OK && !attempt.modeFailed && !attempt.asideRemovalFailed) {
+    if (code == CURLE_OK && !attempt.modeFailed && !attempt.asideRemovalFailed && !report.recreatedWithDefaultMode) {
         // Nothing to look into: the names are those the folder listed before the save.
         report.places.push_back({ report.shownName, SaveReport::Holds::newText });
         for (const std::string& leftover : attempt.leftovers)

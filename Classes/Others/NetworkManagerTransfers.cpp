@@ -171,5 +171,5 @@ void NetworkManager::uploadASCII(const UploadRequest& request)
 {
     ThreadStatusScope busy(threadStatus_, 4);
     forgetFailure();
-    (void)uploadASCII(request.name, request.text, request.encoding);
+    (void)uploadASCII(request.name, request.text, request.encoding, request.listed, request.listedMode);
 }

@@ -56,7 +56,7 @@ std::string joined(const std::vector<std::string>& lines)
 
 bool SaveReport::plainSuccess() const
 {
-    return saved() && !switchedToUTF8 && !modeWanted && places.size() <= 1 && listed;
+    return saved() && !switchedToUTF8 && !modeWanted && !recreatedWithDefaultMode && places.size() <= 1 && listed;
 }
 
 SaveResultText saveResultText(const SaveReport& report)
@@ -87,6 +87,9 @@ SaveResultText saveResultText(const SaveReport& report)
         lines.push_back("Its permissions could not be restored to " + octal(*report.modeWanted)
                         + (report.modeNow ? "; they are now " + octal(*report.modeNow) + "."
                                           : "; what they are now could not be read."));
+    if (report.saved() && report.recreatedWithDefaultMode)
+        lines.push_back("It was missing on the server and was made anew with the server's default permissions"
+                        + (report.modeNow ? ", " + octal(*report.modeNow) + "." : std::string(", which could not be read.")));
     if (!report.listed)
         lines.push_back("The folder could not be read again.");
     for (const SaveReport::Place& place : report.places) {

@@ -34,6 +34,9 @@ struct SaveReport {
     // when unknown); set only when they differ or the mode could not be read.
     std::optional<unsigned> modeWanted;
     std::optional<unsigned> modeNow;
+    // The original was missing and the save made the file anew with the server's default mode
+    // (`modeNow`, when it could be read): no listing knew the mode it had.
+    bool recreatedWithDefaultMode { false };
     // Set when the text could not be stored in `readEncoding` and went out as UTF-8.
     bool switchedToUTF8 { false };
     NSStringEncoding readEncoding { NSUTF8StringEncoding };

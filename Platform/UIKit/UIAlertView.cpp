@@ -13,8 +13,9 @@
 #include "Platform/UIKit/UIModalBackdrop.h"
 #include "Platform/UIKit/UIModalButton.h"
 #include "Platform/UIKit/UIModalChrome.h"
-#include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UIModalText.h"
+#include "Platform/UIKit/UIRenderer.h"
+#include "Platform/UIKit/UIScrollView.h"
 
 using UIModalChrome::RGBA;
 
@@ -40,6 +41,8 @@ constexpr CGFloat kScreenMargin = 10;
 // A box taller than the screen shrinks its buttons and gaps, down to these.
 constexpr CGFloat kMinButtonHeight = 30;
 constexpr CGFloat kMinButtonGap = 3;
+// A message too tall keeps at least this many lines in view before the buttons shrink.
+constexpr int kMinMessageLines = 3;
 
 const UIFontRef& titleFont()
 {
@@ -99,6 +102,9 @@ void UIAlertView::setTitle(std::string title)
 void UIAlertView::setMessage(std::string message)
 {
     message_ = std::move(message);
+    if (messageScroll_) {
+        messageScroll_->setContentOffset(CGPointZero);
+    }
     if (state_ == State::Shown) {
         layoutAlert();
     }
@@ -214,7 +220,12 @@ void UIAlertView::layoutAlert()
     if (!titleText_) {
         titleText_ = std::make_shared<UIModalText>(white, shadow);
         messageText_ = std::make_shared<UIModalText>(white, shadow);
-        insertSubviewAtIndex(messageText_, 0);
+        messageScroll_ = std::make_shared<UIScrollView>();
+        messageScroll_->setOpaque(false);
+        messageScroll_->setClipsToBounds(true);
+        messageScroll_->setShowsHorizontalScrollIndicator(false);
+        messageScroll_->addSubview(messageText_);
+        insertSubviewAtIndex(messageScroll_, 0);
         insertSubviewAtIndex(titleText_, 0);
     }
     titleText_->setText(title_, titleBlock, CGRectMake(kTextInset, y, textWidth, titleBlock.height()));
@@ -222,11 +233,9 @@ void UIAlertView::layoutAlert()
     if (!titleBlock.lines.empty() && !messageBlock.lines.empty()) {
         y += kTitleMessageGap;
     }
-    messageText_->setText(message_, messageBlock, CGRectMake(kTextInset, y, textWidth, messageBlock.height()));
-    y += messageBlock.height();
-    if (!titleBlock.lines.empty() || !messageBlock.lines.empty()) {
-        y += kTextButtonGap;
-    }
+    const CGFloat messageTop = y;
+    const CGFloat messageHeight = messageBlock.height();
+    const CGFloat belowMessage = (!titleBlock.lines.empty() || !messageBlock.lines.empty()) ? kTextButtonGap : 0;
 
     for (const auto& button : buttons_) {
         button->removeFromSuperview();
@@ -238,12 +247,35 @@ void UIAlertView::layoutAlert()
     CGFloat buttonHeight = kButtonHeight;
     CGFloat buttonGap = kButtonGap;
     const CGFloat buttonsNatural = rows * kButtonHeight + std::max(0, rows - 1) * kButtonGap;
-    const CGFloat room = area.size.height - 2 * kScreenMargin - y - kBottomMargin;
-    if (rows > 0 && buttonsNatural > room) {
-        const CGFloat scale = std::max<CGFloat>(0, room) / buttonsNatural;
+    // Room for the message and the buttons together inside the screen.
+    const CGFloat room = area.size.height - 2 * kScreenMargin - messageTop - belowMessage - kBottomMargin;
+    // Too tall: the message gives way first (down to a few lines), then the buttons shrink.
+    CGFloat messageShown = messageHeight;
+    if (messageHeight + buttonsNatural > room) {
+        const CGFloat line = messageBlock.lineHeight;
+        messageShown = std::min(messageHeight, std::max(kMinMessageLines * line, room - buttonsNatural));
+        if (messageShown < messageHeight && line > 0) {
+            // Cut mid-line, so the box shows there is more to scroll to.
+            const CGFloat whole = std::floor((messageShown - line / 2) / line);
+            messageShown = std::max<CGFloat>(line, whole * line + std::floor(line / 2));
+        }
+    }
+    const CGFloat buttonsRoom = room - messageShown;
+    if (rows > 0 && buttonsNatural > buttonsRoom) {
+        const CGFloat scale = std::max<CGFloat>(0, buttonsRoom) / buttonsNatural;
         buttonHeight = std::max(kMinButtonHeight, std::floor(kButtonHeight * scale));
         buttonGap = std::max(kMinButtonGap, std::floor(kButtonGap * scale));
     }
+    // The text lies one point down in its scroller, so the engraving above its first line shows.
+    messageScroll_->setHidden(messageBlock.lines.empty());
+    messageScroll_->setFrame(CGRectMake(kTextInset, messageTop - 1, textWidth, messageShown + 1));
+    messageText_->setText(message_, messageBlock, CGRectMake(0, 1, textWidth, messageHeight));
+    messageScroll_->setContentSize(CGSizeMake(textWidth, messageHeight + 1));
+    const CGPoint most = messageScroll_->maximumContentOffset();
+    messageScroll_->setContentOffset(CGPointMake(0, std::min(messageScroll_->contentOffset().y, most.y)));
+    messageScroll_->setAlwaysBounceVertical(messageShown < messageHeight);
+    y = messageTop + messageShown + belowMessage;
+
     std::weak_ptr<UIAlertView> weak = selfAlert();
     auto makeButton = [&](int index, CGRect frame) {
         const bool darker = index == cancelButtonIndex_ && count > 1;
@@ -393,6 +425,14 @@ CGRect UIAlertView::screenRectForButtonAtIndex(int index) const
         }
     }
     return CGRectNull;
+}
+
+CGRect UIAlertView::screenRectForMessage() const
+{
+    if (state_ != State::Shown || !messageScroll_ || messageScroll_->isHidden()) {
+        return CGRectNull;
+    }
+    return UIModalChrome::screenRectOfView(*messageScroll_, messageScroll_->bounds());
 }
 
 // ---- Drawing ----------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 class UIModalBackdrop;
 class UIModalButton;
 class UIModalText;
+class UIScrollView;
 
 // The platform's alert: a rounded blue-grey box with a title, a message and its buttons,
 // centred over a dimmed screen (above the keyboard while it shows). The alert is its own window
@@ -17,7 +18,8 @@ class UIModalText;
 // field) can take the keyboard even before it shows. The cancel button, when there is one, is
 // index 0 and the others follow in order; two buttons stand side by side, more stack with the
 // cancel button last. One alert shows at a time: showing another while one is up queues it until
-// the first has been dismissed. A shown or queued alert keeps itself alive; the delegate is not
+// the first has been dismissed. A message too tall for the screen shows in part, cut mid-line, and
+// scrolls within the box when dragged; the buttons stay in view. A shown or queued alert keeps itself alive; the delegate is not
 // owned, and one that is gone is not called. Make alerts with std::make_shared. Main thread only.
 class UIAlertView : public UIWindow {
 public:
@@ -48,6 +50,8 @@ public:
     void dismissWithClickedButtonIndex(int index, bool animated);
     // Where the button lies on the screen, for a finger to tap it; empty when not shown.
     [[nodiscard]] CGRect screenRectForButtonAtIndex(int index) const;
+    // Where the message's shown part lies on the screen; empty when not shown.
+    [[nodiscard]] CGRect screenRectForMessage() const;
 
     // The alert on screen, if any, and the number waiting behind it.
     [[nodiscard]] static std::shared_ptr<UIAlertView> visibleAlert();
@@ -85,4 +89,5 @@ private:
     std::weak_ptr<UIWindow> previousKeyWindow_;
     std::shared_ptr<UIModalText> titleText_;
     std::shared_ptr<UIModalText> messageText_;
+    std::shared_ptr<UIScrollView> messageScroll_;
 };

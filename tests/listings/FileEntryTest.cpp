@@ -65,16 +65,17 @@ struct PermissionCase {
     const char* text;
     std::int32_t dirType;
     FileEntry::Rights rights;
+    std::optional<unsigned> mode {}; // what a save gives a file made anew
 };
 
 TEST(FileEntryPermissions, SymbolicText)
 {
     const PermissionCase cases[] = {
         { "drwxr-xr-x", FileEntry::kDirectoryByPermissions, { { { 1, 1, 1 }, { 1, 0, 1 }, { 1, 0, 1 } } } },
-        { "-rw-r-----", FileEntry::kPlainFile, { { { 1, 1, 0 }, { 1, 0, 0 }, { 0, 0, 0 } } } },
+        { "-rw-r-----", FileEntry::kPlainFile, { { { 1, 1, 0 }, { 1, 0, 0 }, { 0, 0, 0 } } }, 0640 },
         { "lrwxrwxrwx", FileEntry::kDirectoryOrLink, { { { 1, 1, 1 }, { 1, 1, 1 }, { 1, 1, 1 } } } },
         { "crw--w--w-", FileEntry::kOtherType, { { { 1, 1, 0 }, { 0, 1, 0 }, { 0, 1, 0 } } } },
-        { "-rwsr-sr-t", FileEntry::kPlainFile, { { { 1, 1, 0 }, { 1, 0, 0 }, { 1, 0, 0 } } } },
+        { "-rwsr-sr-t", FileEntry::kPlainFile, { { { 1, 1, 0 }, { 1, 0, 0 }, { 1, 0, 0 } } }, 0644 },
         { "-rwx", FileEntry::kPlainFile, { { { 1, 1, 1 }, { 0, 0, 0 }, { 0, 0, 0 } } } }, // cut short
     };
     for (const auto& c : cases) {
@@ -84,6 +85,7 @@ TEST(FileEntryPermissions, SymbolicText)
         EXPECT_EQ(entry.dirType(), c.dirType) << c.text;
         EXPECT_EQ(entry.rights(), c.rights) << c.text;
         EXPECT_EQ(entry.isDirectory(), c.dirType == 1 || c.dirType == 2) << c.text;
+        EXPECT_EQ(entry.fileMode(), c.mode) << c.text;
     }
 }
 
@@ -107,8 +109,8 @@ TEST(FileEntryPermissions, OtherFormsKeepRightsAndOnlyUnknownOnesLog)
 TEST(FileEntryPermissions, OctalText)
 {
     const PermissionCase cases[] = {
-        { "0755", FileEntry::kPlainFile, { { { 4, 2, 1 }, { 4, 0, 1 }, { 4, 0, 1 } } } },
-        { "0640", FileEntry::kPlainFile, { { { 4, 2, 0 }, { 4, 0, 0 }, { 0, 0, 0 } } } },
+        { "0755", FileEntry::kPlainFile, { { { 4, 2, 1 }, { 4, 0, 1 }, { 4, 0, 1 } } }, 0755 },
+        { "0640", FileEntry::kPlainFile, { { { 4, 2, 0 }, { 4, 0, 0 }, { 0, 0, 0 } } }, 0640 },
         { "07", FileEntry::kPlainFile, { { { 4, 2, 1 }, { 0, 0, 0 }, { 0, 0, 0 } } } },
         { "0x9z", FileEntry::kPlainFile, { { { 0, 0, 0 }, { 0, 0, 0 }, { 0, 0, 0 } } } },
     };
@@ -121,6 +123,7 @@ TEST(FileEntryPermissions, OctalText)
         EXPECT_EQ(entry.canRead(FileEntry::kOwner), c.rights[0][0] != 0);
         EXPECT_EQ(entry.canWrite(FileEntry::kGroup), c.rights[1][1] != 0);
         EXPECT_EQ(entry.canExecute(FileEntry::kOther), c.rights[2][2] != 0);
+        EXPECT_EQ(entry.fileMode(), c.mode) << c.text;
     }
 }
 

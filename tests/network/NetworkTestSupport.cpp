@@ -144,13 +144,13 @@ int downloadBinaryWith(RecordingDelegate& delegate, const std::string& name)
     return delegate.binaryCodes.back();
 }
 
-int uploadWith(RecordingDelegate& delegate, const std::string& name, const std::u16string& text)
+int uploadWith(RecordingDelegate& delegate, const UploadRequest& request)
 {
     const std::size_t before = delegate.uploads.size();
-    if (!runInBackground([name, text] { NetworkManager::sharedManager().uploadASCII(UploadRequest { name, text }); })
+    if (!runInBackground([request] { NetworkManager::sharedManager().uploadASCII(request); })
         || !waitFor([&] { return delegate.uploads.size() == before + 1; }, 10))
         return -1;
-    if (delegate.uploads.back().first != name)
+    if (delegate.uploads.back().first != request.name)
         return -1;
     return delegate.uploads.back().second;
 }

@@ -69,7 +69,11 @@ private:
 [[nodiscard]] bool changeDirWith(RecordingDelegate& delegate, const std::string& dir);
 [[nodiscard]] int downloadWith(RecordingDelegate& delegate, const std::string& name, NSData& bytes);
 [[nodiscard]] int downloadBinaryWith(RecordingDelegate& delegate, const std::string& name);
-[[nodiscard]] int uploadWith(RecordingDelegate& delegate, const std::string& name, const std::u16string& text);
+[[nodiscard]] int uploadWith(RecordingDelegate& delegate, const UploadRequest& request);
+[[nodiscard]] inline int uploadWith(RecordingDelegate& delegate, const std::string& name, const std::u16string& text)
+{
+    return uploadWith(delegate, UploadRequest { name, text });
+}
 
 // Names of the current listing without "." and "..", sorted.
 [[nodiscard]] std::vector<std::string> listedNames();

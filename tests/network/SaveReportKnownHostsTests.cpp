@@ -40,6 +40,8 @@ TEST(SaveResultText, OneAlertSaysAllOfIt)
     everything.readEncoding = NSISOLatin1StringEncoding;
     SaveReport unlisted = reportOf(56, { { "page.txt", Holds::oldText }, { "page.txt_##_", Holds::newText } });
     unlisted.listed = false;
+    SaveReport recreated = reportOf(0, { { "page.txt", Holds::newText } });
+    recreated.recreatedWithDefaultMode = true;
     const Case cases[] = {
         { "PlainSuccessShowsNothing", reportOf(0, { { "page.txt", Holds::newText } }), {} },
         { "UntouchedOriginal", reportOf(56, { { "page.txt", Holds::oldText } }),
@@ -57,6 +59,9 @@ TEST(SaveResultText, OneAlertSaysAllOfIt)
                      "Latin 1 cannot store.\nIts permissions could not be restored to 600; they are now "
                      "644.\n'page.txt_##_' was left by an earlier save and holds an earlier text (it may be "
                      "incomplete)." } },
+        { "RecreatedWithAnUnreadableDefaultMode", recreated,
+          { "Saved", "'page.txt' was saved.\nIt was missing on the server and was made anew with the server's default "
+                     "permissions, which could not be read." } },
         { "FolderNotReadAgain", unlisted,
           { "Error", "Could not save file (56)!\nFailure in receiving network data.\nThe folder could not be read "
                      "again.\n'page.txt' may hold the old text.\n'page.txt_##_' may hold the new text." } },

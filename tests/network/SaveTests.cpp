@@ -35,6 +35,10 @@ struct SaveCase {
     std::vector<std::pair<std::string, Holds>> disk {};
     const char* logged { nullptr };
     bool keepsMode { true }; // false: the server refused the mode, which is then its own
+    // The original was listed, then deleted before the save (by an earlier cut save); with
+    // `modeListed` its listing showed the mode.
+    bool gone { false };
+    bool modeListed { true };
 };
 
 void PrintTo(const SaveCase& c, std::ostream* out)
@@ -81,11 +85,21 @@ const SaveCase kCases[] = {
       "'drop-upload.txt_##_' may hold part of the new text" },
     { "FtpLinkKeepsPointingAtTheSavedTarget", Kind::ftp, "link.txt", kPrivate, "real/target.txt", false, 0, 0,
       { { "real/target.txt", Holds::saved }, { "real/target.txt_##_", Holds::nothing } } },
+    { "FtpRecreatedOriginalGetsItsListedMode", Kind::ftp, "gone.txt", kPrivate, nullptr, false, 0, 0,
+      { { "gone.txt", Holds::saved } }, nullptr, true, true },
+    { "FtpRecreatedOriginalTellsItsDefaultMode", Kind::ftp, "gone.txt", kPrivate, nullptr, false, 0, 0,
+      { { "gone.txt", Holds::saved } }, "It was missing on the server and was made anew with the server's default permissions, 6",
+      false, true, false },
     { "SftpKeepsAPrivateMode", Kind::sftp, "page.html", kPrivate, nullptr, false, 0, 0,
       { { "page.html", Holds::saved }, { "page.html_##_", Holds::nothing }, { "page.html_#old#_", Holds::nothing } } },
     { "SftpKeepsTheExecuteBits", Kind::sftp, "run.sh", kScript, nullptr, false, 0, 0, { { "run.sh", Holds::saved } } },
     { "SftpLinkKeepsPointingAtTheSavedTarget", Kind::sftp, "link.txt", kPrivate, "real/target.txt", false, 0, 0,
       { { "real/target.txt", Holds::saved }, { "real/target.txt_#old#_", Holds::nothing } } },
+    { "SftpRecreatedOriginalGetsItsListedMode", Kind::sftp, "gone.txt", kScript, nullptr, false, 0, 0,
+      { { "gone.txt", Holds::saved }, { "gone.txt_##_", Holds::nothing } }, nullptr, true, true },
+    { "SftpRecreatedOriginalTellsItsDefaultMode", Kind::sftp, "gone.txt", kPrivate, nullptr, false, 0, 0,
+      { { "gone.txt", Holds::saved } }, "It was missing on the server and was made anew with the server's default permissions, 6",
+      false, true, false },
     { "SftpAbsoluteLink", Kind::sftp, "link.txt", kShared, "real/target.txt", true, 0, 0,
       { { "real/target.txt", Holds::saved } } },
 };
@@ -123,8 +137,14 @@ TEST_P(SaveTest, OriginalSurvivesEveryStep)
     const std::u16string text = c.textBytes ? std::u16string(c.textBytes, u'n') : u"new text";
     const std::string saved = c.textBytes ? std::string(c.textBytes, 'n') : "new text";
 
+    std::optional<unsigned> listedMode;
+    if (c.gone) {
+        listedMode = unsigned(c.mode);
+        fs::remove(server.pathFor(file));
+    }
     LogCapture log;
-    const int code = uploadWith(*delegate, c.name, text);
+    const int code = uploadWith(*delegate, UploadRequest { c.name, text, NSUTF8StringEncoding, c.gone,
+                                                           c.modeListed ? listedMode : std::nullopt });
     if (c.code == -1) {
         EXPECT_NE(code, 0);
         EXPECT_NE(code, NetworkManager::kCodeReplaceIncomplete);
@@ -146,6 +166,8 @@ TEST_P(SaveTest, OriginalSurvivesEveryStep)
     }
     if (c.keepsMode) {
         EXPECT_EQ(fs::status(server.pathFor(file)).permissions() & fs::perms::mask, c.mode);
+    } else if (c.gone) {
+        EXPECT_NE(fs::status(server.pathFor(file)).permissions() & fs::perms::mask, c.mode) << "the default differs";
     }
     if (c.linkTo) {
         EXPECT_TRUE(fs::is_symlink(server.pathFor(c.name)));

@@ -1,9 +1,16 @@
 #include "tests/uikit_controllers/ModalTestSupport.h"
 
+#include <cmath>
+
 #include "Host/HostSession.h"
+#include "Classes/Others/SaveReport.h"
 #include "Host/ScriptDriver.h"
+#include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIModalButton.h"
+#include "Platform/UIKit/UIModalChrome.h"
 #include "Platform/UIKit/UIScreen.h"
+#include "Platform/UIKit/UIScrollView.h"
+#include "Platform/UIKit/UITextField.h"
 
 namespace {
 
@@ -186,6 +193,112 @@ TEST_F(Alerts, SnapshotsOnPadAndPhone)
         alert->dismissWithClickedButtonIndex(0, false);
         turn();
     }
+}
+
+// The longest messages the app shows (a save's report naming every left-over, a path that has
+// no break in it) on the smallest screens: the message's shown part and every button lie inside
+// the screen, apart; a message taller than the room scrolls to its last line under a drag while
+// the buttons stay; no line is wider than the box, so nothing of a long name is cut.
+TEST_F(Alerts, LongMessagesScrollInsideTheScreenWithTheirButtonsInView)
+{
+    const std::string longName = "Jahresbericht_des_Vorstands_Endfassung_nach_der_Sitzung_vom_Mai.html";
+    SaveReport report;
+    report.name = report.shownName = longName;
+    report.switchedToUTF8 = true;
+    report.readEncoding = NSISOLatin1StringEncoding;
+    report.modeWanted = 0600;
+    report.modeNow = 0644;
+    report.places = { { longName, SaveReport::Holds::newText },
+                      { longName + "_##_", SaveReport::Holds::earlierText },
+                      { longName + "_##_2", SaveReport::Holds::earlierText } };
+    const SaveResultText saved = saveResultText(report);
+    const std::string store = "Your stored connections could not be read (file is not a database), so none are listed "
+                              "and new ones cannot be stored. The file was kept as it was:\n/var/mobile/Applications/"
+                              "3F2504E0-4F89-11D3-9A0C-0305E82C3301/Library/Application_Support/Lexiphant/connections.sqlite";
+    struct Case {
+        const char* shot;
+        const char* device;
+        bool landscape;
+        bool keyboard;
+        std::string title;
+        std::string message;
+        std::vector<std::string> others;
+        bool scrolls;
+    };
+    const Case cases[] = {
+        { "alert-save-iphone-landscape-keyboard", "iphone", true, true, saved.title, saved.message, {}, true },
+        { "alert-save-iphone", "iphone", false, false, saved.title, saved.message, {}, true },
+        { "alert-save-ipad-landscape-keyboard", "ipad", true, true, saved.title, saved.message, {}, false },
+        { "alert-store-iphone-landscape-keyboard", "iphone", true, true, "Error", store, { "Retry", "Quit" }, true },
+        { "alert-store-iphone", "iphone", false, true, "Error", store, { "Retry" }, false },
+        { "alert-short-iphone-landscape-keyboard", "iphone", true, true, "Error", "You entered an invalid password!", {}, false },
+    };
+    UIApplication& app = UIApplication::sharedApplication();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shot);
+        useDevice(c.device);
+        window->setFrame(UIScreen::mainScreen().bounds());
+        app.setStatusBarOrientation(c.landscape ? UIInterfaceOrientationLandscapeRight : UIInterfaceOrientationPortrait);
+        auto field = std::make_shared<UITextField>(CGRectMake(0, 0, 100, 30));
+        window->addSubview(field);
+        if (c.keyboard) {
+            ASSERT_TRUE(field->becomeFirstResponder());
+        }
+        auto alert = std::make_shared<UIAlertView>(c.title, c.message, recorder, "OK", c.others);
+        alert->show();
+        turn();
+        ASSERT_TRUE(UIRenderer::writeScreenPNG(snapshotPath(c.shot)));
+
+        const CGRect screen = UIScreen::mainScreen().bounds();
+        const CGRect message = alert->screenRectForMessage();
+        EXPECT_TRUE(CGRectContainsRect(screen, message));
+        std::vector<CGRect> buttons;
+        for (int i = 0; i < alert->numberOfButtons(); ++i) {
+            buttons.push_back(alert->screenRectForButtonAtIndex(i));
+            EXPECT_TRUE(CGRectContainsRect(screen, buttons.back())) << "button " << i;
+            EXPECT_TRUE(CGRectIsEmpty(CGRectIntersection(message, buttons.back()))) << "button " << i;
+        }
+        std::shared_ptr<UIScrollView> scroller;
+        for (const auto& view : alert->subviews()) {
+            if (auto found = std::dynamic_pointer_cast<UIScrollView>(view)) {
+                scroller = found;
+            }
+        }
+        ASSERT_TRUE(scroller);
+        EXPECT_EQ(scroller->maximumContentOffset().y > 0, c.scrolls);
+        if (c.scrolls) {
+            const CGRect shown = UIModalChrome::interfaceRectOfView(*scroller, scroller->bounds());
+            EXPECT_GE(shown.size.height, 2 * std::ceil(UIFont::systemFontOfSize(16)->lineHeight())) << "a few lines show";
+            for (int i = 0; i < 8; ++i) {
+                drag(UIModalChrome::screenPointFromInterface({ CGRectGetMidX(shown), CGRectGetMaxY(shown) - 4 }),
+                     UIModalChrome::screenPointFromInterface({ CGRectGetMidX(shown), CGRectGetMinY(shown) + 4 }), 0.3);
+                advance(1);
+            }
+            EXPECT_EQ(scroller->contentOffset().y, scroller->maximumContentOffset().y) << "dragged to the last line";
+            for (int i = 0; i < alert->numberOfButtons(); ++i) {
+                EXPECT_EQ(alert->screenRectForButtonAtIndex(i), buttons[std::size_t(i)]) << "the buttons stay";
+            }
+            ASSERT_TRUE(UIRenderer::writeScreenPNG(snapshotPath(std::string(c.shot) + "-scrolled")));
+        }
+        // Every line fits the box's text width, and the lines together lose no character.
+        const UIFontRef font = UIFont::systemFontOfSize(16);
+        const auto block = UIModalChrome::wrapText(c.message, font, UIAlertView::kWidth - 24);
+        std::u16string joined;
+        for (const auto& line : block.lines) {
+            EXPECT_LE(sizeWithFont(line, font).width, UIAlertView::kWidth - 24);
+            joined += line;
+        }
+        std::u16string expected = utf8ToUtf16(c.message);
+        std::erase_if(expected, [](char16_t ch) { return ch == u' ' || ch == u'\n'; });
+        std::erase_if(joined, [](char16_t ch) { return ch == u' '; });
+        EXPECT_EQ(joined, expected);
+
+        alert->dismissWithClickedButtonIndex(0, false);
+        turn();
+        field->resignFirstResponder();
+        field->removeFromSuperview();
+    }
+    app.setStatusBarOrientation(UIInterfaceOrientationPortrait);
 }
 
 class Sheets : public Alerts {
