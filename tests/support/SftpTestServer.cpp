@@ -127,6 +127,8 @@ fs::path SftpTestServer::controlPath() const
     return workDir() / "sftp-cut";
 }
 
+fs::path SftpTestServer::relayPath() const { return workDir() / "sftp_cut.py"; }
+
 void SftpTestServer::cutAfter(const std::string& type, int nth) const
 {
     if (!cuttable_) throw std::logic_error("SftpTestServer::cutAfter: not a cuttable server");
@@ -167,6 +169,12 @@ void SftpTestServer::start(bool cuttable)
             // The account passes through the work folder to the control file and writes the log.
             fs::permissions(workDir(), fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
             stopCutting();
+            // The relay runs from a copy in the work folder: the account may not pass through the
+            // folders above the checkout (a clone in a private folder).
+            fs::copy_file(fs::path(LEXIPHANT_TEST_SUPPORT_DIR) / "sftp_cut.py", relayPath(),
+                          fs::copy_options::overwrite_existing);
+            fs::permissions(relayPath(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
+                | fs::perms::others_read);
             const std::string log = controlPath().string() + ".log";
             std::ofstream { log };
             const auto account = lookUpAccount(kAccount);
@@ -305,7 +313,7 @@ void SftpTestServer::writeConfig(int port) const
            << "LogLevel VERBOSE\n"
            << "Subsystem sftp internal-sftp\n";
     if (cuttable_)
-        config << "ForceCommand " << kPython << " -I " << LEXIPHANT_TEST_SUPPORT_DIR << "/sftp_cut.py "
+        config << "ForceCommand " << kPython << " -I " << relayPath().string() << " "
                << controlPath().string() << " " << kSftpServer << "\n";
     else
         config << "ForceCommand internal-sftp\n";

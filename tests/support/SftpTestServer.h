@@ -62,6 +62,8 @@ private:
     void generateHostKey(const std::filesystem::path& key);
     void launchOnSomePort();
     [[nodiscard]] std::filesystem::path controlPath() const;
+    // The copy of the relay that sshd runs for a cuttable server.
+    [[nodiscard]] std::filesystem::path relayPath() const;
 
     std::filesystem::path hostKey_;
     bool cuttable_ { false };
