@@ -9,6 +9,7 @@
 #include "Platform/UIKit/UIClassRegistry.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIDevice.h"
+#include "Platform/UIKit/UIModalBackdrop.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UINib.h"
 #include "Platform/UIKit/UIRenderer.h"
@@ -611,6 +612,7 @@ bool UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientation orienta
     for (const auto& c : visible) {
         c->didRotateFromInterfaceOrientation(from);
     }
+    UIModalBackdrop::relayoutShown();
     return true;
 }
 
