@@ -251,7 +251,10 @@ CGRect UIActionSheet::layoutSheet()
     CGFloat x = std::round(CGRectGetMidX(anchor_) - width / 2);
     CGFloat top = std::round(CGRectGetMidY(anchor_) - height / 2);
     x = std::clamp(x, kScreenMargin, std::max(kScreenMargin, area.size.width - width - kScreenMargin));
-    top = std::clamp(top, statusBar + kScreenMargin, std::max(statusBar + kScreenMargin, area.size.height - height - kScreenMargin));
+    // Above the keyboard where it fits there (the keys stay in sight), else over it, in front.
+    const CGFloat keyboardTop = UIModalChrome::keyboardTopInInterface();
+    const CGFloat bottom = keyboardTop - statusBar - 2 * kScreenMargin >= height ? keyboardTop : area.size.height;
+    top = std::clamp(top, statusBar + kScreenMargin, std::max(statusBar + kScreenMargin, bottom - height - kScreenMargin));
     return CGRectMake(x, top, width, height);
 }
 
