@@ -668,6 +668,9 @@ void fitOrientationToFrontScreen()
     for (const UIInterfaceOrientation candidate : candidates) {
         if (candidate != now && frontScreenAllows(candidate)) {
             UIViewControllerAttemptRotationToOrientation(candidate, 0);
+            if (known && candidate != device) {
+                gRefusedDeviceTurn = device; // as if the device had turned since
+            }
             return;
         }
     }

@@ -233,6 +233,9 @@ TEST_F(ControllerTest, AScreenPushedWhileTheDeviceIsTurnedComesUpTurnedWhereItCa
     navigation->popViewControllerAnimated(false);
     advance(0.5);
     EXPECT_EQ(upright->interfaceOrientation(), UIInterfaceOrientationPortrait) << "back upright under a turned device";
+    navigation->pushViewControllerAnimated(turning, false);
+    advance(0.5);
+    EXPECT_EQ(turning->interfaceOrientation(), UIInterfaceOrientationLandscapeRight) << "and turned again";
 }
 
 } // namespace
