@@ -275,4 +275,11 @@ TEST_F(PlatformFixes, AScriptSeesAnAlertAndTurnsItWithTheScreen)
     EXPECT_TRUE(UIRenderer::writeScreenPNG(snapshotPath("alert-turned-ipad")));
     const auto answered = driver.runText("answerAlert OK\n", "answer");
     EXPECT_TRUE(answered.ok) << answered.error;
+
+    // A pad sheet centred on the screen's view follows the view, laid out only after the turn.
+    auto sheet = makeSheet();
+    sheet->showInView(window->rootViewController()->view().get());
+    const auto turned = driver.runText("rotate portrait\nwaitFor Go To Line 1\n", "sheet");
+    ASSERT_TRUE(turned.ok) << turned.error;
+    EXPECT_TRUE(centredAcross(*sheet));
 }
