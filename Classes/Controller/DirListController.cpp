@@ -554,11 +554,12 @@ void DirListController::segActionPressed(int action)
 {
     if (action != kActionRename && action != kActionDelete)
         return;
+    // The popover's choice is made: leaving it up beside the question would offer a second one.
+    if (dirPopover_)
+        dirPopover_->dismissPopoverAnimated(true);
     const auto entry = currentPressedEntry();
     if (!entry) {
         NSLog("The entry pressed is no longer listed");
-        if (dirPopover_)
-            dirPopover_->dismissPopoverAnimated(true);
         return;
     }
     if (action == kActionDelete) {

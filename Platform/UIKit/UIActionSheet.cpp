@@ -136,6 +136,7 @@ void UIActionSheet::showInView(UIView* view)
     shown_ = true;
     dismissed_ = false;
     shownSheets().push_back(keep);
+    anchorView_ = view != nullptr ? std::static_pointer_cast<UIView>(view->shared_from_this()) : nullptr;
     anchor_ = view != nullptr && view->window() != nullptr ? UIModalChrome::interfaceRectOfView(*view, view->bounds())
                                                            : UIModalChrome::interfaceBounds();
     std::weak_ptr<UIActionSheet> weak = keep;
@@ -244,10 +245,16 @@ CGRect UIActionSheet::layoutSheet()
         return CGRectMake(0, area.size.height - height, width, height);
     }
     // Centred on the view, kept on screen.
+    if (const auto view = anchorView_.lock(); view && view->window() != nullptr) {
+        anchor_ = UIModalChrome::interfaceRectOfView(*view, view->bounds());
+    }
     CGFloat x = std::round(CGRectGetMidX(anchor_) - width / 2);
     CGFloat top = std::round(CGRectGetMidY(anchor_) - height / 2);
     x = std::clamp(x, kScreenMargin, std::max(kScreenMargin, area.size.width - width - kScreenMargin));
-    top = std::clamp(top, statusBar + kScreenMargin, std::max(statusBar + kScreenMargin, area.size.height - height - kScreenMargin));
+    // Above the keyboard where it fits there (the keys stay in sight), else over it, in front.
+    const CGFloat keyboardTop = UIModalChrome::keyboardTopInInterface();
+    const CGFloat bottom = keyboardTop - statusBar - 2 * kScreenMargin >= height ? keyboardTop : area.size.height;
+    top = std::clamp(top, statusBar + kScreenMargin, std::max(statusBar + kScreenMargin, bottom - height - kScreenMargin));
     return CGRectMake(x, top, width, height);
 }
 

@@ -80,7 +80,9 @@ private:
     bool dismissed_ { false };
     std::shared_ptr<UIModalBackdrop> backdrop_;
     std::vector<std::shared_ptr<UIModalButton>> buttons_;
-    // On the pad: the view's rectangle in the interface, which the panel centres on.
+    // On the pad: the view the panel centres on (read again at every layout: the view turns), and
+    // its rectangle in the interface when shown, for a view gone since.
+    std::weak_ptr<UIView> anchorView_;
     CGRect anchor_ {};
     std::shared_ptr<UIModalText> titleText_;
 };

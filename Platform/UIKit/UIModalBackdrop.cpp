@@ -82,6 +82,20 @@ void UIModalBackdrop::close()
     UIApplication::sharedApplication().removeWindow(this);
 }
 
+void UIModalBackdrop::relayoutShown()
+{
+    // A copy: a relayout may add or remove windows.
+    const std::vector<UIWindowRef> windows = UIApplication::sharedApplication().windows();
+    for (const auto& window : windows) {
+        if (auto* backdrop = dynamic_cast<UIModalBackdrop*>(window.get()); backdrop && backdrop->observing_) {
+            backdrop->fitInterface();
+            if (backdrop->relayout_) {
+                backdrop->relayout_();
+            }
+        }
+    }
+}
+
 void UIModalBackdrop::drawRect(CGRect)
 {
     CGContextRef context = UIGraphicsGetCurrentContext();

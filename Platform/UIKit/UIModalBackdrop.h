@@ -29,6 +29,9 @@ public:
     void present();
     // Hides the window and gives it up.
     void close();
+    // Lays every shown panel out again: called once the screens under them have turned, since
+    // a panel may be placed by a view of a screen, which is laid out only after the turn is told.
+    static void relayoutShown();
 
     void drawRect(CGRect rect) override;
     // A veil counts as hiding what is behind it: what lies under a sheet or an alert is out of

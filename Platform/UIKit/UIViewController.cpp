@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/Foundation/NSRunLoop.h"
@@ -9,6 +10,7 @@
 #include "Platform/UIKit/UIClassRegistry.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIDevice.h"
+#include "Platform/UIKit/UIModalBackdrop.h"
 #include "Platform/UIKit/UINavigationController.h"
 #include "Platform/UIKit/UINib.h"
 #include "Platform/UIKit/UIRenderer.h"
@@ -87,10 +89,17 @@ UIInterfaceOrientation interfaceOrientationForDevice(UIDeviceOrientation orienta
     }
 }
 
+// The way the device is held when the front screen refused to turn with it: the next screen that
+// takes it comes up that way (a phone held sideways opens the editor sideways, though the folder
+// screen under it stayed upright). Any turn clears it.
+std::optional<UIInterfaceOrientation> gRefusedDeviceTurn;
+
 // Follows the device once some window shows a controller: the controllers decide the turn.
 void observeDeviceOrientation()
 {
-    // Added afresh each time, so a center reset by tests hears the device again.
+    // Added afresh each time, so a center reset by tests hears the device again (and no turn
+    // refused before is left over).
+    gRefusedDeviceTurn.reset();
     static const int observer = 0;
     NSNotificationCenter::defaultCenter().removeObserver(&observer, UIDeviceOrientationDidChangeNotification);
     NSNotificationCenter::defaultCenter().addObserver(
@@ -98,8 +107,8 @@ void observeDeviceOrientation()
             bool known = false;
             const UIInterfaceOrientation target
                 = interfaceOrientationForDevice(UIDevice::currentDevice().orientation(), known);
-            if (known) {
-                UIViewControllerAttemptRotationToOrientation(target);
+            if (known && !UIViewControllerAttemptRotationToOrientation(target)) {
+                gRefusedDeviceTurn = target != currentOrientation() ? std::optional(target) : std::nullopt;
             }
         });
 }
@@ -608,9 +617,11 @@ bool UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientation orienta
     for (const auto& c : visible) {
         c->willAnimateRotationToInterfaceOrientationDuration(orientation, duration);
     }
+    gRefusedDeviceTurn.reset();
     for (const auto& c : visible) {
         c->didRotateFromInterfaceOrientation(from);
     }
+    UIModalBackdrop::relayoutShown();
     return true;
 }
 
@@ -639,6 +650,10 @@ bool frontScreenAllows(UIInterfaceOrientation orientation)
 void fitOrientationToFrontScreen()
 {
     const UIInterfaceOrientation now = currentOrientation();
+    if (const auto held = gRefusedDeviceTurn; held && *held != now && frontScreenAllows(*held)) {
+        UIViewControllerAttemptRotationToOrientation(*held, 0);
+        return;
+    }
     if (frontScreenAllows(now)) {
         return;
     }
@@ -653,25 +668,21 @@ void fitOrientationToFrontScreen()
     for (const UIInterfaceOrientation candidate : candidates) {
         if (candidate != now && frontScreenAllows(candidate)) {
             UIViewControllerAttemptRotationToOrientation(candidate, 0);
+            if (known && candidate != device) {
+                gRefusedDeviceTurn = device; // as if the device had turned since
+            }
             return;
         }
     }
 }
 
-bool gFitScheduled = false;
-
 } // namespace
 
 void UIViewControllerFitOrientationSoon()
 {
-    if (gFitScheduled) {
-        return;
-    }
-    gFitScheduled = true;
-    dispatchAsyncMain([] {
-        gFitScheduled = false;
-        fitOrientationToFrontScreen();
-    });
+    // Not coalesced: a flag would stay set when a reset run loop drops the work; a second fit
+    // finds nothing to do.
+    dispatchAsyncMain(fitOrientationToFrontScreen);
 }
 
 void UIApplicationSimulateMemoryWarning()

@@ -276,6 +276,7 @@ protected:
             ASSERT_TRUE(popover);
             action == DirListController::kActionRename ? popover->btnRenamePressed() : popover->btnDeletePressed();
             settle();
+            EXPECT_FALSE(screen_->dirPopover()->isPopoverVisible()) << "the choice takes the popover away";
         } else {
             tapSheetButton(action == DirListController::kActionRename ? "Rename" : "Delete");
         }

@@ -217,4 +217,25 @@ TEST_F(ControllerTest, DeviceTurnGoesThroughTheControllers)
         UIApplication::sharedApplication().statusBarOrientation(), UIInterfaceOrientationLandscapeRight);
 }
 
+TEST_F(ControllerTest, AScreenPushedWhileTheDeviceIsTurnedComesUpTurnedWhereItCan)
+{
+    auto upright = screen("Folder");
+    upright->mask = UIInterfaceOrientationMaskPortrait;
+    upright->oldMask = UIInterfaceOrientationMaskPortrait;
+    auto navigation = showStack(upright);
+    UIDevice::currentDevice().setOrientation(UIDeviceOrientationPortrait);
+    UIDevice::currentDevice().setOrientation(UIDeviceOrientationLandscapeLeft);
+    ASSERT_EQ(UIApplication::sharedApplication().statusBarOrientation(), UIInterfaceOrientationPortrait);
+    auto turning = screen("Editor");
+    navigation->pushViewControllerAnimated(turning, false);
+    advance(0.5);
+    EXPECT_EQ(turning->interfaceOrientation(), UIInterfaceOrientationLandscapeRight);
+    navigation->popViewControllerAnimated(false);
+    advance(0.5);
+    EXPECT_EQ(upright->interfaceOrientation(), UIInterfaceOrientationPortrait) << "back upright under a turned device";
+    navigation->pushViewControllerAnimated(turning, false);
+    advance(0.5);
+    EXPECT_EQ(turning->interfaceOrientation(), UIInterfaceOrientationLandscapeRight) << "and turned again";
+}
+
 } // namespace

@@ -10,6 +10,7 @@
 #include "Platform/UIKit/UIModalChrome.h"
 #include "Platform/UIKit/UIPopoverController.h"
 #include "Platform/UIKit/UIScreen.h"
+#include "Platform/UIKit/UITextField.h"
 #include "Platform/UIKit/UIViewController.h"
 #include "Platform/UIKit/UIVisibleText.h"
 
@@ -168,10 +169,13 @@ TEST_F(PlatformFixes, PanelsFollowTheInterfaceWhenItTurns)
         const char* device;
         bool alert;
         bool turnFirst;
+        bool keyboard { false };
     };
     const Case cases[] = {
         { "ipad", true, false },
         { "ipad", true, true },
+        { "ipad", false, false }, // centred on the turned view, not where it was
+        { "ipad", false, true, true }, // above the keyboard, where it fits
         { "iphone", false, false },
         { "iphone", false, true },
     };
@@ -183,6 +187,11 @@ TEST_F(PlatformFixes, PanelsFollowTheInterfaceWhenItTurns)
         auto sheet = makeSheet();
         if (c.turnFirst) {
             app.setStatusBarOrientation(UIInterfaceOrientationLandscapeRight);
+        }
+        auto field = std::make_shared<UITextField>(CGRectMake(0, 0, 100, 30));
+        window->addSubview(field);
+        if (c.keyboard) {
+            ASSERT_TRUE(field->becomeFirstResponder());
         }
         if (c.alert) {
             alert->show();
@@ -196,7 +205,10 @@ TEST_F(PlatformFixes, PanelsFollowTheInterfaceWhenItTurns)
         }
         const UIView& panel = c.alert ? static_cast<const UIView&>(*alert) : *sheet;
         EXPECT_TRUE(centredAcross(panel));
-        if (!c.alert) {
+        if (c.keyboard) {
+            EXPECT_TRUE(CGRectIsEmpty(CGRectIntersection(UIModalChrome::screenRectOfView(panel, panel.bounds()), app.keyboardFrame())));
+        }
+        if (!c.alert && std::string(c.device) == "iphone") {
             // The phone's sheet spans the interface's width at its bottom.
             const CGRect r = UIModalChrome::interfaceRectOfView(panel, panel.bounds());
             EXPECT_NEAR(r.size.width, UIModalChrome::interfaceBounds().size.width, 1);
@@ -209,6 +221,8 @@ TEST_F(PlatformFixes, PanelsFollowTheInterfaceWhenItTurns)
         tap(cancel);
         advance(0.5);
         EXPECT_FALSE(c.alert ? alert->isVisible() : sheet->isVisible());
+        field->resignFirstResponder();
+        field->removeFromSuperview();
         resetModals();
     }
 }
@@ -261,4 +275,11 @@ TEST_F(PlatformFixes, AScriptSeesAnAlertAndTurnsItWithTheScreen)
     EXPECT_TRUE(UIRenderer::writeScreenPNG(snapshotPath("alert-turned-ipad")));
     const auto answered = driver.runText("answerAlert OK\n", "answer");
     EXPECT_TRUE(answered.ok) << answered.error;
+
+    // A pad sheet centred on the screen's view follows the view, laid out only after the turn.
+    auto sheet = makeSheet();
+    sheet->showInView(window->rootViewController()->view().get());
+    const auto turned = driver.runText("rotate portrait\nwaitFor Go To Line 1\n", "sheet");
+    ASSERT_TRUE(turned.ok) << turned.error;
+    EXPECT_TRUE(centredAcross(*sheet));
 }
