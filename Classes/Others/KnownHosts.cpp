@@ -1,6 +1,7 @@
 #include "Classes/Others/KnownHosts.h"
 
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSString.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,20 +13,23 @@
 
 namespace {
 
-std::vector<std::string> split(const std::string& text, char separator)
+// The fields of a line: hand-edited files align them with runs of spaces and tabs.
+std::vector<std::string> fieldsOf(const std::string& line)
 {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream stream(text);
-    while (std::getline(stream, part, separator))
-        parts.push_back(part);
-    return parts;
+    std::vector<std::string> fields;
+    std::size_t start = line.find_first_not_of(" \t\r");
+    while (start != std::string::npos) {
+        const std::size_t end = line.find_first_of(" \t\r", start);
+        fields.push_back(line.substr(start, end - start));
+        start = end == std::string::npos ? end : line.find_first_not_of(" \t\r", end);
+    }
+    return fields;
 }
 
 // A host field names this host and port: "[host]:22" is the same as a plain "host".
 bool namesHost(const std::string& field, const std::string& host, int port)
 {
-    for (const std::string& pattern : split(field, ',')) {
+    for (const std::string& pattern : componentsSeparatedByString(field, ",")) {
         if (pattern == KnownHosts::hostName(host, port))
             return true;
         if (port == 22 && pattern == "[" + host + "]:22")
@@ -85,17 +89,24 @@ KnownHosts::Verdict KnownHosts::check(const std::string& path, const std::string
         all << file.rdbuf();
         text = all.str();
     }
+    // A host may have one line per key type: any of them may match, and only a host whose
+    // lines all hold other keys is changed (the first of its lines is the one named).
     int number = 0;
-    for (const std::string& line : split(text, '\n')) {
+    int firstLine = 0;
+    for (const std::string& line : componentsSeparatedByString(text, "\n")) {
         ++number;
-        const std::vector<std::string> fields = split(line, ' ');
+        const std::vector<std::string> fields = fieldsOf(line);
         // Hashed names, markers and comments are other tools' lines: left alone.
         if (fields.size() < 3 || fields[0].empty() || fields[0][0] == '#' || fields[0][0] == '|'
             || fields[0][0] == '@' || !namesHost(fields[0], host, port))
             continue;
         if (fields[1] == type && fields[2] == key)
             return Verdict::known;
-        refusal = { hostName(host, port), number };
+        if (firstLine == 0)
+            firstLine = number;
+    }
+    if (firstLine != 0) {
+        refusal = { hostName(host, port), firstLine };
         return Verdict::changed;
     }
     // Appended, never rewritten: lines of other hosts stay as they are.

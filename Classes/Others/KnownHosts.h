@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-// The SSH host keys met so far, in OpenSSH's known-hosts form: one line per host and port,
-// "host" for port 22 and "[host]:port" for any other, then the key's type and its base64 text.
-// A host and port keep the first key they showed; any other key (of any type) is refused.
+// The SSH host keys met so far, in OpenSSH's known-hosts form: a line per key, "host" for port 22
+// and "[host]:port" for any other, then the key's type and its base64 text. A host and port keep
+// the keys remembered for them; any other key (of any type) is refused.
 class KnownHosts {
 public:
     enum class Verdict { known, learned, changed };
@@ -21,8 +21,8 @@ public:
 
     // Checks the key `blob` (the server's raw public key, which starts with its type) shown by
     // host:port against the file at `path`: a key met before is known; a host and port never met
-    // are added at the end (learned); one remembered with another key is changed, and `refusal`
-    // says which line holds the remembered key.
+    // are added at the end (learned); one whose lines all hold other keys is changed, and `refusal`
+    // says which line holds the first remembered key.
     [[nodiscard]] static Verdict check(const std::string& path, const std::string& host, int port,
                                        std::string_view blob, Refusal& refusal);
 

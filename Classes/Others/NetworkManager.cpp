@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -46,11 +47,16 @@ bool isUnsafeHost(const std::string& host)
 int NetworkManager::hostKeyCheck(void* check, int, const char* key, std::size_t length)
 {
     auto* state = static_cast<HostKeyCheck*>(check);
-    KnownHosts::Refusal refusal;
-    if (KnownHosts::check(state->path, state->host, state->port, std::string_view(key, length), refusal)
-        != KnownHosts::Verdict::changed)
-        return CURLKHMATCH_OK;
-    state->refusal = refusal;
+    // No exception may cross libcurl's C frames: a check that fails refuses the key, naming no line.
+    try {
+        KnownHosts::Refusal refusal;
+        if (KnownHosts::check(state->path, state->host, state->port, std::string_view(key, length), refusal)
+            != KnownHosts::Verdict::changed)
+            return CURLKHMATCH_OK;
+        state->refusal = std::move(refusal);
+    } catch (...) {
+        state->refusal = KnownHosts::Refusal {};
+    }
     state->changed = true;
     return CURLKHMATCH_MISMATCH;
 }

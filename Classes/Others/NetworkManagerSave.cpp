@@ -6,6 +6,7 @@
 
 #include "Classes/Others/FileEntry.h"
 #include "Classes/Others/NetworkManagerCurl.h"
+#include "Classes/Others/SaveReport.h"
 #include "Classes/Others/TransferData.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
@@ -47,13 +48,6 @@ std::string freeName(const std::vector<std::string>& names, const std::string& n
     for (int n = 2; holds(names, candidate); ++n)
         candidate = name + suffix + std::to_string(n);
     return candidate;
-}
-
-std::string octal(unsigned mode)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%o", mode & 07777u);
-    return text;
 }
 
 } // namespace

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-namespace {
-
 std::string octal(unsigned mode)
 {
     return stringWithFormat("%o", mode & 07777u);
 }
+
+namespace {
 
 std::string encodingName(NSStringEncoding encoding)
 {

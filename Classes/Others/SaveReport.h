@@ -52,3 +52,6 @@ struct SaveResultText {
     std::string message;
 };
 [[nodiscard]] SaveResultText saveResultText(const SaveReport& report);
+
+// A file mode's permission bits as the user reads them ("644", "4755").
+[[nodiscard]] std::string octal(unsigned mode);
