@@ -3,12 +3,6 @@
 #include "Classes/TextView/CodeContentView.h"
 #include "Platform/CoreText/CTLine.h"
 
-namespace {
-
-bool isLineBreak(char16_t c) { return c == u'\n' || c == u'\r' || c == u'\u2028' || c == u'\u2029'; }
-
-} // namespace
-
 std::vector<UIView::TextLine> CodeTextView::visibleTextLines() const
 {
     std::vector<TextLine> shown;
@@ -19,13 +13,14 @@ std::vector<UIView::TextLine> CodeTextView::visibleTextLines() const
     const CGRect box = CGPathGetBoundingBox(CTFrameGetPath(frame_));
     const auto& lines = frame_->lines();
     const auto& origins = frame_->origins();
+    const CGRect visible = bounds();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const CFRange r = CTLineGetStringRange(lines[i]);
         if (r.location < 0 || std::size_t(r.location) >= all.size()) {
             continue;
         }
         std::u16string line = all.substr(std::size_t(r.location), std::size_t(r.length));
-        while (!line.empty() && isLineBreak(line.back())) {
+        while (!line.empty() && isLineTerminator(line.back())) {
             line.pop_back();
         }
         if (line.empty()) {
@@ -39,7 +34,12 @@ std::vector<UIView::TextLine> CodeTextView::visibleTextLines() const
         // Drawn at the origin plus the path's corner, in the content view's upward space.
         const CGRect content = CGRectMake(box.origin.x + origins[i].x + x0, box.origin.y + origins[i].y - descent,
                                           std::max<CGFloat>(1, x1 - x0), ascent + descent);
-        shown.push_back({ std::move(line), CGRectStandardize(textContentView_->convertRectToView(content, this)) });
+        const CGRect rect = CGRectStandardize(textContentView_->convertRectToView(content, this));
+        // The frame holds the whole document; only lines in view are shown.
+        if (!CGRectIntersectsRect(rect, visible)) {
+            continue;
+        }
+        shown.push_back({ std::move(line), rect });
     }
     return shown;
 }

@@ -510,11 +510,11 @@ std::vector<UIView::TextLine> UITextView::visibleTextLines() const
         return shown;
     }
     // Laying out the blocks in view caches them, as drawing them does.
-    UITextViewLayout& layout = const_cast<UITextViewLayout&>(layout_);
+    UITextViewLayout& layout = layout_;
     const CGRect area = bounds();
     const CGFloat lineHeight = layout.lineHeight();
-    for (std::size_t b = layout.blockAtY(CGRectGetMinY(area) - kTextInset); b < layout.blockCount(); ++b) {
-        const CGFloat blockTop = kTextInset + layout.blockTop(b);
+    for (std::size_t b = layout.blockAtY(CGRectGetMinY(area) - textInset_); b < layout.blockCount(); ++b) {
+        const CGFloat blockTop = textInset_ + layout.blockTop(b);
         if (blockTop > CGRectGetMaxY(area)) {
             break;
         }
@@ -525,7 +525,7 @@ std::vector<UIView::TextLine> UITextView::visibleTextLines() const
             const CGFloat y = blockTop + lineHeight * CGFloat(j);
             const CFRange r = laid.lines[j]->stringRange();
             std::u16string line = text_.substr(start + NSUInteger(r.location), NSUInteger(r.length));
-            while (!line.empty() && (line.back() == u'\n' || line.back() == u'\r' || line.back() == u'\u2028' || line.back() == u'\u2029')) {
+            while (!line.empty() && UITextViewLayout::isTerminator(line.back())) {
                 line.pop_back();
             }
             if (line.empty() || y + lineHeight < CGRectGetMinY(area) || y > CGRectGetMaxY(area)) {
@@ -533,7 +533,7 @@ std::vector<UIView::TextLine> UITextView::visibleTextLines() const
             }
             const CGFloat x0 = laid.lines[j]->offsetForStringIndex(r.location);
             const CGFloat x1 = laid.lines[j]->offsetForStringIndex(r.location + CFIndex(line.size()));
-            shown.push_back({ std::move(line), CGRectMake(kTextInset + x0, y, std::max<CGFloat>(1, x1 - x0), lineHeight) });
+            shown.push_back({ std::move(line), CGRectMake(textInset_ + x0, y, std::max<CGFloat>(1, x1 - x0), lineHeight) });
         }
     }
     return shown;

@@ -112,7 +112,8 @@ private:
     bool editing_ { false };
     NSRange selectedRange_ { 0, 0 };
     std::weak_ptr<UITextViewDelegate> delegate_;
-    UITextViewLayout layout_;
+    // Mutable: laying out blocks from a const reader only fills the cache.
+    mutable UITextViewLayout layout_;
     std::shared_ptr<UITextFieldCaretView> caretView_;
     bool anchoring_ { false }; // the offset moves to keep the content in place
 };

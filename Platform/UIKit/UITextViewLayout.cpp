@@ -10,8 +10,6 @@ namespace {
 // How far back from the length limit a long paragraph looks for a space to cut after.
 constexpr std::size_t kCutSearch = 256;
 
-bool isTerminator(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
-
 } // namespace
 
 void UITextViewLayout::setText(const std::u16string* text)

@@ -24,6 +24,8 @@ public:
     static constexpr std::size_t kMaxBlockLength = 4096;
     // Laid-out blocks kept beyond the ones asked for last.
     static constexpr std::size_t kCacheLimit = 1500;
+    // The units a block ends after: LF, CR, U+2028, U+2029 (not U+0085, which lays out as a character).
+    [[nodiscard]] static bool isTerminator(char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
 
     struct Block {
         CTTypesetterRef typesetter;

@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -30,10 +32,16 @@ constexpr const char* kSftpServer = "/usr/lib/openssh/sftp-server";
 // Debian's interpreter runs the relay of a cuttable server.
 constexpr const char* kPython = "/usr/bin/python3";
 constexpr const char* kShell = "/bin/sh";
+// The shell the account is made with: no login.
+constexpr const char* kNoLoginShell = "/usr/sbin/nologin";
 // sshd refuses to start without its privilege-separation folder.
 constexpr const char* kPrivilegeSeparationDir = "/run/sshd";
 // Serialises account set-up between test programs run in parallel.
 constexpr const char* kAccountLock = "/tmp/lexiphant-test-account.lock";
+// Cuttable servers of all test programs share the account's /bin/sh. The shell it had before
+// (first line) and the processes using /bin/sh (one id a line) are kept here, under the lock;
+// the last one to stop puts the shell back, so the account does not keep a login shell.
+constexpr const char* kShellRecord = "/tmp/lexiphant-test-account.shell";
 constexpr auto kStartTimeout = std::chrono::seconds(10);
 constexpr auto kToolTimeout = std::chrono::seconds(30);
 constexpr int kPortAttempts = 3;
@@ -42,6 +50,7 @@ struct Account {
     uid_t uid { 0 };
     gid_t gid { 0 };
     fs::path home;
+    std::string shell;
 };
 
 std::optional<Account> lookUpAccount(const char* name)
@@ -51,7 +60,48 @@ std::optional<Account> lookUpAccount(const char* name)
     std::vector<char> buffer(16384);
     if (::getpwnam_r(name, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
         return std::nullopt;
-    return Account { entry.pw_uid, entry.pw_gid, entry.pw_dir };
+    return Account { entry.pw_uid, entry.pw_gid, entry.pw_dir, entry.pw_shell ? entry.pw_shell : "" };
+}
+
+// Held while the account is changed, by any test program.
+UniqueFd lockAccount()
+{
+    UniqueFd lock(::open(kAccountLock, O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (lock)
+        while (::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) { }
+    return lock;
+}
+
+struct ShellRecord {
+    std::string previous; // empty: no record
+    std::vector<pid_t> users; // only those still running
+};
+
+ShellRecord readShellRecord()
+{
+    ShellRecord record;
+    std::ifstream in(kShellRecord);
+    if (!std::getline(in, record.previous)) return {};
+    for (pid_t pid = 0; in >> pid;)
+        if (pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM)) record.users.push_back(pid);
+    return record;
+}
+
+void writeShellRecord(const ShellRecord& record)
+{
+    std::ofstream out(kShellRecord, std::ios::trunc);
+    out << record.previous << "\n";
+    for (const pid_t pid : record.users)
+        out << pid << "\n";
+}
+
+// Sets the account's login shell; false when usermod failed.
+bool setShell(const std::string& shell, const fs::path& log)
+{
+    ChildProcess::Command usermod;
+    usermod.argv = { kUsermod, "-s", shell, SftpTestServer::kAccount };
+    usermod.logFile = log;
+    return ChildProcess::run(usermod, kToolTimeout) == 0;
 }
 
 // Asks the OS for a port that is free now; sshd binds it a moment later.
@@ -66,16 +116,6 @@ int pickFreePort()
         || ::getsockname(sock.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error(std::string("no free port: ") + std::strerror(errno));
     return ntohs(address.sin_port);
-}
-
-std::string passwordShell(const char* name)
-{
-    passwd entry {};
-    passwd* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (::getpwnam_r(name, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
-        return {};
-    return entry.pw_shell ? entry.pw_shell : "";
 }
 
 } // namespace
@@ -226,9 +266,7 @@ void SftpTestServer::restartWithHostKey(bool otherKey)
 void SftpTestServer::prepareAccount()
 {
     const bool root = ::geteuid() == 0;
-    UniqueFd lock(::open(kAccountLock, O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock)
-        while (::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) { }
+    const UniqueFd lock = lockAccount();
 
     auto account = lookUpAccount(kAccount);
     if (!account && !root)
@@ -236,7 +274,7 @@ void SftpTestServer::prepareAccount()
             + "\" does not exist and only root can create it (run the tests as root, as CI does)");
     if (!account) {
         ChildProcess::Command useradd;
-        useradd.argv = { kUseradd, "-m", "-s", "/usr/sbin/nologin", "-c", "Lexiphant SFTP tests", kAccount };
+        useradd.argv = { kUseradd, "-m", "-s", kNoLoginShell, "-c", "Lexiphant SFTP tests", kAccount };
         useradd.logFile = logPath();
         const int code = ChildProcess::run(useradd, kToolTimeout);
         account = lookUpAccount(kAccount);
@@ -257,13 +295,7 @@ void SftpTestServer::prepareAccount()
             code = ChildProcess::run(chpasswd, kToolTimeout);
         }
         if (code != 0) throw std::runtime_error(failure("chpasswd failed"));
-        if (cuttable_ && passwordShell(kAccount) != kShell) {
-            // sshd runs any command but internal-sftp through the login shell.
-            ChildProcess::Command usermod;
-            usermod.argv = { kUsermod, "-s", kShell, kAccount };
-            usermod.logFile = logPath();
-            if (ChildProcess::run(usermod, kToolTimeout) != 0) throw std::runtime_error(failure("usermod failed"));
-        }
+        if (cuttable_) lendShell();
     } else if (::geteuid() != account->uid) {
         throw std::runtime_error(std::string("without root the tests must run as the test account \"")
             + kAccount + "\" (sshd can only log in the user it runs as)");
@@ -283,6 +315,54 @@ void SftpTestServer::prepareAccount()
         throw std::runtime_error("cannot give " + pattern + " to " + kAccount + ": " + std::strerror(errno));
     setFileOwner(account->uid, account->gid);
     setAccount(kAccount, kPassword);
+}
+
+// Under the account lock. sshd runs any command but internal-sftp through the login shell.
+void SftpTestServer::lendShell()
+{
+    const auto account = lookUpAccount(kAccount);
+    if (!account) throw std::runtime_error(std::string("the test account \"") + kAccount + "\" went away");
+    ShellRecord record = readShellRecord();
+    // A record left by a program that died keeps the shell from before it. Without one, /bin/sh
+    // was left by a run from before shells were put back: the account is made without a login.
+    if (record.previous.empty())
+        record.previous = account->shell.empty() || account->shell == kShell ? kNoLoginShell : account->shell;
+    if (std::find(record.users.begin(), record.users.end(), ::getpid()) == record.users.end())
+        record.users.push_back(::getpid());
+    writeShellRecord(record);
+    lentShell_ = true;
+    if (account->shell != kShell && !setShell(kShell, logPath())) throw std::runtime_error(failure("usermod failed"));
+}
+
+void SftpTestServer::restoreShell() noexcept
+{
+    if (!lentShell_) return;
+    lentShell_ = false;
+    try {
+        const UniqueFd lock = lockAccount();
+        ShellRecord record = readShellRecord();
+        std::erase(record.users, ::getpid());
+        if (!record.users.empty()) {
+            writeShellRecord(record);
+            return;
+        }
+        if (record.previous.empty()) return; // the record went; nothing known to put back
+        if (record.previous != kShell && !setShell(record.previous, logPath())) return; // the record stays for the next run
+        fs::remove(kShellRecord);
+    } catch (const std::exception&) {
+        // Stopping goes on; the record lets the next run put the shell back.
+    }
+}
+
+void SftpTestServer::stop()
+{
+    restoreShell();
+    TestServer::stop();
+}
+
+SftpTestServer::~SftpTestServer()
+{
+    restoreShell();
 }
 
 void SftpTestServer::writeConfig(int port) const

@@ -30,7 +30,7 @@ public:
     [[nodiscard]] static SftpTestServer& cuttable();
 
     SftpTestServer() = default;
-    ~SftpTestServer() override = default;
+    ~SftpTestServer() override;
 
     // Starts sshd and waits (at most 10 s) until it answers with its SSH version
     // line; throws std::runtime_error with the reason and the log's end otherwise.
@@ -50,6 +50,10 @@ public:
     // as start() does.
     void restartWithHostKey(bool otherKey);
 
+    // Also gives the test account back the login shell it had, once no cuttable server of any
+    // test program needs /bin/sh any more.
+    void stop() override;
+
     // The root's absolute path with a trailing "/".
     [[nodiscard]] std::string startPath() const override;
     // "sftp://127.0.0.1:<port>/<root path>/"
@@ -57,6 +61,8 @@ public:
 
 private:
     void prepareAccount();
+    void lendShell();
+    void restoreShell() noexcept;
     void writeConfig(int port) const;
     [[nodiscard]] bool launch(int port); // false: the port was taken meanwhile
     void generateHostKey(const std::filesystem::path& key);
@@ -67,4 +73,5 @@ private:
 
     std::filesystem::path hostKey_;
     bool cuttable_ { false };
+    bool lentShell_ { false }; // this process is among the shell record's users
 };

@@ -38,7 +38,7 @@ public:
     [[nodiscard]] virtual std::string url() const = 0;
 
     // Kills the server's process group, waits for it and removes its folders.
-    void stop();
+    virtual void stop();
 
     // Files under the root, named by '/'-separated paths relative to it. Paths that
     // are absolute or climb out with ".." are refused (std::invalid_argument).

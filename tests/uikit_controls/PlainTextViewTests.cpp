@@ -212,8 +212,8 @@ TEST_F(PlainTextViewTest, EditingOrderKeyboardAndUTF16Selection)
     center.removeObserver(this);
 }
 
-// The margin around the text is the view's to set: the caret, the content's height and the
-// index under a point all follow it.
+// The margin around the text is the view's to set: the caret, the content's height, the
+// index under a point and the lines a script sees all follow it.
 TEST_F(PlainTextViewTest, TextMarginCanBeSet)
 {
     view_->setText(u"ab\ncd");
@@ -226,6 +226,10 @@ TEST_F(PlainTextViewTest, TextMarginCanBeSet)
     EXPECT_EQ(view_->contentSize().height, height - 2 * UITextView::kTextInset);
     const CGRect secondLine = view_->caretRectForIndex(3);
     EXPECT_EQ(view_->closestIndexToPoint(CGPointMake(1, CGRectGetMidY(secondLine))), 3u);
+    const auto lines = view_->visibleTextLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, u"ab");
+    EXPECT_EQ(lines[1].rect.origin, secondLine.origin);
 }
 
 TEST_F(PlainTextViewTest, PlainTextIsDrawnWithItsSelection)
