@@ -331,31 +331,3 @@ private:
     }
     return {};
 }
-
-// The mode bits of a long-listing permission text ("-rwsr-x--T" gives 04750 | 01000);
-// nullopt for anything that is not ten such characters.
-[[nodiscard]] inline std::optional<unsigned> modeOfPermissions(std::string_view text)
-{
-    if (text.size() < 10 || std::string_view("-dlbcps").find(text[0]) == std::string_view::npos)
-        return std::nullopt;
-    unsigned mode = 0;
-    static constexpr unsigned kSpecial[3] = { 04000, 02000, 01000 };
-    for (std::size_t row = 0; row < 3; ++row) {
-        const char read = text[1 + row * 3];
-        const char write = text[2 + row * 3];
-        const char execute = text[3 + row * 3];
-        const unsigned shift = static_cast<unsigned>(6 - row * 3);
-        if ((read != 'r' && read != '-') || (write != 'w' && write != '-'))
-            return std::nullopt;
-        mode |= (read == 'r' ? 4u : 0u) << shift;
-        mode |= (write == 'w' ? 2u : 0u) << shift;
-        const char setLetter = row == 2 ? 't' : 's';
-        if (execute == 'x' || execute == setLetter)
-            mode |= 1u << shift;
-        else if (execute != '-' && execute != (setLetter - 'a' + 'A'))
-            return std::nullopt;
-        if (execute == setLetter || execute == setLetter - 'a' + 'A')
-            mode |= kSpecial[row];
-    }
-    return mode;
-}

@@ -6,6 +6,7 @@
 
 #include "Classes/Others/FileEntry.h"
 #include "Classes/Others/NetworkManagerCurl.h"
+#include "Classes/Others/PermissionHelpers.h"
 #include "Classes/Others/SaveReport.h"
 #include "Classes/Others/TransferData.h"
 #include "Platform/Foundation/NSLog.h"
@@ -93,7 +94,7 @@ int NetworkManager::lookUp(RemoteFile& file)
         file.isDirectory = entry.type.value_or(0) == kCFFTPResourceDirectory;
         file.isLink = entry.type.value_or(0) == kCFFTPResourceSymbolicLink;
         file.link = file.isLink ? entry.link.value_or(std::string()) : std::string();
-        file.mode = modeOfPermissions(line.substr(0, 10));
+        file.mode = Connection::modeOfPermissions(line.substr(0, 10));
     }
     return CURLE_OK;
 }
