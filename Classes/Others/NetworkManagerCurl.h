@@ -272,6 +272,7 @@ public:
     }
 
 private:
+    static constexpr long kFinalReplyFactor = 6;
     struct Client {
         TransferProgressFunction function { nullptr };
         void* client { nullptr };
@@ -288,10 +289,14 @@ private:
         if (target == nullptr)
             return 0;
         const auto now = std::chrono::steady_clock::now();
+        // Once an upload's last byte is handed over, the kernel's buffers may still hold many
+        // seconds of it on its way to a slow server: the final reply gets a longer wait.
+        const bool allHandedOver = ultotal > 0 && ulnow >= ultotal;
+        const long limit = allHandedOver ? target->stallSeconds * kFinalReplyFactor : target->stallSeconds;
         if (dlnow + ulnow != target->moved) {
             target->moved = dlnow + ulnow;
             target->lastMove = now;
-        } else if (target->stallSeconds > 0 && now - target->lastMove >= std::chrono::seconds(target->stallSeconds)) {
+        } else if (target->stallSeconds > 0 && now - target->lastMove >= std::chrono::seconds(limit)) {
             target->stalled = true;
             return 1; // ends the perform; perform() answers the time-out
         }

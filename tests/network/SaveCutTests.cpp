@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <map>
+#include <set>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -40,7 +42,7 @@ const CutCase kCases[] = {
     { "FtpStorTwice", Server::ftpReplaces, "STOR", 1, true, false },
     { "FtpChmod", Server::ftpReplaces, "SITE CHMOD", 1, false, true },
     { "FtpChmodTwice", Server::ftpReplaces, "SITE CHMOD", 1, true, true },
-    { "FtpRnfr", Server::ftpReplaces, "RNFR", 1, false, false },
+    { "FtpRnfr", Server::ftpReplaces, "RNFR", 1, false, true },
     { "FtpRnfrTwice", Server::ftpReplaces, "RNFR", 1, true, false },
     { "FtpRnto", Server::ftpReplaces, "RNTO", 1, false, true },
     { "FtpRntoTwice", Server::ftpReplaces, "RNTO", 1, true, true },
@@ -48,18 +50,18 @@ const CutCase kCases[] = {
     { "RefusingStorTwice", Server::ftpRefusesReplace, "STOR", 1, true, false },
     { "RefusingChmod", Server::ftpRefusesReplace, "SITE CHMOD", 1, false, true },
     { "RefusingChmodTwice", Server::ftpRefusesReplace, "SITE CHMOD", 1, true, true },
-    { "RefusingRnfr", Server::ftpRefusesReplace, "RNFR", 1, false, false },
+    { "RefusingRnfr", Server::ftpRefusesReplace, "RNFR", 1, false, true },
     { "RefusingRnfrTwice", Server::ftpRefusesReplace, "RNFR", 1, true, false },
-    { "RefusingRnto", Server::ftpRefusesReplace, "RNTO", 1, false, false },
+    { "RefusingRnto", Server::ftpRefusesReplace, "RNTO", 1, false, true },
     { "RefusingRntoTwice", Server::ftpRefusesReplace, "RNTO", 1, true, false },
-    { "RefusingDele", Server::ftpRefusesReplace, "DELE", 1, false, false },
-    { "RefusingDeleTwice", Server::ftpRefusesReplace, "DELE", 1, true, false },
+    { "RefusingDele", Server::ftpRefusesReplace, "DELE", 1, false, true },
+    { "RefusingDeleTwice", Server::ftpRefusesReplace, "DELE", 1, true, true },
     { "SftpWrite", Server::sftp, "WRITE", 1, false, false },
     { "SftpWriteTwice", Server::sftp, "WRITE", 1, true, false },
     { "SftpChmod", Server::sftp, "SETSTAT", 1, false, true },
     { "SftpChmodTwice", Server::sftp, "SETSTAT", 1, true, true },
-    { "SftpRenameAside", Server::sftp, "RENAME", 1, false, false },
-    { "SftpRenameAsideTwice", Server::sftp, "RENAME", 1, true, false },
+    { "SftpRenameAside", Server::sftp, "RENAME", 1, false, true },
+    { "SftpRenameAsideTwice", Server::sftp, "RENAME", 1, true, true },
     { "SftpRenameIn", Server::sftp, "RENAME", 2, false, true },
     { "SftpRenameInTwice", Server::sftp, "RENAME", 2, true, true },
     { "SftpRemoveAside", Server::sftp, "REMOVE", 1, false, true },
@@ -115,9 +117,15 @@ protected:
         }
         // The newest complete text, or this save's text, stands whole under some name.
         EXPECT_TRUE(holdsWhole(after, lastWhole) || holdsWhole(after, text));
-        // What the save did not write itself is all still there as it was.
+        // What the save did not write itself is all still there as it was, but for the
+        // left-overs of this app's earlier saves, which a success removes once it is whole.
         for (const auto& [other, content] : before) {
-            if (other != name) {
+            const bool removed = std::count(report.removedLeftovers.begin(), report.removedLeftovers.end(), other) > 0;
+            if (removed) {
+                EXPECT_TRUE(report.saved()) << other;
+                EXPECT_TRUE(namedEarlier.count(other)) << other;
+                EXPECT_FALSE(after.count(other)) << other;
+            } else if (other != name) {
                 EXPECT_EQ(after.count(other) ? after.at(other) : "(absent)", content) << other;
             }
         }
@@ -145,7 +153,10 @@ protected:
             }
         }
         EXPECT_EQ(named, after) << saveResultText(report).message;
+        for (const auto& [place, content] : named)
+            namedEarlier.insert(place);
     }
+    std::set<std::string> namedEarlier; // every name an earlier report of the test named
 };
 
 std::string caseTitle(const testing::TestParamInfo<CutCase>& info)

@@ -79,10 +79,11 @@ const SaveCase kCases[] = {
     { "FtpTrimmedNameNeverDeletesTheOriginal", Kind::ftp, " strip-space.txt", kShared, nullptr, false, 0,
       NetworkManager::kCodeReplaceIncomplete,
       { { " strip-space.txt", Holds::old }, { " strip-space.txt_##_", Holds::saved } } },
-    // The line is gone with the upload: a new connection cannot tell the part from a whole copy.
-    { "FtpDroppedUploadNamesItsPart", Kind::ftp, "drop-upload.txt", kShared, nullptr, false, 256 * 1024, -1,
-      { { "drop-upload.txt", Holds::old }, { "drop-upload.txt_##_", Holds::part } },
-      "'drop-upload.txt_##_' may hold part of the new text" },
+    // The line is gone with the upload: the part this save wrote under a name that was free
+    // goes, on a new connection.
+    { "FtpDroppedUploadRemovesItsPart", Kind::ftp, "drop-upload.txt", kShared, nullptr, false, 256 * 1024, -1,
+      { { "drop-upload.txt", Holds::old }, { "drop-upload.txt_##_", Holds::nothing } },
+      "Removed the partial upload drop-upload.txt_##_" },
     { "FtpLinkKeepsPointingAtTheSavedTarget", Kind::ftp, "link.txt", kPrivate, "real/target.txt", false, 0, 0,
       { { "real/target.txt", Holds::saved }, { "real/target.txt_##_", Holds::nothing } } },
     { "FtpRecreatedOriginalGetsItsListedMode", Kind::ftp, "gone.txt", kPrivate, nullptr, false, 0, 0,
