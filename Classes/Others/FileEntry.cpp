@@ -1,11 +1,14 @@
 #include "Classes/Others/FileEntry.h"
 
+#include "Classes/Others/PermissionHelpers.h"
+
 #include "Platform/Foundation/NSException.h"
 #include "Platform/Foundation/NSLog.h"
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace {
@@ -129,11 +132,20 @@ void FileEntry::parsePermissions(std::string_view permissions)
         dirType_ = kOtherType;
         break;
     }
+    mode_.reset();
     if (permissions.size() < 2) return;
     const char second = permissions[1];
     if (second == ' ') return; // the bracketed rights form keeps rights as they were
     if (second != 'r' && second != '-') {
         NSLog("Unknown FTP Permission State");
+        return;
+    }
+    // One reader for every listing: "s" and "t" grant execute as "x" does.
+    if (const std::optional<unsigned> mode = Connection::modeOfPermissions(permissions)) {
+        mode_ = mode;
+        for (std::size_t row = 0; row < 3; ++row)
+            for (std::size_t column = 0; column < 3; ++column)
+                rights_[row][column] = (*mode >> (8 - row * 3 - column)) & 1u ? 1 : 0;
         return;
     }
     // A text cut short grants nothing for its missing characters.
@@ -149,6 +161,12 @@ void FileEntry::parsePermissions(std::string_view permissions)
 void FileEntry::parseMPermissions(std::string_view permissions)
 {
     strRights_ = std::string(permissions);
+    mode_.reset();
+    const bool octalForm = permissions.size() == 4
+        && std::all_of(permissions.begin(), permissions.end(), [](char c) { return c >= '0' && c <= '7'; });
+    if (octalForm)
+        mode_ = unsigned(permissions[0] - '0') << 9 | unsigned(permissions[1] - '0') << 6
+            | unsigned(permissions[2] - '0') << 3 | unsigned(permissions[3] - '0');
     for (std::size_t row = 0; row < 3; ++row) {
         const std::size_t at = 1 + row;
         const char c = at < permissions.size() ? permissions[at] : '0';
@@ -169,15 +187,11 @@ const std::array<std::int16_t, 3>& FileEntry::rightsRow(std::int16_t target) con
 
 std::optional<unsigned> FileEntry::fileMode() const
 {
-    const std::string& r = strRights_;
-    const bool longForm = r.size() >= 10 && r[0] == '-' && (r[1] == 'r' || r[1] == '-');
-    const bool octalForm = r.size() == 4 && std::all_of(r.begin(), r.end(), [](char c) { return c >= '0' && c <= '7'; });
-    if (dirType_ != kPlainFile || (!longForm && !octalForm))
+    // A link's own mode says nothing of the file it points to.
+    const bool plainText = !strRights_.empty() && (strRights_[0] == '-' || std::isdigit(static_cast<unsigned char>(strRights_[0])));
+    if (dirType_ != kPlainFile || !plainText)
         return std::nullopt;
-    unsigned mode = 0;
-    for (std::size_t row = 0; row < 3; ++row)
-        mode |= unsigned((rights_[row][0] ? 4 : 0) | (rights_[row][1] ? 2 : 0) | (rights_[row][2] ? 1 : 0)) << (6 - 3 * row);
-    return mode;
+    return mode_;
 }
 
 bool FileEntry::canRead(std::int16_t target) const { return rightsRow(target)[0] != 0; }

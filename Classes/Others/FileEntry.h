@@ -48,8 +48,8 @@ public:
     [[nodiscard]] bool canRead(std::int16_t target) const;
     [[nodiscard]] bool canWrite(std::int16_t target) const;
     [[nodiscard]] bool canExecute(std::int16_t target) const;
-    // The read/write/execute bits of a plain file whose listing showed them ("-rw-r--r--" or
-    // "0644"); nullopt for anything else.
+    // The mode of a plain file whose listing showed it ("-rwsr-xr-x" gives 04755, "0644"),
+    // special bits included; nullopt for anything else (a link, a folder, no permissions).
     [[nodiscard]] std::optional<unsigned> fileMode() const;
 
     // Accessors, in declaration order.
@@ -104,4 +104,5 @@ private:
     std::int32_t extType_ { 0 };
     std::string localPath_;
     bool unsupported_ { false };
+    std::optional<unsigned> mode_; // every bit of a complete permission text
 };

@@ -190,9 +190,16 @@ void NetworkManager::noteFailure(const std::vector<std::string>& replies, const 
     // puts into words in its detail.
     std::string words = protocol() == Protocol::sftp ? std::string(detail) : lastErrorReply(replies);
     std::lock_guard lock(stateMutex_);
+    latestFailureWords_ = words;
     // The first failure is the cause; later ones (a listing, a clean-up) follow from it.
     if (failureWords_.empty())
         failureWords_ = std::move(words);
+}
+
+RemoteSave::Outcome NetworkManager::outcomeOfLast(int code) const
+{
+    std::lock_guard lock(stateMutex_);
+    return RemoteSave::outcomeOf(code, code == CURLE_OK ? std::string() : latestFailureWords_);
 }
 
 void NetworkManager::forgetFailure()
@@ -375,6 +382,10 @@ std::string NetworkManager::getErrorMessage(int code) const
         return std::string("The file could not be replaced completely: the new text may stand under the "
                            "temporary name ending in \"")
             + kTemporarySuffix + "\", the original under its own name or one ending in \"" + kAsideSuffix + "\".";
+    case kCodeWriteProtected:
+        return "The file is write-protected on the server. The text stays in the editor.";
+    case kCodeShortUpload:
+        return "The server did not keep the whole text.";
     case CURLE_PEER_FAILED_VERIFICATION: {
         std::lock_guard lock(stateMutex_);
         if (!changedKeyHost_.empty())

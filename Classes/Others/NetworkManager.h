@@ -12,12 +12,14 @@
 #include "Classes/Others/DownloadRequest.h"
 #include "Classes/Others/NaviStack.h"
 #include "Classes/Others/NetworkManagerDelegate.h"
+#include "Classes/Others/RemoteSave.h"
 #include "Classes/Others/UploadRequest.h"
 
 #include <atomic>
 #include <cstddef>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -41,6 +43,8 @@ public:
         kCodeUnencodableText = 1002,   // the text cannot be written as UTF-8
         kCodeReplaceIncomplete = 1003, // the swap stopped after the new text arrived; the log tells
                                        // which names hold which text
+        kCodeWriteProtected = 1004,    // the original lacks its owner's write bit
+        kCodeShortUpload = 1005,       // the server kept fewer bytes than were sent
     };
     // Every save uploads to the name followed by this, then renames it into place.
     static constexpr const char* kTemporarySuffix = "_##_";
@@ -250,8 +254,13 @@ private:
         std::optional<unsigned> mode;   // from the listing's permission text
         std::string link;               // the target, when the name is a symbolic link
         std::vector<std::string> names; // everything the folder holds
+        std::map<std::string, std::int64_t> sizes; // the listed sizes, by name
+        [[nodiscard]] std::optional<std::int64_t> sizeOf(const std::string& name) const;
     };
     [[nodiscard]] int lookUp(RemoteFile& file);
+    // The size of one name as the server tells it (FTP SIZE, an SFTP stat); nullopt when it
+    // cannot tell.
+    [[nodiscard]] std::optional<std::int64_t> remoteSize(const WorkLocation& folder, const std::string& name);
     // The file a link points to (nullopt when the target names no file).
     [[nodiscard]] static std::optional<RemoteFile> linkTarget(const RemoteFile& link);
     // A name of a save as the log shows it: plain in the work directory, else its full path.
@@ -267,6 +276,9 @@ private:
         bool uploaded { false };            // the temporary copy arrived whole
         bool temporaryRemoved { false };    // a partial upload removed on its own connection
         bool renameSent { false };          // the rename onto the name was asked for
+        int renameCode { 0 };               // how the last rename of the swap ended
+        RemoteSave::Outcome renameOutcome { RemoteSave::Outcome::done };
+        std::int64_t sent { 0 };            // bytes uploaded
         bool modeFailed { false };
         bool asideRemovalFailed { false };
         // Fills the left-overs, the names before and the temporary name from `file`'s listing.
@@ -279,6 +291,9 @@ private:
     // Lists the folder again and puts into `report` which names hold which text; a rename that
     // was done though its answer was lost makes the save a success.
     void describeAfterSave(const SaveAttempt& attempt, SaveReport& report);
+    // After a lost answer in the swap, with the line back: a whole temporary copy takes the
+    // name where the name is missing (and a moved-aside original goes). Answers the code.
+    [[nodiscard]] int finishSwap(SaveAttempt& attempt);
 
     // A perform on the handle failed (TransferOptionsScope tells): the server's words are kept
     // unless an earlier failure of the same operation left its own.
@@ -286,6 +301,8 @@ private:
     void noteFailure(const std::vector<std::string>& replies, const char* detail);
     // A new operation starts: no words of an earlier one are carried into its result.
     void forgetFailure();
+    // How the last perform that failed was answered, as RemoteSave judges it.
+    [[nodiscard]] RemoteSave::Outcome outcomeOfLast(int code) const;
     // One command followed by a listing, with the refusal of unsafe names.
     int runCommand(ReloadResult::Command command, std::initializer_list<std::string> names,
                    std::vector<std::string> ftp, std::vector<std::string> sftp);
@@ -314,6 +331,7 @@ private:
     // The running operation's first failure in the server's words, and those of the result
     // delivered last (what lastReplyLine() answers).
     std::string failureWords_;
+    std::string latestFailureWords_; // those of the latest failed perform
     int changedKeyLine_ { 0 };
     std::string lastReplyLine_;
     // What the host-key check of libcurl reads and reports, during any perform that connects.

@@ -272,6 +272,7 @@ public:
     }
 
 private:
+    static constexpr long kFinalReplyFactor = 6;
     struct Client {
         TransferProgressFunction function { nullptr };
         void* client { nullptr };
@@ -288,10 +289,14 @@ private:
         if (target == nullptr)
             return 0;
         const auto now = std::chrono::steady_clock::now();
+        // Once an upload's last byte is handed over, the kernel's buffers may still hold many
+        // seconds of it on its way to a slow server: the final reply gets a longer wait.
+        const bool allHandedOver = ultotal > 0 && ulnow >= ultotal;
+        const long limit = allHandedOver ? target->stallSeconds * kFinalReplyFactor : target->stallSeconds;
         if (dlnow + ulnow != target->moved) {
             target->moved = dlnow + ulnow;
             target->lastMove = now;
-        } else if (target->stallSeconds > 0 && now - target->lastMove >= std::chrono::seconds(target->stallSeconds)) {
+        } else if (target->stallSeconds > 0 && now - target->lastMove >= std::chrono::seconds(limit)) {
             target->stalled = true;
             return 1; // ends the perform; perform() answers the time-out
         }
@@ -330,32 +335,4 @@ private:
         }
     }
     return {};
-}
-
-// The mode bits of a long-listing permission text ("-rwsr-x--T" gives 04750 | 01000);
-// nullopt for anything that is not ten such characters.
-[[nodiscard]] inline std::optional<unsigned> modeOfPermissions(std::string_view text)
-{
-    if (text.size() < 10 || std::string_view("-dlbcps").find(text[0]) == std::string_view::npos)
-        return std::nullopt;
-    unsigned mode = 0;
-    static constexpr unsigned kSpecial[3] = { 04000, 02000, 01000 };
-    for (std::size_t row = 0; row < 3; ++row) {
-        const char read = text[1 + row * 3];
-        const char write = text[2 + row * 3];
-        const char execute = text[3 + row * 3];
-        const unsigned shift = static_cast<unsigned>(6 - row * 3);
-        if ((read != 'r' && read != '-') || (write != 'w' && write != '-'))
-            return std::nullopt;
-        mode |= (read == 'r' ? 4u : 0u) << shift;
-        mode |= (write == 'w' ? 2u : 0u) << shift;
-        const char setLetter = row == 2 ? 't' : 's';
-        if (execute == 'x' || execute == setLetter)
-            mode |= 1u << shift;
-        else if (execute != '-' && execute != (setLetter - 'a' + 'A'))
-            return std::nullopt;
-        if (execute == setLetter || execute == setLetter - 'a' + 'A')
-            mode |= kSpecial[row];
-    }
-    return mode;
 }

@@ -2,6 +2,7 @@
 
 #include "Classes/Others/ListLineParser.h"
 #include "Classes/Others/NetworkManager.h"
+#include "Classes/Others/PermissionHelpers.h"
 
 #include "Platform/Foundation/NSLog.h"
 
@@ -26,6 +27,18 @@ std::string decodeTextAsUtf8(std::string_view bytes)
     for (const NSStringEncoding encoding : kTextEncodings)
         if (auto text = utf8StringFromData(bytes, encoding)) return std::move(*text);
     return std::string();
+}
+
+// The permission text a long-listing line starts with, into the entry's rights and mode; the
+// entry's type stays the listing's (a link to a folder is a folder to the screens).
+void takePermissions(FileEntry& file, std::string_view line)
+{
+    const std::string_view text = line.substr(0, line.find_first_of(" \t"));
+    if (!Connection::modeOfPermissions(text))
+        return;
+    const std::int32_t dirType = file.dirType();
+    file.parsePermissions(text);
+    file.setDirType(dirType);
 }
 
 void logParsingResult(int result)
@@ -77,6 +90,8 @@ NetworkManager::Entries NetworkManager::parseDirDataList(const NSData& listing)
                 file->setDirType(FileEntry::kPlainFile);
                 (void)file->parseExtension();
             }
+            const std::size_t length = std::min(static_cast<std::size_t>(consumed), listing.size() - offset);
+            takePermissions(*file, std::string_view(listing.data() + offset, length));
             entries.push_back(std::move(file));
         }
         // The offset never passes the end, whatever the parser answers.
@@ -117,6 +132,7 @@ NetworkManager::Entries NetworkManager::parseDirList(const std::vector<std::stri
         file->setDate(NSDate::dateWithTimeIntervalSince1970(static_cast<double>(info.mtime)));
         file->setDirType(info.tryCwd ? FileEntry::kDirectoryOrLink : FileEntry::kPlainFile);
         (void)file->parseExtension();
+        takePermissions(*file, line); // UNIX lines have them; MS-DOS lines have none
         const auto nameOffset = static_cast<std::size_t>(info.name - line.data());
         logNames(file->name(), std::string_view(line).substr(nameOffset));
         entries.push_back(std::move(file));

@@ -6,6 +6,8 @@
 
 #include "Classes/Others/FileEntry.h"
 #include "Classes/Others/NetworkManagerCurl.h"
+#include "Classes/Others/PermissionHelpers.h"
+#include "Classes/Others/RemoteSave.h"
 #include "Classes/Others/SaveReport.h"
 #include "Classes/Others/TransferData.h"
 #include "Platform/Foundation/NSLog.h"
@@ -29,27 +31,6 @@ bool holds(const std::vector<std::string>& names, const std::string& name)
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// `candidate` is `name` + `suffix`, optionally followed by a number: a name a save of `name`
-// uploads to or moves the original to.
-bool hasSaveForm(const std::string& candidate, const std::string& name, const std::string& suffix)
-{
-    const std::string stem = name + suffix;
-    if (candidate.compare(0, stem.size(), stem) != 0)
-        return false;
-    return std::all_of(candidate.begin() + static_cast<std::ptrdiff_t>(stem.size()), candidate.end(),
-                       [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// `name` + `suffix`, or with a number after it, that the folder does not hold yet: a save never
-// writes over a left-over, which may be the only whole copy of an earlier text.
-std::string freeName(const std::vector<std::string>& names, const std::string& name, const std::string& suffix)
-{
-    std::string candidate = name + suffix;
-    for (int n = 2; holds(names, candidate); ++n)
-        candidate = name + suffix + std::to_string(n);
-    return candidate;
-}
-
 } // namespace
 
 int NetworkManager::lookUp(RemoteFile& file)
@@ -62,10 +43,13 @@ int NetworkManager::lookUp(RemoteFile& file)
     file.mode.reset();
     file.link.clear();
     file.names.clear();
+    file.sizes.clear();
     if (microsoft()) {
         // One-line listings carry no permissions and no links.
         for (const std::shared_ptr<FileEntry>& entry : parseMicrosoftListing(bytes)) {
             file.names.push_back(entry->name());
+            if (!entry->isDirectory())
+                file.sizes[entry->name()] = entry->size();
             if (entry->name() == file.name) {
                 file.exists = true;
                 file.isDirectory = entry->isDirectory();
@@ -87,15 +71,58 @@ int NetworkManager::lookUp(RemoteFile& file)
             continue;
         const CFFTPResourceEntry entry = entryByReencodingNameInEntry(*parsed, NSUTF8StringEncoding);
         file.names.push_back(*entry.name);
+        if (entry.size && entry.type.value_or(0) != kCFFTPResourceDirectory)
+            file.sizes[*entry.name] = *entry.size;
         if (*entry.name != file.name)
             continue;
         file.exists = true;
         file.isDirectory = entry.type.value_or(0) == kCFFTPResourceDirectory;
         file.isLink = entry.type.value_or(0) == kCFFTPResourceSymbolicLink;
         file.link = file.isLink ? entry.link.value_or(std::string()) : std::string();
-        file.mode = modeOfPermissions(line.substr(0, 10));
+        file.mode = Connection::modeOfPermissions(line.substr(0, 10));
     }
     return CURLE_OK;
+}
+
+std::optional<std::int64_t> NetworkManager::RemoteFile::sizeOf(const std::string& listed) const
+{
+    const auto found = sizes.find(listed);
+    return found == sizes.end() ? std::nullopt : std::optional<std::int64_t>(found->second);
+}
+
+std::optional<std::int64_t> NetworkManager::remoteSize(const WorkLocation& folder, const std::string& name)
+{
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    if (curl == nullptr)
+        return std::nullopt;
+    // A server that cannot tell a size refuses the question; that is no failure of the save.
+    std::string earlier;
+    {
+        std::lock_guard lock(stateMutex_);
+        earlier = failureWords_;
+    }
+    const std::string url = urlFor(folder) + escapedPathComponent(name);
+    int code = CURLE_OK;
+    curl_off_t size = -1;
+    {
+        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        options.setNoBody();
+        options.setWrite(&NetworkManager::listWriteCallback, nullptr);
+        TransferData none;
+        code = options.perform(none);
+        if (code == CURLE_OK && curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK)
+            size = -1;
+    }
+    {
+        std::lock_guard lock(stateMutex_);
+        failureWords_ = earlier;
+    }
+    const std::string workUrl = getWorkUrl();
+    curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
+    if (code != CURLE_OK || size < 0)
+        return std::nullopt;
+    return static_cast<std::int64_t>(size);
 }
 
 std::optional<NetworkManager::RemoteFile> NetworkManager::linkTarget(const RemoteFile& link)
@@ -144,10 +171,11 @@ void NetworkManager::SaveAttempt::prepare()
 {
     leftovers.clear();
     for (const std::string& listed : file.names)
-        if (hasSaveForm(listed, file.name, kTemporarySuffix) || hasSaveForm(listed, file.name, kAsideSuffix))
+        if (RemoteSave::isSaveForm(listed, file.name, kTemporarySuffix)
+            || RemoteSave::isSaveForm(listed, file.name, kAsideSuffix))
             leftovers.push_back(listed);
     before = file.names;
-    temporary = freeName(file.names, file.name, kTemporarySuffix);
+    temporary = RemoteSave::freeName(file.names, file.name, kTemporarySuffix);
 }
 
 int NetworkManager::renameRemote(const WorkLocation& folder, const std::string& from, const std::string& to)
@@ -171,22 +199,31 @@ int NetworkManager::swapIntoPlace(SaveAttempt& attempt)
             code = performCommands({ "DELE " + file.name, "RNFR " + attempt.temporary, "RNTO " + file.name },
                                    file.folder);
         }
+        attempt.renameCode = code;
+        attempt.renameOutcome = outcomeOfLast(code);
         return code;
     }
 
     // SFTP renames never replace: the original steps aside until the new text has its name.
     if (!replacing) {
         attempt.renameSent = true;
-        return renameRemote(file.folder, attempt.temporary, file.name);
+        attempt.renameCode = renameRemote(file.folder, attempt.temporary, file.name);
+        attempt.renameOutcome = outcomeOfLast(attempt.renameCode);
+        return attempt.renameCode;
     }
     std::vector<std::string> taken = file.names;
     taken.push_back(attempt.temporary);
-    attempt.aside = freeName(taken, file.name, kAsideSuffix);
+    attempt.aside = RemoteSave::freeName(taken, file.name, kAsideSuffix);
     int code = renameRemote(file.folder, file.name, attempt.aside);
-    if (code != CURLE_OK)
+    if (code != CURLE_OK) {
+        attempt.renameCode = code;
+        attempt.renameOutcome = outcomeOfLast(code);
         return code;
+    }
     attempt.renameSent = true;
     code = renameRemote(file.folder, attempt.temporary, file.name);
+    attempt.renameCode = code;
+    attempt.renameOutcome = outcomeOfLast(code);
     if (code != CURLE_OK) {
         // Back under its name, unless the new text took it after all (an SFTP rename never
         // replaces, so this cannot write over it).
@@ -198,6 +235,51 @@ int NetworkManager::swapIntoPlace(SaveAttempt& attempt)
     attempt.asideRemovalFailed = performCommands({ "rm " + sftpPath(file.folder, attempt.aside) }, file.folder)
         != CURLE_OK;
     return CURLE_OK;
+}
+
+int NetworkManager::finishSwap(SaveAttempt& attempt)
+{
+    const int lost = attempt.renameCode;
+    RemoteFile now;
+    now.folder = attempt.file.folder;
+    now.name = attempt.file.name;
+    if (lookUp(now) != CURLE_OK)
+        return lost;
+    const bool sftp = protocol() == Protocol::sftp;
+    auto removeAside = [&] {
+        if (sftp && !attempt.aside.empty() && holds(now.names, attempt.aside))
+            attempt.asideRemovalFailed
+                = performCommands({ "rm " + sftpPath(now.folder, attempt.aside) }, now.folder) != CURLE_OK;
+    };
+    const bool temporaryThere = holds(now.names, attempt.temporary);
+    if (RemoteSave::renameDoneThoughLost(RemoteSave::Outcome::lost, temporaryThere, now.sizeOf(now.name),
+                                         attempt.sent)) {
+        NSLog("The rename of " + shownName(now.folder, attempt.temporary) + " was done, though its answer was lost");
+        attempt.renameCode = CURLE_OK;
+        attempt.renameOutcome = RemoteSave::Outcome::done;
+        removeAside();
+        return CURLE_OK;
+    }
+    if (!temporaryThere || !RemoteSave::isWhole(now.sizeOf(attempt.temporary), attempt.sent))
+        return lost;
+    if (!now.exists) {
+        // The original is gone (moved aside, or deleted by a server that does not rename over a
+        // name): the whole new copy takes the name now, not at the next save.
+        NSLog("Finishing the save of " + shownName(now.folder, now.name) + " after the line came back");
+        attempt.renameSent = true;
+        attempt.renameCode = sftp ? renameRemote(now.folder, attempt.temporary, now.name)
+                                  : performCommands({ "RNFR " + attempt.temporary, "RNTO " + now.name }, now.folder);
+        attempt.renameOutcome = outcomeOfLast(attempt.renameCode);
+        if (attempt.renameCode == CURLE_OK)
+            removeAside();
+        return attempt.renameCode;
+    }
+    if (!attempt.aside.empty() && holds(now.names, attempt.aside))
+        return lost; // both the original and an aside copy: leave the names as they are
+    // Nothing was moved: the swap once more.
+    attempt.file.names = now.names;
+    attempt.aside.clear();
+    return swapIntoPlace(attempt);
 }
 
 void NetworkManager::describeAfterSave(const SaveAttempt& attempt, SaveReport& report)
@@ -226,9 +308,11 @@ void NetworkManager::describeAfterSave(const SaveAttempt& attempt, SaveReport& r
         return;
     }
     const bool temporaryThere = holds(now.names, attempt.temporary);
-    // Our own upload gone from the folder after its rename was sent: the rename was done, even
-    // when the answer never came.
-    if (!report.saved() && uploaded && attempt.renameSent && !temporaryThere && now.exists) {
+    // Our own upload gone from the folder after a rename whose answer never came, and the name
+    // holding what was sent: the rename was done. A refusal stays a refusal.
+    if (!report.saved() && uploaded && attempt.renameSent
+        && RemoteSave::renameDoneThoughLost(attempt.renameOutcome, temporaryThere,
+                                            now.sizeOf(now.name), attempt.sent)) {
         NSLog("The rename of " + shownName(folder, attempt.temporary) + " was done, though its answer was lost");
         report.code = CURLE_OK;
         report.reason.clear();
@@ -265,11 +349,28 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     report.name = name;
     report.shownName = name;
     report.readEncoding = encoding;
-    auto finish = [this](SaveReport& report, int code) {
+    forgetFailure();
+    std::string fileKey;  // the file's full path: what its left-overs are remembered by
+    std::string fileName; // the file's name in its folder
+    auto finish = [this, &fileKey, &fileName](SaveReport& report, int code) {
         report.code = code;
         if (code != CURLE_OK && report.reason.empty())
             report.reason = code == kCodeReplaceIncomplete ? "The new text could not be given the file's name."
                                                             : getErrorMessage(code);
+        if (code != CURLE_OK) {
+            std::lock_guard lock(stateMutex_);
+            report.replyLine = failureWords_;
+        }
+        report.diskFull = report.diskFull || RemoteSave::isDiskFull(code, report.replyLine);
+        // What this save wrote and left, it may remove after a later success of the same file.
+        if (!fileKey.empty())
+            for (const SaveReport::Place& place : report.places) {
+                const std::string plain = place.name.substr(place.name.rfind('/') + 1);
+                const bool ownForm = RemoteSave::isSaveForm(plain, fileName, kTemporarySuffix)
+                    || RemoteSave::isSaveForm(plain, fileName, kAsideSuffix);
+                if (ownForm && place.holds != SaveReport::Holds::earlierText)
+                    RemoteSave::leftovers().remember(fileKey, plain);
+            }
         if (const SaveResultText shown = saveResultText(report); !shown.message.empty())
             NSLog("Saving " + report.shownName + ": " + shown.message);
         deliver(NetworkManagerDelegate::Operation::uploadedFile,
@@ -312,6 +413,8 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
             NSLogf("Could not read the folder of %s before saving it (%d)", shownName(file.folder, file.name).c_str(),
                    listed);
             report.places.push_back({ shownName(file.folder, file.name), SaveReport::Holds::oldText });
+            report.listed = false;
+            report.neverLooked = true;
             return finish(report, listed);
         }
         if (!file.isLink)
@@ -335,6 +438,16 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     }
     attempt.prepare();
     report.shownName = shownName(file.folder, file.name);
+    if (file.exists && !file.isDirectory && RemoteSave::isWriteProtected(file.mode)) {
+        // A rename would replace it where a plain upload could not: the protection holds.
+        NSLog("Refused to save " + report.shownName + ": it is write-protected on the server");
+        report.places.push_back({ report.shownName, SaveReport::Holds::oldText });
+        return finish(report, kCodeWriteProtected);
+    }
+    fileKey = urlFor(file.folder) + escapedPathComponent(file.name);
+    fileName = file.name;
+    attempt.sent = static_cast<std::int64_t>(bytes->size());
+    report.sentBytes = attempt.sent;
 
     const bool sftp = protocol() == Protocol::sftp;
     const std::string url = urlFor(file.folder) + escapedPathComponent(attempt.temporary);
@@ -356,20 +469,41 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     const std::string workUrl = getWorkUrl();
     curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
 
+    // What the server holds under the temporary name: asked by name, else from a listing.
+    auto storedSize = [&]() -> std::optional<std::int64_t> {
+        if (std::optional<std::int64_t> size = remoteSize(file.folder, attempt.temporary))
+            return size;
+        RemoteFile probe;
+        probe.folder = file.folder;
+        probe.name = attempt.temporary;
+        if (lookUp(probe) != CURLE_OK)
+            return std::nullopt;
+        return probe.sizeOf(attempt.temporary);
+    };
+    // A partial copy under the temporary name is this save's own (the name was free before its
+    // upload): it goes, on a fresh connection where the old one is gone.
+    auto removePartial = [&](std::optional<std::int64_t> size) {
+        if (!RemoteSave::isOwnPartial(!holds(attempt.before, attempt.temporary), size, attempt.sent))
+            return;
+        const int removed = performCommands(
+            { sftp ? "rm " + sftpPath(file.folder, attempt.temporary) : "DELE " + attempt.temporary }, file.folder);
+        attempt.temporaryRemoved = removed == CURLE_OK;
+        if (attempt.temporaryRemoved)
+            NSLog("Removed the partial upload " + shownName(file.folder, attempt.temporary));
+    };
     if (code != CURLE_OK) {
-        // Part of the new text is of no use; but only this attempt, on the connection it wrote
-        // through, knows the name holds its own part. A new connection could not tell it from a
-        // whole copy an earlier save left there.
-        curl_socket_t socket = CURL_SOCKET_BAD;
-        if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD) {
-            const int removed = performCommands(
-                { sftp ? "rm " + sftpPath(file.folder, attempt.temporary) : "DELE " + attempt.temporary },
-                file.folder);
-            attempt.temporaryRemoved = removed == CURLE_OK;
-            if (attempt.temporaryRemoved)
-                NSLog("Removed the partial upload " + shownName(file.folder, attempt.temporary));
-        }
         report.code = code;
+        removePartial(storedSize());
+        describeAfterSave(attempt, report);
+        return finish(report, report.code);
+    }
+    // A data connection that ended early but cleanly leaves a short copy with a success reply.
+    if (const std::optional<std::int64_t> size = storedSize(); size && *size != attempt.sent) {
+        NSLogf("The server kept %lld of %lld bytes of %s", static_cast<long long>(*size),
+               static_cast<long long>(attempt.sent), shownName(file.folder, attempt.temporary).c_str());
+        report.storedBytes = *size;
+        removePartial(size);
+        report.code = kCodeShortUpload;
         describeAfterSave(attempt, report);
         return finish(report, report.code);
     }
@@ -390,10 +524,26 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
         attempt.modeFailed = !giveMode(attempt.temporary);
 
     code = swapIntoPlace(attempt);
+    // A lost answer: with the line back, look and finish what the server left half-done.
+    if (code != CURLE_OK && attempt.renameOutcome == RemoteSave::Outcome::lost)
+        code = finishSwap(attempt);
     // Once more on the saved name: a line cut before the first try may be back.
     if (code == CURLE_OK && attempt.modeFailed)
         attempt.modeFailed = !giveMode(file.name);
     report.code = code == CURLE_OK ? CURLE_OK : int(kCodeReplaceIncomplete);
+    if (code == CURLE_OK) {
+        // The left-overs this app's earlier saves of the file made and reported: this whole
+        // copy under the name makes them useless, and a web server would show them.
+        for (const std::string& own : RemoteSave::leftovers().ownAmong(fileKey, attempt.before)) {
+            if (performCommands({ sftp ? "rm " + sftpPath(file.folder, own) : "DELE " + own }, file.folder)
+                != CURLE_OK)
+                continue;
+            RemoteSave::leftovers().forget(fileKey, own);
+            report.removedLeftovers.push_back(shownName(file.folder, own));
+            attempt.leftovers.erase(std::remove(attempt.leftovers.begin(), attempt.leftovers.end(), own),
+                                    attempt.leftovers.end());
+        }
+    }
     if (code == CURLE_OK && !attempt.modeFailed && !attempt.asideRemovalFailed && !report.recreatedWithDefaultMode) {
         // Nothing to look into: the names are those the folder listed before the save.
         report.places.push_back({ report.shownName, SaveReport::Holds::newText });

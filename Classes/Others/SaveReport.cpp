@@ -56,7 +56,14 @@ std::string joined(const std::vector<std::string>& lines)
 
 bool SaveReport::plainSuccess() const
 {
-    return saved() && !switchedToUTF8 && !modeWanted && !recreatedWithDefaultMode && places.size() <= 1 && listed;
+    return saved() && !switchedToUTF8 && !modeWanted && !recreatedWithDefaultMode && places.size() <= 1 && listed
+        && removedLeftovers.empty();
+}
+
+bool SaveReport::stored() const
+{
+    return saved()
+        || std::any_of(places.begin(), places.end(), [](const Place& p) { return p.holds == Holds::newText; });
 }
 
 SaveResultText saveResultText(const SaveReport& report)
@@ -72,6 +79,19 @@ SaveResultText saveResultText(const SaveReport& report)
         lines.push_back(stringWithFormat("Could not save file (%d)!", report.code));
         if (!report.reason.empty())
             lines.push_back(report.reason);
+        if (!report.replyLine.empty() && report.replyLine != report.reason)
+            lines.push_back("The server answered: " + report.replyLine);
+        if (report.diskFull)
+            lines.push_back("The server's disk is full or its quota is exceeded.");
+        if (report.storedBytes)
+            lines.push_back(stringWithFormat("The server kept only %lld of the %lld bytes sent.", *report.storedBytes,
+                                             report.sentBytes));
+        if (report.neverLooked) {
+            // Nothing was written, but the folder was not seen either.
+            lines.push_back("Nothing was written to the server; '" + report.shownName
+                            + "' on the server may still be as it was.");
+            return { "Error", joined(lines) };
+        }
         if (report.places.size() == 1 && nameHolds && report.places.front().holds == SaveReport::Holds::oldText
             && report.listed) {
             lines.push_back("'" + report.shownName + "' on the server was left as it was.");
@@ -80,7 +100,7 @@ SaveResultText saveResultText(const SaveReport& report)
         if (report.listed && !nameHolds)
             lines.push_back("'" + report.shownName + "' is missing on the server.");
     }
-    if (report.switchedToUTF8)
+    if (report.switchedToUTF8 && report.stored())
         lines.push_back("'" + report.shownName + "' was saved as UTF-8, because it now holds characters that "
                         + encodingName(report.readEncoding) + " cannot store.");
     if (report.modeWanted)
@@ -92,6 +112,12 @@ SaveResultText saveResultText(const SaveReport& report)
                         + (report.modeNow ? ", " + octal(*report.modeNow) + "." : std::string(", which could not be read.")));
     if (!report.listed)
         lines.push_back("The folder could not be read again.");
+    if (!report.removedLeftovers.empty()) {
+        std::string names;
+        for (const std::string& name : report.removedLeftovers)
+            names += (names.empty() ? "'" : ", '") + name + "'";
+        lines.push_back("Left-overs of earlier saves were removed: " + names + ".");
+    }
     for (const SaveReport::Place& place : report.places) {
         // The saved name holding the new text goes without saying after a success.
         if (report.saved() && place.name == report.shownName && place.holds == SaveReport::Holds::newText)

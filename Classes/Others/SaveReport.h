@@ -37,11 +37,24 @@ struct SaveReport {
     // The original was missing and the save made the file anew with the server's default mode
     // (`modeNow`, when it could be read): no listing knew the mode it had.
     bool recreatedWithDefaultMode { false };
+    // The server's own words for the refusal ("550 Not enough privileges."); empty when none.
+    std::string replyLine;
+    // The server's reply says its disk is full or a quota is exceeded.
+    bool diskFull { false };
+    // The server held fewer bytes than were sent (`storedBytes` of `sentBytes`).
+    std::optional<long long> storedBytes;
+    long long sentBytes { 0 };
+    // The folder was never read, before the save wrote anything: the places are guesses.
+    bool neverLooked { false };
+    // Left-overs of this app's earlier saves of the file, removed after this save's success.
+    std::vector<std::string> removedLeftovers;
     // Set when the text could not be stored in `readEncoding` and went out as UTF-8.
     bool switchedToUTF8 { false };
     NSStringEncoding readEncoding { NSUTF8StringEncoding };
 
     [[nodiscard]] bool saved() const { return code == 0; }
+    // Some name holds the text of this save, whole.
+    [[nodiscard]] bool stored() const;
     // Whether the saved text went out without anything worth telling the user.
     [[nodiscard]] bool plainSuccess() const;
 };

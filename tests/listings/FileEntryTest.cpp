@@ -75,7 +75,7 @@ TEST(FileEntryPermissions, SymbolicText)
         { "-rw-r-----", FileEntry::kPlainFile, { { { 1, 1, 0 }, { 1, 0, 0 }, { 0, 0, 0 } } }, 0640 },
         { "lrwxrwxrwx", FileEntry::kDirectoryOrLink, { { { 1, 1, 1 }, { 1, 1, 1 }, { 1, 1, 1 } } } },
         { "crw--w--w-", FileEntry::kOtherType, { { { 1, 1, 0 }, { 0, 1, 0 }, { 0, 1, 0 } } } },
-        { "-rwsr-sr-t", FileEntry::kPlainFile, { { { 1, 1, 0 }, { 1, 0, 0 }, { 1, 0, 0 } } }, 0644 },
+        { "-rwsr-sr-t", FileEntry::kPlainFile, { { { 1, 1, 1 }, { 1, 0, 1 }, { 1, 0, 1 } } }, 07755 },
         { "-rwx", FileEntry::kPlainFile, { { { 1, 1, 1 }, { 0, 0, 0 }, { 0, 0, 0 } } } }, // cut short
     };
     for (const auto& c : cases) {
@@ -111,6 +111,7 @@ TEST(FileEntryPermissions, OctalText)
     const PermissionCase cases[] = {
         { "0755", FileEntry::kPlainFile, { { { 4, 2, 1 }, { 4, 0, 1 }, { 4, 0, 1 } } }, 0755 },
         { "0640", FileEntry::kPlainFile, { { { 4, 2, 0 }, { 4, 0, 0 }, { 0, 0, 0 } } }, 0640 },
+        { "4750", FileEntry::kPlainFile, { { { 4, 2, 1 }, { 4, 0, 1 }, { 0, 0, 0 } } }, 04750 },
         { "07", FileEntry::kPlainFile, { { { 4, 2, 1 }, { 0, 0, 0 }, { 0, 0, 0 } } } },
         { "0x9z", FileEntry::kPlainFile, { { { 0, 0, 0 }, { 0, 0, 0 }, { 0, 0, 0 } } } },
     };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,51 @@ TEST_F(ListingDecodingTest, LongListingBecomesEntries)
     EXPECT_EQ(entries[6]->group(), "staff");
     EXPECT_EQ(entries[6]->extType(), 3);
     EXPECT_EQ(entries[6]->date(), NSDate::dateWithTimeIntervalSince1970(static_cast<double>(utc(2023, 12, 9, 4, 40))));
+}
+
+// Every listing carries the listed mode into its entries, through the one permission reader:
+// set-id and sticky bits with and without execute, and no mode for links, folders or lines
+// without permissions.
+TEST_F(ListingDecodingTest, ListedPermissionsBecomeModes)
+{
+    const struct {
+        const char* permissions;
+        std::optional<unsigned> mode;
+        FileEntry::Rights rights;
+    } cases[] = {
+        { "-rw-r--r--", 0644u, { { { 1, 1, 0 }, { 1, 0, 0 }, { 1, 0, 0 } } } },
+        { "-r--r--r--", 0444u, { { { 1, 0, 0 }, { 1, 0, 0 }, { 1, 0, 0 } } } },
+        { "-rwsr-xr-x", 04755u, { { { 1, 1, 1 }, { 1, 0, 1 }, { 1, 0, 1 } } } },
+        { "-rwSr-----", 04640u, { { { 1, 1, 0 }, { 1, 0, 0 }, { 0, 0, 0 } } } },
+        { "-rwxr-sr-x", 02755u, { { { 1, 1, 1 }, { 1, 0, 1 }, { 1, 0, 1 } } } },
+        { "-rw-r-Sr--", 02644u, { { { 1, 1, 0 }, { 1, 0, 0 }, { 1, 0, 0 } } } },
+        { "-rwxrwxrwt", 01777u, { { { 1, 1, 1 }, { 1, 1, 1 }, { 1, 1, 1 } } } },
+        { "-rw-rw-r-T", 01664u, { { { 1, 1, 0 }, { 1, 1, 0 }, { 1, 0, 0 } } } },
+        { "----------", 0u, { { { 0, 0, 0 }, { 0, 0, 0 }, { 0, 0, 0 } } } },
+        { "lrwxrwxrwx", std::nullopt, { { { 1, 1, 1 }, { 1, 1, 1 }, { 1, 1, 1 } } } }, // a link's own
+        { "drwxr-xr-x", std::nullopt, { { { 1, 1, 1 }, { 1, 0, 1 }, { 1, 0, 1 } } } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.permissions);
+        const std::string line = std::string(c.permissions) + " 1 web web 5 Dec  9 04:40 f.php";
+        const std::string target = c.permissions[0] == 'l' ? " -> g.php" : "";
+        const auto longForm = NetworkManager::parseDirDataList(NSData(line + target + "\r\n"));
+        const auto microsoft = NetworkManager::parseMicrosoftListing(NSData(line + target + "\r\n"));
+        for (const auto* entries : { &longForm, &microsoft }) {
+            ASSERT_EQ(entries->size(), 1u);
+            const FileEntry& entry = *entries->front();
+            EXPECT_EQ(entry.strRights(), c.permissions);
+            EXPECT_EQ(entry.rights(), c.rights);
+            EXPECT_EQ(entry.fileMode(), c.mode);
+            // A Microsoft server's links count as folders.
+            EXPECT_EQ(entry.isDirectory(), c.permissions[0] == 'd' || (entries == &microsoft && c.permissions[0] == 'l'));
+        }
+    }
+    // MS-DOS lines list no permissions at all.
+    const auto dos = NetworkManager::parseMicrosoftListing(NSData("12-09-26  04:28PM                 1234 index.html\r\n"));
+    ASSERT_EQ(dos.size(), 1u);
+    EXPECT_EQ(dos.front()->fileMode(), std::nullopt);
+    EXPECT_EQ(dos.front()->strRights(), "");
 }
 
 // Listings as the test servers sent them (captured with curl).

@@ -146,14 +146,14 @@ TEST_F(SftpFaults, CutReplacingUploadKeepsTheOriginal)
     const std::u16string big(1 << 20, u'x');
     EXPECT_NE(uploadWith(*delegate_, "page.html", big), 0);
     EXPECT_EQ(server.readFile("page.html"), "original");
-    // The line went with the part: a new connection cannot tell it from a whole copy, so it
-    // stays, named as possibly incomplete.
+    // The line went with the part, which this save wrote under a free name: a new connection
+    // removes it, and the report names the original alone.
     ASSERT_FALSE(delegate_->reports.empty());
     const SaveReport& report = delegate_->reports.back();
-    ASSERT_TRUE(server.exists("page.html_##_"));
-    ASSERT_EQ(report.places.size(), 2u);
-    EXPECT_EQ(report.places[1].name, "page.html_##_");
-    EXPECT_EQ(report.places[1].holds, SaveReport::Holds::newTextMaybePartial);
+    EXPECT_FALSE(server.exists("page.html_##_"));
+    ASSERT_EQ(report.places.size(), 1u);
+    EXPECT_EQ(report.places[0].name, "page.html");
+    EXPECT_EQ(report.places[0].holds, SaveReport::Holds::oldText);
 }
 
 TEST_F(SftpFaults, StalledTransferEndsWithTheTimeOut)

@@ -5,6 +5,7 @@
 
 #include "Classes/Others/NaviStack.h"
 #include "Classes/Others/NetworkManagerCurl.h"
+#include "Classes/Others/PermissionHelpers.h"
 #include "Classes/Others/TransferData.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSLog.h"
@@ -88,7 +89,7 @@ TEST(NetworkPaths, ModesOfPermissionTexts)
         { "-rw-r--r-q", std::nullopt },
     };
     for (const auto& [text, mode] : cases)
-        EXPECT_EQ(modeOfPermissions(text), mode) << text;
+        EXPECT_EQ(Connection::modeOfPermissions(text), mode) << text;
 }
 
 TEST(NaviStack, FollowsPaths)

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <map>
+#include <set>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -27,6 +29,7 @@ struct CutCase {
     int nth;          // which one of them in an SFTP session
     bool secondCut;   // the second save meets the same cut (else the line holds)
     bool firstSaved;  // the cut came after the text had its name
+    bool refused { false }; // the step is refused (550, an SFTP status) instead of cut
 };
 
 void PrintTo(const CutCase& c, std::ostream* out)
@@ -40,7 +43,7 @@ const CutCase kCases[] = {
     { "FtpStorTwice", Server::ftpReplaces, "STOR", 1, true, false },
     { "FtpChmod", Server::ftpReplaces, "SITE CHMOD", 1, false, true },
     { "FtpChmodTwice", Server::ftpReplaces, "SITE CHMOD", 1, true, true },
-    { "FtpRnfr", Server::ftpReplaces, "RNFR", 1, false, false },
+    { "FtpRnfr", Server::ftpReplaces, "RNFR", 1, false, true },
     { "FtpRnfrTwice", Server::ftpReplaces, "RNFR", 1, true, false },
     { "FtpRnto", Server::ftpReplaces, "RNTO", 1, false, true },
     { "FtpRntoTwice", Server::ftpReplaces, "RNTO", 1, true, true },
@@ -48,22 +51,37 @@ const CutCase kCases[] = {
     { "RefusingStorTwice", Server::ftpRefusesReplace, "STOR", 1, true, false },
     { "RefusingChmod", Server::ftpRefusesReplace, "SITE CHMOD", 1, false, true },
     { "RefusingChmodTwice", Server::ftpRefusesReplace, "SITE CHMOD", 1, true, true },
-    { "RefusingRnfr", Server::ftpRefusesReplace, "RNFR", 1, false, false },
+    { "RefusingRnfr", Server::ftpRefusesReplace, "RNFR", 1, false, true },
     { "RefusingRnfrTwice", Server::ftpRefusesReplace, "RNFR", 1, true, false },
-    { "RefusingRnto", Server::ftpRefusesReplace, "RNTO", 1, false, false },
+    { "RefusingRnto", Server::ftpRefusesReplace, "RNTO", 1, false, true },
     { "RefusingRntoTwice", Server::ftpRefusesReplace, "RNTO", 1, true, false },
-    { "RefusingDele", Server::ftpRefusesReplace, "DELE", 1, false, false },
-    { "RefusingDeleTwice", Server::ftpRefusesReplace, "DELE", 1, true, false },
+    { "RefusingDele", Server::ftpRefusesReplace, "DELE", 1, false, true },
+    { "RefusingDeleTwice", Server::ftpRefusesReplace, "DELE", 1, true, true },
     { "SftpWrite", Server::sftp, "WRITE", 1, false, false },
     { "SftpWriteTwice", Server::sftp, "WRITE", 1, true, false },
     { "SftpChmod", Server::sftp, "SETSTAT", 1, false, true },
     { "SftpChmodTwice", Server::sftp, "SETSTAT", 1, true, true },
-    { "SftpRenameAside", Server::sftp, "RENAME", 1, false, false },
-    { "SftpRenameAsideTwice", Server::sftp, "RENAME", 1, true, false },
+    { "SftpRenameAside", Server::sftp, "RENAME", 1, false, true },
+    { "SftpRenameAsideTwice", Server::sftp, "RENAME", 1, true, true },
     { "SftpRenameIn", Server::sftp, "RENAME", 2, false, true },
     { "SftpRenameInTwice", Server::sftp, "RENAME", 2, true, true },
     { "SftpRemoveAside", Server::sftp, "REMOVE", 1, false, true },
     { "SftpRemoveAsideTwice", Server::sftp, "REMOVE", 1, true, true },
+    // Each step refused instead: a refusal is never taken for a lost answer.
+    { "FtpStorRefused", Server::ftpReplaces, "STOR", 1, false, false, true },
+    { "FtpChmodRefused", Server::ftpReplaces, "SITE CHMOD", 1, false, true, true },
+    { "FtpRnfrRefused", Server::ftpReplaces, "RNFR", 1, false, false, true },
+    { "FtpRnfrRefusedTwice", Server::ftpReplaces, "RNFR", 1, true, false, true },
+    { "FtpRntoRefused", Server::ftpReplaces, "RNTO", 1, false, true, true },
+    { "RefusingRnfrRefused", Server::ftpRefusesReplace, "RNFR", 1, false, false, true },
+    { "RefusingDeleRefused", Server::ftpRefusesReplace, "DELE", 1, false, false, true },
+    { "RefusingDeleRefusedTwice", Server::ftpRefusesReplace, "DELE", 1, true, false, true },
+    { "SftpWriteRefused", Server::sftp, "WRITE", 1, false, false, true },
+    { "SftpChmodRefused", Server::sftp, "SETSTAT", 1, false, true, true },
+    { "SftpRenameAsideRefused", Server::sftp, "RENAME", 1, false, false, true },
+    { "SftpRenameInRefused", Server::sftp, "RENAME", 2, false, false, true },
+    { "SftpRenameInRefusedTwice", Server::sftp, "RENAME", 2, true, false, true },
+    { "SftpRemoveAsideRefused", Server::sftp, "REMOVE", 1, false, true, true },
 };
 
 using Disk = std::map<std::string, std::string>;
@@ -115,9 +133,15 @@ protected:
         }
         // The newest complete text, or this save's text, stands whole under some name.
         EXPECT_TRUE(holdsWhole(after, lastWhole) || holdsWhole(after, text));
-        // What the save did not write itself is all still there as it was.
+        // What the save did not write itself is all still there as it was, but for the
+        // left-overs of this app's earlier saves, which a success removes once it is whole.
         for (const auto& [other, content] : before) {
-            if (other != name) {
+            const bool removed = std::count(report.removedLeftovers.begin(), report.removedLeftovers.end(), other) > 0;
+            if (removed) {
+                EXPECT_TRUE(report.saved()) << other;
+                EXPECT_TRUE(namedEarlier.count(other)) << other;
+                EXPECT_FALSE(after.count(other)) << other;
+            } else if (other != name) {
                 EXPECT_EQ(after.count(other) ? after.at(other) : "(absent)", content) << other;
             }
         }
@@ -145,7 +169,10 @@ protected:
             }
         }
         EXPECT_EQ(named, after) << saveResultText(report).message;
+        for (const auto& [place, content] : named)
+            namedEarlier.insert(place);
     }
+    std::set<std::string> namedEarlier; // every name an earlier report of the test named
 };
 
 std::string caseTitle(const testing::TestParamInfo<CutCase>& info)
@@ -168,8 +195,8 @@ TEST_P(SaveCutTest, TwoSavesKeepEveryText)
     } else {
         FtpServerOptions options;
         options.readOnlyUser.clear();
-        options.dropAfterCommands = { c.step };
-        options.drops = c.secondCut ? 0 : 1;
+        (c.refused ? options.refuseCommands : options.dropAfterCommands) = { c.step };
+        (c.refused ? options.refusals : options.drops) = c.secondCut ? 0 : 1;
         ftp = std::make_unique<FtpTestServer>();
         ftp->start(options);
         server = ftp.get();
@@ -184,7 +211,9 @@ TEST_P(SaveCutTest, TwoSavesKeepEveryText)
                                                                             : QVConnection::kTypeFTP),
                           delegate),
               0);
-    if (c.server == Server::sftp)
+    if (c.server == Server::sftp && c.refused)
+        SftpTestServer::cuttable().refuseAt(c.step, c.nth, 3);
+    else if (c.server == Server::sftp)
         SftpTestServer::cuttable().cutAfter(c.step, c.nth);
     const int cutsBefore = c.server == Server::sftp ? SftpTestServer::cuttable().cuts() : 0;
     {
@@ -192,8 +221,13 @@ TEST_P(SaveCutTest, TwoSavesKeepEveryText)
         saveAndCheck(*server, *delegate, name, "the first saved text\n", lastWhole);
         ASSERT_FALSE(delegate->reports.empty());
         EXPECT_EQ(delegate->reports.back().saved(), c.firstSaved);
-        // The cut did happen.
-        if (c.server == Server::sftp) {
+        // The cut did happen; a refusal is shown in the server's words.
+        // (libcurl keeps no words of an SFTP write's status.)
+        if (c.refused) {
+            if (c.server != Server::sftp || std::string(c.step) != "WRITE") {
+                EXPECT_EQ(delegate->reports.back().replyLine.empty(), c.firstSaved);
+            }
+        } else if (c.server == Server::sftp) {
             EXPECT_GT(SftpTestServer::cuttable().cuts(), cutsBefore);
         } else {
             EXPECT_NE(server->logText().find("dropping the control connection after the command"), std::string::npos);
@@ -231,4 +265,28 @@ TEST(SaveCut, ModeLostBeforeItWasGivenIsReportedWithTheSave)
     ASSERT_NE(now, 0600u);
     EXPECT_EQ(report.modeWanted, 0600u);
     EXPECT_EQ(report.modeNow, now);
+}
+
+// A folder quota the save goes beyond: the server's 552 is told, the part this save wrote is
+// removed, and the next save that fits goes through.
+TEST(SaveCut, FullDiskIsToldAndClearedForTheNextSave)
+{
+    FtpServerOptions options;
+    options.readOnlyUser.clear();
+    options.quotaBytes = 4096;
+    FtpTestServer server;
+    server.start(options);
+    server.writeFile("page.txt", "old");
+    auto delegate = std::make_shared<RecordingDelegate>();
+    ASSERT_EQ(connectWith(connectionFor(server, QVConnection::kTypeFTP), delegate), 0);
+    EXPECT_NE(uploadWith(*delegate, "page.txt", std::u16string(8192, u'x')), 0);
+    ASSERT_FALSE(delegate->reports.empty());
+    const SaveReport& full = delegate->reports.back();
+    EXPECT_TRUE(full.diskFull);
+    EXPECT_EQ(full.replyLine, "552 Disk quota exceeded.");
+    EXPECT_NE(saveResultText(full).message.find("disk is full"), std::string::npos);
+    EXPECT_EQ(server.readFile("page.txt"), "old");
+    EXPECT_FALSE(server.exists("page.txt_##_"));
+    EXPECT_EQ(uploadWith(*delegate, "page.txt", u"new"), 0);
+    EXPECT_EQ(server.readFile("page.txt"), "new");
 }

@@ -63,7 +63,33 @@ constexpr fs::perms kScript = fs::perms::owner_all | fs::perms::group_read | fs:
     | fs::perms::others_read | fs::perms::others_exec;
 constexpr fs::perms kShared = kPrivate | fs::perms::group_read;
 
+constexpr fs::perms kReadOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+// 255 bytes: the temporary name must be shortened to be stored at all.
+const std::string kLongName = std::string(251, 'l') + ".txt";
+const std::string kLongTemporary = std::string(251, 'l') + "_##_";
+
 const SaveCase kCases[] = {
+    { "FtpWriteProtectedIsRefused", Kind::ftp, "locked.txt", kReadOnly, nullptr, false, 0,
+      NetworkManager::kCodeWriteProtected, { { "locked.txt", Holds::old }, { "locked.txt_##_", Holds::nothing } },
+      "write-protected" },
+    { "SftpWriteProtectedIsRefused", Kind::sftp, "locked.txt", kReadOnly, nullptr, false, 0,
+      NetworkManager::kCodeWriteProtected, { { "locked.txt", Holds::old }, { "locked.txt_##_", Holds::nothing } } },
+    // The server removes the stored copy: the refused rename is no lost answer.
+    { "FtpVanishedUploadIsNoSave", Kind::ftp, "vanish-upload.txt", kShared, nullptr, false, 0,
+      NetworkManager::kCodeReplaceIncomplete, { { "vanish-upload.txt", Holds::old } },
+      "'vanish-upload.txt' on the server was left as it was." },
+    // Stored under another name, the rename refused: the file keeps its old text, and says so.
+    { "FtpStoredElsewhereIsNoSave", Kind::ftp, " trim-store.txt", kShared, nullptr, false, 0,
+      NetworkManager::kCodeReplaceIncomplete,
+      { { " trim-store.txt", Holds::old }, { "trim-store.txt_##_", Holds::saved } },
+      "'trim-store.txt_##_' holds the new text." },
+    { "FtpShortStoreKeepsTheOriginal", Kind::ftp, "short-store.txt", kShared, nullptr, false, 300000,
+      NetworkManager::kCodeShortUpload, { { "short-store.txt", Holds::old }, { "short-store.txt_##_", Holds::nothing } },
+      "The server kept only 100000 of the 300000 bytes sent." },
+    { "FtpLongNameIsSaved", Kind::ftp, kLongName.c_str(), kShared, nullptr, false, 0, 0,
+      { { kLongName, Holds::saved }, { kLongTemporary, Holds::nothing } } },
+    { "SftpLongNameIsSaved", Kind::sftp, kLongName.c_str(), kShared, nullptr, false, 0, 0,
+      { { kLongName, Holds::saved }, { kLongTemporary, Holds::nothing }, { kLongName + "_#old#_", Holds::nothing } } },
     { "FtpKeepsAPrivateMode", Kind::ftp, "page.html", kPrivate, nullptr, false, 0, 0,
       { { "page.html", Holds::saved }, { "page.html_##_", Holds::nothing } } },
     { "FtpKeepsTheExecuteBits", Kind::ftp, "run.sh", kScript, nullptr, false, 0, 0, { { "run.sh", Holds::saved } } },
@@ -79,10 +105,11 @@ const SaveCase kCases[] = {
     { "FtpTrimmedNameNeverDeletesTheOriginal", Kind::ftp, " strip-space.txt", kShared, nullptr, false, 0,
       NetworkManager::kCodeReplaceIncomplete,
       { { " strip-space.txt", Holds::old }, { " strip-space.txt_##_", Holds::saved } } },
-    // The line is gone with the upload: a new connection cannot tell the part from a whole copy.
-    { "FtpDroppedUploadNamesItsPart", Kind::ftp, "drop-upload.txt", kShared, nullptr, false, 256 * 1024, -1,
-      { { "drop-upload.txt", Holds::old }, { "drop-upload.txt_##_", Holds::part } },
-      "'drop-upload.txt_##_' may hold part of the new text" },
+    // The line is gone with the upload: the part this save wrote under a name that was free
+    // goes, on a new connection.
+    { "FtpDroppedUploadRemovesItsPart", Kind::ftp, "drop-upload.txt", kShared, nullptr, false, 256 * 1024, -1,
+      { { "drop-upload.txt", Holds::old }, { "drop-upload.txt_##_", Holds::nothing } },
+      "Removed the partial upload drop-upload.txt_##_" },
     { "FtpLinkKeepsPointingAtTheSavedTarget", Kind::ftp, "link.txt", kPrivate, "real/target.txt", false, 0, 0,
       { { "real/target.txt", Holds::saved }, { "real/target.txt_##_", Holds::nothing } } },
     { "FtpRecreatedOriginalGetsItsListedMode", Kind::ftp, "gone.txt", kPrivate, nullptr, false, 0, 0,

@@ -41,6 +41,12 @@ std::vector<std::string> launcherArguments(const FtpServerOptions& options, cons
         argv.insert(argv.end(), { "--drop-after", command });
     if (options.drops > 0)
         argv.insert(argv.end(), { "--drops", std::to_string(options.drops) });
+    for (const auto& command : options.refuseCommands)
+        argv.insert(argv.end(), { "--refuse", command });
+    if (options.refusals > 0)
+        argv.insert(argv.end(), { "--refusals", std::to_string(options.refusals) });
+    if (options.quotaBytes > 0)
+        argv.insert(argv.end(), { "--quota", std::to_string(options.quotaBytes) });
     return argv;
 }
 

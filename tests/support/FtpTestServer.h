@@ -27,6 +27,13 @@ struct FtpServerOptions {
     // step. `drops` limits how often in all (0: every time).
     std::vector<std::string> dropAfterCommands;
     int drops { 0 };
+    // Commands answered "550 Not enough privileges." without being carried out; `refusals`
+    // limits how often in all (0: every time).
+    std::vector<std::string> refuseCommands;
+    int refusals { 0 };
+    // The root's files may hold this many bytes in all; a STOR beyond keeps what fits and
+    // answers "552 Disk quota exceeded." (0: no quota).
+    std::size_t quotaBytes { 0 };
 
     bool operator==(const FtpServerOptions&) const = default;
 };
@@ -50,7 +57,10 @@ struct FtpServerOptions {
 //   "refuse-chmod..."     SITE CHMOD of such a file is refused (550);
 //   " strip-space..."     RNFR and RNTO lose the leading blanks of such a name;
 //   "refuse-list..."      LIST of a folder holding such an entry is refused (550),
-//                         commands in it still work.
+//                         commands in it still work;
+//   "vanish-upload..."    STOR to such a name is stored, answered 226, then removed;
+//   "short-store..."      STOR to such a name keeps the first third, answering 226;
+//   " trim-store..."      STOR to such a name stores it without its leading blanks.
 // A file without read bits is refused on RETR with "550 Permission denied.", as by a
 // server that does not run as root.
 class FtpTestServer final : public TestServer {
@@ -64,6 +74,9 @@ public:
     static constexpr const char* kRefuseChmodPrefix = "refuse-chmod";
     static constexpr const char* kStripSpacePrefix = "strip-space";
     static constexpr const char* kRefuseListPrefix = "refuse-list";
+    static constexpr const char* kVanishUploadPrefix = "vanish-upload";
+    static constexpr const char* kShortStorePrefix = "short-store";
+    static constexpr const char* kTrimStorePrefix = "trim-store";
 
     using Options = FtpServerOptions;
 

@@ -179,6 +179,11 @@ void SftpTestServer::cutAfter(const std::string& type, int nth) const
         | fs::perms::others_read);
 }
 
+void SftpTestServer::refuseAt(const std::string& type, int nth, int status) const
+{
+    cutAfter("REFUSE " + type + " " + std::to_string(nth), status);
+}
+
 int SftpTestServer::cuts() const
 {
     std::ifstream log(controlPath().string() + ".log");

@@ -42,6 +42,9 @@ public:
     void cutAfter(const std::string& type, int nth = 1) const;
     // Sessions from now on are relayed whole.
     void stopCutting() const { cutAfter("", 0); }
+    // The nth request of `type` is answered with SFTP status `status` (3 permission denied,
+    // 14 no space) and not carried out; the session goes on.
+    void refuseAt(const std::string& type, int nth, int status) const;
     // Sessions cut so far.
     [[nodiscard]] int cuts() const;
 

@@ -17,6 +17,12 @@ throttle data transfers and drop the control connection:
                         a STOR is carried out once its data has arrived whole
   --drops N             close it so at most N times in all (0, the default:
                         every time)
+  --refuse CMD          answer the command CMD with "550 Not enough privileges."
+                        without carrying it out (repeatable)
+  --refusals N          refuse so at most N times in all (0: every time)
+  --quota BYTES         the files of the root may hold this many bytes in all; a
+                        STOR beyond it keeps what fits and answers "552 Disk quota
+                        exceeded." once the client has sent everything
 A few names act as triggers on every server, so one server serves every test:
   drop-connection*      any command naming such a file or folder (CWD, RETR,
                         STOR, LIST, DELE, ...) closes the control connection
@@ -34,6 +40,12 @@ A few names act as triggers on every server, so one server serves every test:
   refuse-chmod*         SITE CHMOD of such a file is refused with 550
   " strip-space*"       RNFR and RNTO lose the leading blanks of such a name,
                         as a server that trims its arguments does
+  vanish-upload*        STOR to such a name is stored, answered 226, then removed
+                        (an upload hook that quarantines it)
+  short-store*          STOR to such a name keeps only the first third of what
+                        arrived, though it answers 226 (a data connection that
+                        ended early but cleanly)
+  " trim-store*"        STOR to such a name stores it without its leading blanks
   refuse-list*          LIST of a folder that holds such an entry is refused with
                         "550 Listing refused.", while commands in it still work
 A file without read bits is refused on RETR ("550 Permission denied."), as a server
@@ -62,6 +74,9 @@ REFUSE_OVERWRITE = "refuse-overwrite"
 REFUSE_CHMOD = "refuse-chmod"
 STRIP_SPACE = "strip-space"
 REFUSE_LIST = "refuse-list"
+VANISH_UPLOAD = "vanish-upload"
+SHORT_STORE = "short-store"
+TRIM_STORE = "trim-store"
 FULL_PERMISSIONS = "elradfmwMT"
 READ_ONLY_PERMISSIONS = "elr"
 
@@ -105,8 +120,26 @@ class TestDTPHandler(ThrottledDTPHandler):
             return  # what was pushed goes out, then the channel just stays silent
         super().close_when_done()
 
+    over_quota = False
+
     def handle_read(self):
         super().handle_read()
+        quota = getattr(self.cmd_channel, "quota", 0)
+        if quota and self.file_obj is not None and not self.file_obj.closed:
+            self.file_obj.flush()
+            root = self.cmd_channel.fs.root
+            mine = os.path.realpath(self.file_obj.name)
+            others = 0
+            for folder, _, names in os.walk(root):
+                for name in names:
+                    path = os.path.join(folder, name)
+                    if os.path.realpath(path) != mine and os.path.isfile(path):
+                        others += os.path.getsize(path)
+            allowed = max(quota - others, 0)
+            if self.file_obj.tell() > allowed:
+                self.file_obj.truncate(allowed)
+                self.file_obj.seek(allowed)
+                self.over_quota = True
         if getattr(self.cmd_channel, "drop_upload", False) and self.tot_bytes_received > 0 \
                 and not self._closed:
             self.file_obj.flush()
@@ -114,6 +147,13 @@ class TestDTPHandler(ThrottledDTPHandler):
             self.close()
 
     handle_read_event = handle_read  # the base class binds its own under this name
+
+    def handle_close(self):
+        if self.over_quota and not self._closed:
+            self._resp = ("552 Disk quota exceeded.", logging.info)
+            self.close()
+            return
+        super().handle_close()
 
     def close(self):
         drop = not self._closed and getattr(self.cmd_channel, "drop_after_transfer", False)
@@ -132,6 +172,9 @@ class TestHandler(FTPHandler):
     drop_commands = frozenset()
     drop_after_commands = frozenset()
     drops_left = None  # None: no limit
+    refuse_commands = frozenset()
+    refusals_left = None
+    quota = 0
     drop_after_reply = False
     drop_after_transfer = False
     stall_transfer = False
@@ -153,6 +196,14 @@ class TestHandler(FTPHandler):
                 or (renaming and marked(arg, DROP_ON_RENAME)):
             self.log("<- %s: dropping the control connection" % cmd)
             self.close()
+            return
+        if named in self.refuse_commands and TestHandler.refusals_left != 0:
+            if TestHandler.refusals_left is not None:
+                TestHandler.refusals_left -= 1
+            self.log("<- %s: refused" % cmd)
+            if cmd == "RNFR":
+                self._rnfr = None
+            self.respond("550 Not enough privileges.")
             return
         if named in self.drop_after_commands and TestHandler.drops_left != 0:
             if TestHandler.drops_left is not None:
@@ -198,7 +249,17 @@ class TestHandler(FTPHandler):
 
     def ftp_STOR(self, file, mode='w'):
         self.drop_upload = marked(file, DROP_UPLOAD)
+        base = os.path.basename(file)
+        if base.startswith(" ") and base.lstrip().startswith(TRIM_STORE):
+            file = os.path.join(os.path.dirname(file), base.lstrip())
         return super().ftp_STOR(file, mode)
+
+    def on_file_received(self, file):
+        if marked(file, VANISH_UPLOAD):
+            os.remove(file)
+        elif marked(file, SHORT_STORE):
+            with open(file, "r+b") as f:
+                f.truncate(os.path.getsize(file) // 3)
 
     def ftp_RETR(self, file):
         # The tests run as root, who reads every file; a server run by a plain user cannot
@@ -248,6 +309,9 @@ def main():
     parser.add_argument("--drop-on", action="append", default=[], metavar="CMD")
     parser.add_argument("--drop-after", action="append", default=[], metavar="CMD")
     parser.add_argument("--drops", type=int, default=0)
+    parser.add_argument("--refuse", action="append", default=[], metavar="CMD")
+    parser.add_argument("--refusals", type=int, default=0)
+    parser.add_argument("--quota", type=int, default=0)
     args = parser.parse_args()
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO,
@@ -271,6 +335,9 @@ def main():
     TestHandler.drop_commands = frozenset(c.upper() for c in args.drop_on)
     TestHandler.drop_after_commands = frozenset(c.upper() for c in args.drop_after)
     TestHandler.drops_left = args.drops if args.drops > 0 else None
+    TestHandler.refuse_commands = frozenset(c.upper() for c in args.refuse)
+    TestHandler.refusals_left = args.refusals if args.refusals > 0 else None
+    TestHandler.quota = args.quota
     TestDTPHandler.read_limit = args.throttle
     TestDTPHandler.write_limit = args.throttle
 

@@ -8,6 +8,8 @@ the Nth request of TYPE since the session started or the control last changed go
 server, which carries it out; its reply never comes back, and the SSH connection ends. Each
 cut adds a line to CONTROL.log. TYPE is an SFTP request name (OPEN, CLOSE, WRITE,
 SETSTAT, REMOVE, RENAME, ...) or PUT, the CLOSE of a file that was written to.
+A line "REFUSE TYPE N STATUS" instead answers the Nth such request with that SFTP status
+(3 permission denied, 4 failure, 14 no space), without carrying it out, and the session goes on.
 """
 
 import os
@@ -25,14 +27,22 @@ TYPES = {
 
 
 def read_control(path):
+    """(type, nth, status): status None cuts the line, a number refuses with it."""
     try:
         with open(path) as f:
             words = f.read().split()
     except OSError:
-        return None, 0
+        return None, 0, None
+    if len(words) == 4 and words[0].upper() == "REFUSE":
+        return words[1].upper(), int(words[2]), int(words[3])
     if len(words) != 2:
-        return None, 0
-    return words[0].upper(), int(words[1])
+        return None, 0, None
+    return words[0].upper(), int(words[1]), None
+
+
+def status_packet(request, status):
+    body = struct.pack(">BIII", 101, request, status, 0) + struct.pack(">I", 0)
+    return struct.pack(">I", len(body)) + body
 
 
 def packets(buffer):
@@ -87,12 +97,17 @@ def main():
                 now = read_control(sys.argv[1])
                 if now != control:
                     control, seen = now, 0
-                cut_type, cut_nth = control
+                cut_type, cut_nth, refusal = control
                 kind = packet[4]
                 named = TYPES.get(cut_type) == kind or (cut_type == "PUT" and kind == 4 and wrote)
                 wrote = (wrote or kind == 6) and kind != 4
+                if named and refusal is not None:
+                    seen += 1
+                    if seen == cut_nth:
+                        client_out.write(status_packet(request_id(packet), refusal))
+                        continue
                 server.stdin.write(packet)
-                if named and cut_id is None:
+                if named and cut_id is None and refusal is None:
                     seen += 1
                     if seen == cut_nth:
                         cut_id = request_id(packet)
