@@ -286,6 +286,10 @@ TEST(HostOptionsTest, CommandLines)
         { { "lexiphant", "--device", "pager" }, "unknown device \"pager\"" },
         { { "lexiphant", "--script" }, "--script needs a file" },
         { { "lexiphant", "--fullscreen" }, "unknown option \"--fullscreen\"" },
+        // Nothing could drive a run with neither window nor script: it would wait forever.
+        { { "lexiphant", "--headless" }, "--headless needs --script FILE" },
+        { { "lexiphant", "--headless", "--test-scene" }, "--headless needs --script FILE" },
+        { { "lexiphant", "--headless", "--help" }, nullptr },
     };
     for (const Case& c : cases) {
         const auto parsed = HostOptions::parse(int(c.args.size()), c.args.data());
