@@ -29,12 +29,11 @@ int main(int argc, char** argv)
         printSettingsUsage(std::cout);
         return 0;
     }
-    // Without a window only a script can drive the editor; waiting for nothing helps nobody.
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (options.scriptPath.empty() && (display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0')) {
-        std::cerr << "lexiphant: no display (DISPLAY and WAYLAND_DISPLAY are unset), so no window can open, and\n"
-                     "without a window only --script FILE can drive the program; see lexiphant --help\n";
+    const bool displayPresent = (display != nullptr && *display != '\0') || (wayland != nullptr && *wayland != '\0');
+    if (const auto problem = options.problemWithoutScript(displayPresent)) {
+        std::cerr << "lexiphant: " << *problem << "\n(lexiphant --help lists the options)\n";
         return 2;
     }
     // The main interface file makes the application delegate, its window and its navigation

@@ -39,11 +39,20 @@ std::variant<HostOptions, std::string> HostOptions::parse(int argc, const char* 
             return "unknown option \"" + std::string(arg) + "\"";
         }
     }
-    // Without a window nothing but a script can drive the program, so it would wait forever.
-    if (options.headless && options.scriptPath.empty() && !options.showHelp && !options.showVersion) {
-        return std::string("--headless needs --script FILE: without a window only a script can drive the program");
-    }
     return options;
+}
+
+std::optional<std::string> HostOptions::problemWithoutScript(bool displayPresent) const
+{
+    // Without a window nothing but a script can drive the program, so it would wait forever.
+    if (!scriptPath.empty() || showHelp || showVersion)
+        return std::nullopt;
+    if (headless)
+        return std::string("--headless needs --script FILE: without a window only a script can drive the program");
+    if (!displayPresent)
+        return std::string("no display (DISPLAY and WAYLAND_DISPLAY are unset), so no window can open, and without "
+                           "one only --script FILE can drive the program");
+    return std::nullopt;
 }
 
 std::string HostOptions::usage(const std::vector<std::string>& scriptCommands)
