@@ -4,10 +4,10 @@
 #include <array>
 #include <cctype>
 #include <optional>
+#include <string_view>
 #include <ostream>
 
 #include "Classes/AppSettings.h"
-#include "Classes/Controller/UIColorHexColor.h"
 #include "Platform/Foundation/NSUserDefaults.h"
 
 namespace {
@@ -15,15 +15,20 @@ namespace {
 struct Setting {
     const char* key;
     bool isBool;
+    const char* defaultValue;
     const char* meaning;
 };
 
 constexpr std::array<Setting, 5> kSettings { {
-    { "maskPasswords", true, "connection passwords are shown as one \"*\" per character" },
-    { "customTemplate", true, "the custom template starts empty and its file is not read" },
-    { "colorScheme", false, "the accent colour of the screens, as hexadecimal digits" },
-    { "openAll", true, "files of an unlisted kind open as plain text" },
-    { "clearedMasterPass", true, "the next launch forgets the master password" },
+    { "maskPasswords", true, "yes", "connection passwords are shown as one \"*\" per character" },
+    { "customTemplate", true, "no",
+        "while yes, each launch starts with an empty custom template and does not read\n"
+        "      custom_template.txt; saving a text as the custom template sets it back to no" },
+    { "colorScheme", false, "4CAA1E",
+        "the accent colour of the screens:\n"
+        "      3, 6 or 8 hexadecimal digits, with or without \"#\" (such as 4CAA1E, #fff or 4CAA1E80)" },
+    { "openAll", true, "no", "files of an unlisted kind open as plain text" },
+    { "clearedMasterPass", true, "no", "the next launch forgets the master password" },
 } };
 
 const Setting* settingNamed(const std::string& key)
@@ -51,11 +56,15 @@ std::string currentValue(const NSUserDefaults& defaults, const Setting& setting)
     return defaults.stringForKey(setting.key).value_or("");
 }
 
-void printUsage(std::ostream& out)
+// What a person may type: one optional leading "#", then 3, 6 or 8 hexadecimal digits. The app
+// itself reads stored colours more loosely; the command writes only what the help lists.
+bool isColourText(std::string_view text)
 {
-    out << "usage: lexiphant settings list | get KEY | set KEY VALUE | reset\nkeys:\n";
-    for (const Setting& s : kSettings)
-        out << "  " << s.key << (s.isBool ? " (yes|no)" : " (hex colour)") << ": " << s.meaning << '\n';
+    if (!text.empty() && text.front() == '#')
+        text.remove_prefix(1);
+    if (text.size() != 3 && text.size() != 6 && text.size() != 8)
+        return false;
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
 }
 
 int save(NSUserDefaults& defaults, std::ostream& err)
@@ -66,6 +75,16 @@ int save(NSUserDefaults& defaults, std::ostream& err)
     return 1;
 }
 
+}
+
+void printSettingsUsage(std::ostream& out)
+{
+    out << "usage: lexiphant settings list | get KEY | set KEY VALUE | reset\n"
+           "  list: every key and the value the app uses; get: one of them; set: store a value;\n"
+           "  reset: forget the stored values (each key's default comes back at the next launch)\n"
+           "keys:\n";
+    for (const Setting& s : kSettings)
+        out << "  " << s.key << (s.isBool ? " (yes|no" : " (hex colour") << ", default " << s.defaultValue << "): " << s.meaning << '\n';
 }
 
 int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
@@ -82,7 +101,7 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
         const Setting* setting = settingNamed(arguments[1]);
         if (!setting) {
             err << "lexiphant settings: unknown key \"" << arguments[1] << "\"\n";
-            printUsage(err);
+            printSettingsUsage(err);
             return 2;
         }
         out << currentValue(defaults, *setting) << '\n';
@@ -92,7 +111,7 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
         const Setting* setting = settingNamed(arguments[1]);
         if (!setting) {
             err << "lexiphant settings: unknown key \"" << arguments[1] << "\"\n";
-            printUsage(err);
+            printSettingsUsage(err);
             return 2;
         }
         const std::string& value = arguments[2];
@@ -107,8 +126,8 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
                 defaults.setBool(false, "notifiedOpenAll");
             defaults.setBool(*flag, setting->key);
         } else {
-            if (!UIColorHexColor::parseHexColor(value)) {
-                err << "lexiphant settings: colorScheme takes 3, 6 or 8 hexadecimal digits (such as 4CAA1E), not \""
+            if (!isColourText(value)) {
+                err << "lexiphant settings: colorScheme takes 3, 6 or 8 hexadecimal digits, with or without \"#\" (such as 4CAA1E), not \""
                     << value << "\"\n";
                 return 2;
             }
@@ -122,6 +141,6 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
             defaults.removeObjectForKey(s.key);
         return save(defaults, err);
     }
-    printUsage(verb == "help" || verb == "--help" ? out : err);
+    printSettingsUsage(verb == "help" || verb == "--help" ? out : err);
     return verb == "help" || verb == "--help" ? 0 : 2;
 }

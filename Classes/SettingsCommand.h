@@ -9,3 +9,5 @@
 // yes or no; colorScheme as three, six or eight hexadecimal digits, with or without "#".
 // Answers the process exit status: 0 done, 1 a failure to save, 2 a usage or value error.
 int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// The command's usage and every key with its values and meaning.
+void printSettingsUsage(std::ostream& out);

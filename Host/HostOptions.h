@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -20,6 +21,8 @@ struct HostOptions {
 
     // The options, or the error message for a command line that cannot be followed.
     [[nodiscard]] static std::variant<HostOptions, std::string> parse(int argc, const char* const* argv);
+    // Why a run with no script could only wait forever (--headless, or no display), or nothing.
+    [[nodiscard]] std::optional<std::string> problemWithoutScript(bool displayPresent) const;
     // The options, then the script commands given (their usage lines).
     [[nodiscard]] static std::string usage(const std::vector<std::string>& scriptCommands);
 };

@@ -302,6 +302,28 @@ TEST(HostOptionsTest, CommandLines)
     EXPECT_TRUE(full.headless);
     EXPECT_EQ(full.scriptPath, "a.txt");
     EXPECT_EQ(std::get<HostOptions>(HostOptions::parse(1, cases[0].args.data())).device, "ipad");
+
+    // Nothing could drive a run with neither window nor script: it would wait forever.
+    const struct {
+        std::vector<const char*> args;
+        bool display;
+        const char* problem; // null: none
+    } windowless[] = {
+        { { "lexiphant" }, true, nullptr },
+        { { "lexiphant" }, false, "no display" },
+        { { "lexiphant", "--headless" }, true, "--headless needs --script FILE" },
+        { { "lexiphant", "--headless", "--test-scene" }, false, "--headless needs --script FILE" },
+        { { "lexiphant", "--headless", "--script", "a.txt" }, false, nullptr },
+        { { "lexiphant", "--headless", "--help" }, false, nullptr },
+    };
+    for (const auto& c : windowless) {
+        const auto options = std::get<HostOptions>(HostOptions::parse(int(c.args.size()), c.args.data()));
+        const auto problem = options.problemWithoutScript(c.display);
+        EXPECT_EQ(problem.has_value(), c.problem != nullptr) << c.args.back() << " " << c.display;
+        if (problem && c.problem) {
+            EXPECT_EQ(problem->rfind(c.problem, 0), 0u) << *problem;
+        }
+    }
 }
 
 } // namespace

@@ -39,6 +39,7 @@
 #include "tests/support/SftpTestServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/uikit/UIKitTestSupport.h"
+#include "tests/support/SnapshotFolder.h"
 
 // Stands in for the editor screen, which is built apart: it keeps the entry it was given.
 class StubEditor : public UIViewController, public FileEntryScreen {
@@ -293,7 +294,7 @@ protected:
     void snapshot(const std::string& name)
     {
         settle();
-        EXPECT_TRUE(UIRenderer::writeScreenPNG("screens-directory-png/" + name + ".png")) << name;
+        EXPECT_TRUE(UIRenderer::writeScreenPNG(snapshotFile("screens_directory", name))) << name;
     }
 
     TempDir home_;

@@ -9,6 +9,7 @@
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIModalChrome.h"
 #include "Platform/UIKit/UIRenderer.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST_F(EditorTest, KeyboardUpInEveryOrientationKeepsTheTypedLineAndTheBarShowing
     for (int line = 1; line <= 90; ++line)
         text += "<p>line " + std::to_string(line) + "</p>\n";
     // Beside the test program, in the build folder.
-    const std::filesystem::path snapshots = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "snapshots" / "screens_editor";
+    const std::filesystem::path snapshots = snapshotFolder("screens_editor");
     for (const char* device : { "iphone", "ipad" }) {
         for (const UIInterfaceOrientation orientation :
              { UIInterfaceOrientationPortrait, UIInterfaceOrientationLandscapeRight, UIInterfaceOrientationPortraitUpsideDown,

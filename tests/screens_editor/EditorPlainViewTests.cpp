@@ -10,6 +10,7 @@
 
 #include "Platform/UIKit/UIModalChrome.h"
 #include "Platform/UIKit/UIRenderer.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST_F(EditorTest, PlainViewReadsLikeTheCodeView)
     std::string text;
     for (int line = 1; text.size() < 12000; ++line)
         text += "line " + std::to_string(line) + " of a large text\n";
-    const std::filesystem::path snapshots = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "snapshots" / "screens_editor";
+    const std::filesystem::path snapshots = snapshotFolder("screens_editor");
     enum class Kind { Code, Large, Unlisted };
     for (const char* device : { "iphone", "ipad" }) {
         for (const bool turned : { false, true }) {

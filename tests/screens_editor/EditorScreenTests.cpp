@@ -14,6 +14,7 @@
 #include "tests/support/LogCapture.h"
 
 #include <fstream>
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
@@ -350,7 +351,7 @@ TEST_F(EditorTest, WebViewFilesOfferNoTextActionsAndNoKeyboard)
         { "ipad", "notes.rtf", "not a document", false },
         { "ipad", "page.php", kSample, true },
     };
-    const std::filesystem::path snapshots = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "snapshots" / "screens_editor";
+    const std::filesystem::path snapshots = snapshotFolder("screens_editor");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.device) + " " + c.name);
         window_.reset();
@@ -492,7 +493,7 @@ TEST_F(EditorTest, SnapshotsOfAColouredPhpFile)
         auto editor = open("index.php", phpOfSize(900), device);
         ASSERT_TRUE(editor);
         advance(1);
-        const std::string path = std::string(LEXIPHANT_SOURCE_DIR) + "/build-editor/snapshots/editor-php-" + device + ".png";
+        const std::string path = snapshotFile("screens_editor", std::string("editor-php-") + device);
         EXPECT_TRUE(UIRenderer::writeScreenPNG(path)) << path;
         window_->setRootViewController(nullptr);
         window_.reset();

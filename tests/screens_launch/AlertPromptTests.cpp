@@ -4,6 +4,7 @@
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UITextField.h"
 #include "tests/uikit/UIKitTestSupport.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ TEST_F(AlertPromptTest, FieldHasTheFocusWhenShownAndTheAnswerIsItsText)
     EXPECT_TRUE(field->isFirstResponder()) << "typing goes straight into the prompt";
     field->insertText(u"index.html");
     EXPECT_EQ(prompt->enteredText(), u"index.html");
-    EXPECT_TRUE(UIRenderer::writeScreenPNG("screens-launch-png/alert-prompt.png"));
+    EXPECT_TRUE(UIRenderer::writeScreenPNG(snapshotFile("screens_launch", "alert-prompt")));
     tapButton(*prompt, 1);
     EXPECT_FALSE(prompt->isVisible());
 

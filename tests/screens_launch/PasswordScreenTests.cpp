@@ -9,6 +9,7 @@
 #include "Platform/UIKit/UIRenderer.h"
 #include "Platform/UIKit/UITextField.h"
 #include "tests/screens_launch/LaunchTestSupport.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ protected:
     void snapshot(const std::string& name)
     {
         settle();
-        EXPECT_TRUE(UIRenderer::writeScreenPNG("screens-launch-png/" + name + ".png")) << name;
+        EXPECT_TRUE(UIRenderer::writeScreenPNG(snapshotFile("screens_launch", name))) << name;
     }
 };
 

@@ -25,6 +25,7 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/uikit/UIKitTestSupport.h"
+#include "tests/support/SnapshotFolder.h"
 
 // What a cell shows, read from its outlets alone.
 inline StartScreenGrid::ItemKind kindShown(const BookmarkCell& cell)
@@ -136,15 +137,7 @@ protected:
         return std::dynamic_pointer_cast<EditConnectionController>(start->presentedViewController());
     }
 
-    static std::string snapshotPath(const std::string& name)
-    {
-        std::error_code error;
-        const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-        const auto folder
-            = (error ? std::filesystem::current_path() : exe.parent_path()) / "snapshots" / "screens_start";
-        std::filesystem::create_directories(folder, error);
-        return (folder / (name + ".png")).string();
-    }
+    static std::string snapshotPath(const std::string& name) { return snapshotFile("screens_start", name); }
 
     std::unique_ptr<TempDir> home_;
     std::unique_ptr<ScopedEnv> env_;

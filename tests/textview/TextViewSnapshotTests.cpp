@@ -3,15 +3,11 @@
 
 #include "TextViewTestSupport.h"
 #include "Platform/UIKit/UIRenderer.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
-std::string snapshotPath(const std::string& name)
-{
-    const auto dir = std::filesystem::temp_directory_path() / "textview-snapshots";
-    std::filesystem::create_directories(dir);
-    return (dir / (name + ".png")).string();
-}
+std::string snapshotPath(const std::string& name) { return snapshotFile("textview", name); }
 
 bool isColour(const CGImage::Pixel& p, int r, int g, int b, int tolerance = 12)
 {

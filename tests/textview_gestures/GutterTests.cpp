@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "Platform/UIKit/UIRenderer.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
@@ -17,12 +18,7 @@ std::vector<int> rowNumbers(const CodeTextView& view)
     return numbers;
 }
 
-std::string snapshotPath(const std::string& name)
-{
-    const auto dir = std::filesystem::temp_directory_path() / "textview-gestures-snapshots";
-    std::filesystem::create_directories(dir);
-    return (dir / (name + ".png")).string();
-}
+std::string snapshotPath(const std::string& name) { return snapshotFile("textview_gestures", name); }
 
 }
 

@@ -5,15 +5,11 @@
 #include "Classes/TextView/CodeLoupeView.h"
 #include "Classes/TextView/CodeMagnifyView.h"
 #include "Platform/UIKit/UIRenderer.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
-std::string snapshotPath(const std::string& name)
-{
-    const auto dir = std::filesystem::temp_directory_path() / "textview-gestures-snapshots";
-    std::filesystem::create_directories(dir);
-    return (dir / (name + ".png")).string();
-}
+std::string snapshotPath(const std::string& name) { return snapshotFile("textview_gestures", name); }
 
 int darkPixels(const CGImageRef& image, std::size_t x0, std::size_t y0, std::size_t x1, std::size_t y1)
 {

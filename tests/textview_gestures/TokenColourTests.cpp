@@ -6,6 +6,7 @@
 #include "Platform/CoreGraphics/CGColor.h"
 #include "Platform/CoreText/CTFont.h"
 #include "Platform/UIKit/UIRenderer.h"
+#include "tests/support/SnapshotFolder.h"
 
 // Each coloured token is drawn in its own colour: inside the token's box the darkest ink is the
 // colour the engine wrote for it, and plain text next to it stays black.
@@ -21,7 +22,7 @@ TEST_F(GestureTest, TokensAreDrawnInTheirColours)
     load(text, false);
     const CGImageRef image = UIRenderer::snapshotView(*view_, 2);
     ASSERT_TRUE(image);
-    ASSERT_TRUE(UIRenderer::writeViewPNG(*view_, (std::filesystem::temp_directory_path() / "textview-gestures-snapshots" / "tokens.png").string(), 2));
+    ASSERT_TRUE(UIRenderer::writeViewPNG(*view_, snapshotFile("textview_gestures", "tokens"), 2));
     int coloured = 0;
     for (const std::u16string_view word : { std::u16string_view(u"function"), std::u16string_view(u"$name"),
                                             std::u16string_view(u"\"text\""), std::u16string_view(u"// note") }) {

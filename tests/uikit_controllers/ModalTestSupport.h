@@ -10,6 +10,7 @@
 #include "Platform/UIKit/UIAlertView.h"
 #include "Platform/UIKit/UIRenderer.h"
 #include "tests/uikit/UIKitTestSupport.h"
+#include "tests/support/SnapshotFolder.h"
 
 // The UIKit fixture, with no alert or sheet left over from another test, and snapshots written
 // beside the test program (under the build folder) for people to look at.
@@ -36,13 +37,7 @@ protected:
     // A tap at the centre of a screen rectangle.
     void tapRect(CGRect r) { tap(CGPointMake(CGRectGetMidX(r), CGRectGetMidY(r))); }
 
-    static std::string snapshotPath(const std::string& name)
-    {
-        std::error_code error;
-        const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-        const auto folder = (error ? std::filesystem::current_path() : exe.parent_path()) / "snapshots" / "uikit_controllers";
-        return (folder / (name + ".png")).string();
-    }
+    static std::string snapshotPath(const std::string& name) { return snapshotFile("uikit_controllers", name); }
 
     // The screen's pixel at a point (scale 1 devices), as 0-255 components.
     struct Pixel {

@@ -18,6 +18,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/uikit/UIKitTestSupport.h"
 #include "tests/uikit_controls/WebViewTestFiles.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
@@ -242,7 +243,7 @@ TEST_F(MailScreen, SendFilesTheMailAndCancelDoesNot)
 {
     EXPECT_TRUE(MFMailComposeViewController::canSendMail());
     auto composer = present();
-    EXPECT_TRUE(UIRenderer::writeScreenPNG("uikit-controls-png/mail-compose.png"));
+    EXPECT_TRUE(UIRenderer::writeScreenPNG(snapshotFile("uikit_controls", "mail-compose")));
     tapButton(*composer, u"Send");
     ASSERT_EQ(delegate_->results, (std::vector<MFMailComposeResult> { MFMailComposeResultSent }));
     EXPECT_FALSE(root_->presentedViewController());

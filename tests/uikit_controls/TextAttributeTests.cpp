@@ -12,6 +12,7 @@
 #include "Platform/Foundation/NSException.h"
 #include "Platform/Foundation/NSNumber.h"
 #include "Platform/UIKit/UIColor.h"
+#include "tests/support/SnapshotFolder.h"
 
 namespace {
 
@@ -102,8 +103,7 @@ TEST(RunDelegate, UnderlinedLinkBesideAnAttachmentIsDrawnInItsColour)
         }
     }
     const CGImageRef image = context->makeImage();
-    std::filesystem::create_directories("uikit-controls-png");
-    ASSERT_TRUE(image->writePNG("uikit-controls-png/underlined-link-and-attachment.png"));
+    ASSERT_TRUE(image->writePNG(snapshotFile("uikit_controls", "underlined-link-and-attachment")));
 
     // Under the link (y upward: a little below the baseline), a blue line runs from its start to
     // its end; none runs under "See".

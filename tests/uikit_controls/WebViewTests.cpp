@@ -14,6 +14,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/uikit/UIKitTestSupport.h"
 #include "tests/uikit_controls/WebViewTestFiles.h"
+#include "tests/support/SnapshotFolder.h"
 
 using namespace webview_test;
 using Kind = UIWebViewDocument::Kind;
@@ -64,7 +65,7 @@ protected:
 
     CGImageRef snapshot(const std::string& name)
     {
-        const std::string path = std::string("uikit-controls-png/") + name + ".png";
+        const std::string path = snapshotFile("uikit_controls", name);
         EXPECT_TRUE(UIRenderer::writeViewPNG(*web_, path, 1));
         return UIRenderer::snapshotView(*web_, 1);
     }
@@ -291,7 +292,7 @@ TEST_F(WebView, OfficeDocumentsAreConvertedAndShownAsPdf)
     ASSERT_TRUE(RunLoop::main().runUntil([&] {
         if (web_->isConverting() && !sawSpinner) {
             sawSpinner = true;
-            EXPECT_TRUE(UIRenderer::writeViewPNG(*web_, "uikit-controls-png/webview-converting.png", 1));
+            EXPECT_TRUE(UIRenderer::writeViewPNG(*web_, snapshotFile("uikit_controls", "webview-converting"), 1));
         }
         return delegate_->ended();
     }, 120));
