@@ -8,6 +8,7 @@
 #include "Platform/Foundation/NSPathUtilities.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/SftpTestServer.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ struct QuitCase {
     const char* title;
     Operation operation;
     const char* logged; // a line fragment that shows how the operation ended
+    bool sftp { false };    // over a slow line to the SFTP server, else to the throttled FTP server
 };
 
 void PrintTo(const QuitCase& c, std::ostream* out)
@@ -42,11 +44,14 @@ const QuitCase kCases[] = {
     { "TextDownload", Operation::download, "Downloading returned 42 !" },
     { "BinaryDownload", Operation::binaryDownload, "Downloading returned 42" },
     { "Save", Operation::save, "Waiting for the save to finish before quitting" },
+    { "SftpListing", Operation::listing, "failed with code 42", true },
+    { "SftpTextDownload", Operation::download, "Downloading returned 42 !", true },
+    { "SftpSave", Operation::save, "Waiting for the save to finish before quitting", true },
 };
 
-constexpr std::size_t kBytesPerSecond = 2000;
-constexpr std::size_t kSlowFileBytes = 30 * kBytesPerSecond; // half a minute at the server's rate
-constexpr int kFilesInBigFolder = 600;                        // a listing of about 20 s
+constexpr std::size_t kBytesPerSecond = 2000;      // the FTP server's data connections
+constexpr std::size_t kSftpBytesPerSecond = 16000; // everything the SFTP server sends
+constexpr int kFilesInBigFolder = 600;             // a listing of many seconds
 const std::string kOriginal = "the original text\n";
 
 FtpTestServer& throttledServer()
@@ -67,6 +72,15 @@ Disk diskOf(const TestServer& server)
     return disk;
 }
 
+// Names and sizes, for a failure's message (the contents are long).
+std::string describe(const Disk& disk)
+{
+    std::string text;
+    for (const auto& [name, content] : disk)
+        text += name + " (" + std::to_string(content.size()) + " bytes) ";
+    return text;
+}
+
 // The main loop runs for a moment, so the operation is well inside its transfer.
 void letItRun(double seconds)
 {
@@ -78,9 +92,11 @@ protected:
     void SetUp() override
     {
         // A short stall limit: an operation that ignored the quit would make terminate give
-        // up on it (and say so) long before the transfer could end by itself.
+        // up on it (and say so) long before the transfer could end by itself. A save keeps
+        // the product's: a slow line's socket buffers hold its bytes for seconds unmoved.
         NetworkManager::Limits limits;
-        limits.stallSeconds = 3;
+        if (GetParam().operation != Operation::save)
+            limits.stallSeconds = 3;
         NetworkManager::sharedManager().setLimits(limits);
     }
     void TearDown() override { NetworkManager::sharedManager().setLimits({}); }
@@ -98,28 +114,38 @@ INSTANTIATE_TEST_SUITE_P(EveryOperation, QuitDuringOperationTest, testing::Value
 TEST_P(QuitDuringOperationTest, EndsTheOperationBeforeTheHandle)
 {
     const QuitCase& c = GetParam();
-    FtpTestServer& server = throttledServer();
+    TestServer& server = c.sftp ? static_cast<TestServer&>(SftpTestServer::shared()) : throttledServer();
+    const std::size_t rate = c.sftp ? kSftpBytesPerSecond : kBytesPerSecond;
+    const std::size_t slowFileBytes = 30 * rate; // half a minute at the server's rate
     server.clearRoot();
     server.makeDir("big");
     for (int i = 0; i < kFilesInBigFolder; ++i)
         server.writeFile("big/file-" + std::to_string(i) + ".txt", "x");
     server.writeFile("page.txt", kOriginal);
-    server.writeFile("large.txt", std::string(kSlowFileBytes, 'a'));
-    server.writeFile("picture.png", patternBytes(kSlowFileBytes));
+    server.writeFile("large.txt", std::string(slowFileBytes, 'a'));
+    server.writeFile("picture.png", patternBytes(slowFileBytes));
     server.writeFile("other.txt", "another file\n");
     const Disk before = diskOf(server);
-    const std::string savedText = std::string(4 * kBytesPerSecond, 's') + "\n"; // about 4 s
+    const std::string savedText = std::string(3 * rate, 's') + "\n"; // a few seconds
 
     NetworkManager& manager = NetworkManager::sharedManager();
     auto delegate = std::make_shared<RecordingDelegate>();
-    std::unique_ptr<TcpProxy> silent;
-    auto connection = connectionFor(server, QVConnection::kTypeFTP);
+    std::unique_ptr<TcpProxy> line;
+    const int type = c.sftp ? QVConnection::kTypeSFTP : QVConnection::kTypeFTP;
+    auto connection = connectionFor(server, type);
+    if (c.sftp) {
+        // A save's bytes go to the server: that way is the slow one.
+        const auto direction = c.operation == Operation::save ? TcpProxy::Direction::toServer
+                                                              : TcpProxy::Direction::toClient;
+        line = std::make_unique<TcpProxy>(server.port(), TcpProxy::Fault::slow, direction, rate);
+        connection->setPort(line->port());
+    }
     if (c.operation == Operation::connect)
         connection->setStartPath("/big");
     if (c.operation == Operation::connectSilent) {
         // Takes the connection and never greets.
-        silent = std::make_unique<TcpProxy>(server.port(), TcpProxy::Fault::stall, TcpProxy::Direction::toClient, 0);
-        connection->setPort(silent->port());
+        line = std::make_unique<TcpProxy>(server.port(), TcpProxy::Fault::stall, TcpProxy::Direction::toClient, 0);
+        connection->setPort(line->port());
     }
     if (c.operation == Operation::connect || c.operation == Operation::connectSilent) {
         manager.setConnection(connection);
@@ -163,14 +189,14 @@ TEST_P(QuitDuringOperationTest, EndsTheOperationBeforeTheHandle)
         // every other file as it was.
         Disk expected = before;
         expected["page.txt"] = savedText;
-        EXPECT_EQ(after, expected);
+        EXPECT_TRUE(after == expected) << describe(after) << "instead of " << describe(expected);
     } else {
-        EXPECT_EQ(after, before);
+        EXPECT_TRUE(after == before) << describe(after) << "instead of " << describe(before);
     }
     if (c.operation == Operation::binaryDownload) { // part of a file is no copy of it
         EXPECT_FALSE(fs::exists(stringByAppendingPathComponent(NSTemporaryDirectory(), "picture.png")));
     }
 
     // The manager is as good as new for the next connection.
-    EXPECT_EQ(connectWith(connectionFor(server, QVConnection::kTypeFTP), delegate), 0);
+    EXPECT_EQ(connectWith(connectionFor(server, type), delegate), 0);
 }
