@@ -247,11 +247,11 @@ void NetworkManager::forgetFailure()
 void NetworkManager::deliver(NetworkManagerDelegate::Operation operation,
                              std::function<void(NetworkManagerDelegate&)> send, bool wait)
 {
-    // The words go with the result, so a later operation cannot change them before it arrives;
-    // a result ends its operation (the bytes of a download come just before theirs).
     // The application is ending: no screen is told of an operation it ended.
     if (terminating_.load())
         return;
+    // The words go with the result, so a later operation cannot change them before it arrives;
+    // a result ends its operation (the bytes of a download come just before theirs).
     std::string words;
     {
         std::lock_guard lock(stateMutex_);
