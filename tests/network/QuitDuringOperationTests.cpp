@@ -1,6 +1,6 @@
 // Quitting the application while a remote operation runs on a slow server: the operation ends
 // before the transfer handle goes (nothing crashes, nothing is delivered to a screen), a save is
-// waited for and leaves the folder as a cut save would, and the manager connects again after.
+// waited for and stands whole under its name, and the manager connects again after.
 
 #include "tests/network/NetworkTestSupport.h"
 
