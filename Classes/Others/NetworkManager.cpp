@@ -12,10 +12,12 @@
 #include "Platform/Foundation/NSThread.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -116,11 +118,52 @@ NetworkManager::~NetworkManager()
         curl_global_cleanup();
 }
 
+bool NetworkManager::endRunningOperation()
+{
+    const auto idle = [this] { return threadStatus() == 0; };
+    if (idle())
+        return true;
+    // A save the person asked for may finish: each of its steps ends by itself when the server
+    // stops answering. Anything else only fetches what can be fetched again, and ends now.
+    const bool saving = threadStatus() == 4;
+    if (saving) {
+        NSLog("Waiting for the save to finish before quitting ...");
+    } else {
+        abortRequested_ = true;
+        if (void* multi = curl_.multi()) // out of its wait for the sockets at once
+            curl_multi_wakeup(static_cast<CURLM*>(multi));
+    }
+    // An abort lands at libcurl's next progress call, within about a second; the margin is
+    // for a thread that is slow to be scheduled.
+    constexpr double kSliceSeconds = 0.1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(stallSeconds_.load() + 5);
+    while (!idle()) {
+        if (!saving && std::chrono::steady_clock::now() >= deadline)
+            return false;
+        // The main loop runs, so that a result the worker waits to hand over is taken.
+        if (isMainThread())
+            (void)RunLoop::main().runUntil(idle, kSliceSeconds);
+        else
+            std::this_thread::sleep_for(std::chrono::duration<double>(kSliceSeconds));
+    }
+    return true;
+}
+
 void NetworkManager::terminate()
 {
-    curl_.reset();
-    if (globalInitialised_)
-        curl_global_cleanup();
+    terminating_ = true;
+    if (endRunningOperation()) {
+        curl_.reset();
+        if (globalInitialised_)
+            curl_global_cleanup();
+        abortRequested_ = false;
+        terminating_ = false;
+    } else {
+        // Freeing the handle under the thread would crash it; the process is ending anyway.
+        // The thread stays told to end and to deliver nothing.
+        NSLog("The remote operation did not end: its connection is left as it is");
+        curl_.abandon();
+    }
     globalInitialised_ = false;
     std::lock_guard lock(stateMutex_);
     conn_.reset();
@@ -211,6 +254,9 @@ void NetworkManager::forgetFailure()
 void NetworkManager::deliver(NetworkManagerDelegate::Operation operation,
                              std::function<void(NetworkManagerDelegate&)> send, bool wait)
 {
+    // The application is ending: no screen is told of an operation it ended.
+    if (terminating_.load())
+        return;
     // The words go with the result, so a later operation cannot change them before it arrives;
     // a result ends its operation (the bytes of a download come just before theirs).
     std::string words;
@@ -227,6 +273,8 @@ void NetworkManager::deliver(NetworkManagerDelegate::Operation operation,
             std::lock_guard lock(stateMutex_);
             lastReplyLine_ = words;
         }
+        if (terminating_.load())
+            return;
         if (std::shared_ptr<NetworkManagerDelegate> receiver = delegate()) {
             if (receiver->respondsTo(operation))
                 send(*receiver);
@@ -421,6 +469,10 @@ bool NetworkManager::beginOperation(int status, std::function<void()> work)
 {
     if (status <= 0 || !work) {
         NSLogf("No remote operation %d to start", status);
+        return false;
+    }
+    if (terminating_.load()) {
+        NSLogf("The application is ending; the remote operation %d is not started", status);
         return false;
     }
     int running = 0;

@@ -70,7 +70,11 @@ public:
     NetworkManager(const NetworkManager&) = delete;
     NetworkManager& operator=(const NetworkManager&) = delete;
 
-    // Releases the transfer handle and libcurl's global state (at application termination).
+    // Releases the transfer handle and libcurl's global state (at application termination),
+    // once the background operation that uses them has ended: a save is waited for (its own
+    // stall watch ends a step that hangs), any other operation is aborted. Main thread; the
+    // main loop runs meanwhile, so a result the operation waits to hand over is taken (and
+    // dropped: nothing is delivered during termination).
     void terminate();
     // A new transfer handle (every option back to libcurl's defaults) for `connection`.
     void setConnection(std::shared_ptr<QVConnection> connection);
@@ -216,6 +220,12 @@ private:
         void reset();
         // Takes `easy` (may be null) with a fresh multi handle.
         void reset(void* easy);
+        // Lets go of both handles without cleaning them up: for a thread that may still use them.
+        void abandon() noexcept
+        {
+            easy_ = nullptr;
+            multi_ = nullptr;
+        }
 
     private:
         void* easy_ { nullptr };
@@ -312,9 +322,16 @@ private:
     void deliver(NetworkManagerDelegate::Operation operation, std::function<void(NetworkManagerDelegate&)> send,
                  bool wait);
 
+    // Ends the running background operation at termination; answers whether it has ended.
+    [[nodiscard]] bool endRunningOperation();
+
     CurlSession curl_;
     bool globalInitialised_ { false };
     std::atomic<int> threadStatus_ { 0 };
+    // Set by terminate(): every transfer ends at its next progress call, and no result is
+    // delivered.
+    std::atomic<bool> abortRequested_ { false };
+    std::atomic<bool> terminating_ { false };
     std::atomic<bool> microsoft_ { false };
     NaviStack naviStack_;
 

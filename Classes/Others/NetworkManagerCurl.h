@@ -162,6 +162,9 @@ public:
     TransferOptionsScope(CURL* curl, CURLM* multi, long stallSeconds) : curl_(curl), multi_(multi)
     {
         client_.stallSeconds = stallSeconds;
+        char* owner = nullptr;
+        if (curl_easy_getinfo(curl_, CURLINFO_PRIVATE, &owner) == CURLE_OK && owner != nullptr)
+            client_.abort = &reinterpret_cast<NetworkManager*>(owner)->abortRequested_;
     }
     TransferOptionsScope(const TransferOptionsScope&) = delete;
     TransferOptionsScope& operator=(const TransferOptionsScope&) = delete;
@@ -277,6 +280,7 @@ private:
         TransferProgressFunction function { nullptr };
         void* client { nullptr };
         long stallSeconds { 0 }; // 0: no watch
+        const std::atomic<bool>* abort { nullptr }; // the owner's request to end the transfer now
         curl_off_t moved { 0 };
         std::chrono::steady_clock::time_point lastMove;
         bool stalled { false };
@@ -288,6 +292,9 @@ private:
         auto* target = static_cast<Client*>(data);
         if (target == nullptr)
             return 0;
+        // Before the screen's function: at termination the screen may be on its way out.
+        if (target->abort != nullptr && target->abort->load())
+            return 1; // ends the perform with libcurl's "aborted by callback"
         const auto now = std::chrono::steady_clock::now();
         // Once an upload's last byte is handed over, the kernel's buffers may still hold many
         // seconds of it on its way to a slow server: the final reply gets a longer wait.
