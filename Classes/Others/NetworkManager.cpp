@@ -372,14 +372,14 @@ std::size_t NetworkManager::greetingHeaderCallback(char* bytes, std::size_t size
 {
     const std::size_t total = size * count;
     const std::string_view line(bytes, total);
-    if (line.size() >= 3 && line.substr(0, 3) == "220" && line.find("Microsoft") != std::string_view::npos)
-        sharedManager().setMicrosoft(true);
-    if (replies != nullptr) {
-        try {
+    // Nothing may escape into libcurl's C frames; a reply not kept only means a refused rename
+    // is not told from a refused source.
+    try {
+        if (line.size() >= 3 && line.substr(0, 3) == "220" && line.find("Microsoft") != std::string_view::npos)
+            sharedManager().setMicrosoft(true);
+        if (replies != nullptr)
             static_cast<std::vector<std::string>*>(replies)->emplace_back(line);
-        } catch (const std::exception&) {
-            // A reply not kept only means a refused rename is not told from a refused source.
-        }
+    } catch (...) {
     }
     return total;
 }
