@@ -489,6 +489,11 @@ std::string NetworkManager::getErrorMessage(int code) const
     }
 }
 
+bool NetworkManager::refusedRetrieval(int code)
+{
+    return code == CURLE_FTP_COULDNT_RETR_FILE || code == CURLE_REMOTE_FILE_NOT_FOUND;
+}
+
 // ---- Connect and listings --------------------------------------------------------------------
 
 std::vector<std::shared_ptr<FileEntry>> NetworkManager::decodeListing(const NSData& bytes)
@@ -814,6 +819,8 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
         const std::string workUrl = getWorkUrl();
         curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
         result.listingCode = code;
+        if (result.commandCode == 0)
+            mendListingAfter(result);
         if (!skipListing)
             reload();
         return true;
@@ -832,12 +839,38 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
 
 // ---- Remote commands -------------------------------------------------------------------------
 
+void NetworkManager::mendListingAfter(const ReloadResult& result)
+{
+    // The old listing stands when the folder could not be read again; a renamed or deleted entry
+    // must not stay in it under a name the server no longer holds.
+    const bool rename = result.command == ReloadResult::Command::rename;
+    if (!rename && result.command != ReloadResult::Command::deleteFile
+        && result.command != ReloadResult::Command::deleteFolder)
+        return;
+    std::vector<std::shared_ptr<FileEntry>> entries = *curDirListening();
+    for (auto at = entries.begin(); at != entries.end(); ++at) {
+        if (*at == nullptr || (*at)->name() != result.commandName)
+            continue;
+        if (rename) {
+            auto renamed = std::make_shared<FileEntry>(**at);
+            renamed->setName(result.commandNewName);
+            *at = std::move(renamed);
+        } else {
+            entries.erase(at);
+        }
+        break;
+    }
+    replaceListing(std::move(entries));
+}
+
 int NetworkManager::runCommand(ReloadResult::Command command, std::initializer_list<std::string> names,
                                std::vector<std::string> ftp, std::vector<std::string> sftp)
 {
     ReloadResult result;
     result.command = command;
     result.commandName = names.size() > 0 ? *names.begin() : std::string();
+    if (command == ReloadResult::Command::rename && names.size() > 1)
+        result.commandNewName = *std::next(names.begin());
     for (const std::string& name : names) {
         if (name.empty() || hasUnsafeCharacters(name)) {
             NSLog("Refused a command on a name that is empty or holds a line break or NUL character");

@@ -129,6 +129,9 @@ public:
     // English text for a transfer code (libcurl's, or ours above). A refused SFTP host key
     // names the host.
     [[nodiscard]] std::string getErrorMessage(int code) const;
+    // The server refused to send a file or listing (libcurl calls it not found or not retrieved,
+    // whatever the server's reply said).
+    [[nodiscard]] static bool refusedRetrieval(int code);
     // The SFTP host keys met so far, one per key type of a host and port, in OpenSSH's form;
     // mode 0600.
     [[nodiscard]] static std::string knownHostsPath();
@@ -233,6 +236,9 @@ private:
     [[nodiscard]] Protocol protocol() const;
     [[nodiscard]] Entries decodeListing(const NSData& bytes);
     void replaceListing(Entries entries);
+    // After a command that worked whose folder could not be listed again: the renamed entry
+    // shows its new name, a deleted one goes.
+    void mendListingAfter(const ReloadResult& result);
     // Runs the commands in a folder (the work directory when none is given), without a
     // transfer; answers the code. `replies` receives the server's reply lines.
     [[nodiscard]] int performCommands(const std::vector<std::string>& commands);
