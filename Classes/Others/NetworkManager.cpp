@@ -858,9 +858,9 @@ void NetworkManager::mendListingAfter(const ReloadResult& result)
         } else {
             entries.erase(at);
         }
-        break;
+        replaceListing(std::move(entries));
+        return;
     }
-    replaceListing(std::move(entries));
 }
 
 int NetworkManager::runCommand(ReloadResult::Command command, std::initializer_list<std::string> names,
