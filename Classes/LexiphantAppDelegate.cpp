@@ -34,6 +34,10 @@ LexiphantAppDelegate* LexiphantAppDelegate::sharedDelegate()
 
 std::string LexiphantAppDelegate::firstScreenClassName(const NSUserDefaults& defaults)
 {
+    // Settings that could not be read may hold a master password: the app stays locked, as no
+    // typed password matches, rather than offering to set one.
+    if (!defaults.readError().empty())
+        return "PassController";
     const PlistValue stored = defaults.objectForKey(kMasterPassword);
     if (stored.isNull())
         return "SetPassController";
@@ -58,6 +62,18 @@ void LexiphantAppDelegate::registerDefaults(NSUserDefaults& defaults)
         defaults.setObject(setting.defaultValue, setting.key);
         defaults.synchronize();
     }
+}
+
+void LexiphantAppDelegate::reportUnreadableSettings()
+{
+    const NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
+    const std::string error = defaults.readError();
+    if (error.empty())
+        return;
+    const std::string message = "Your settings could not be read (" + error
+        + "), so the app stays locked and nothing is stored in them. The file was kept as it was:\n"
+        + defaults.path();
+    std::make_shared<UIAlertView>("Error", message, std::weak_ptr<UIAlertViewDelegate> {}, "OK")->show();
 }
 
 void LexiphantAppDelegate::reportUnreadableStore()
@@ -98,6 +114,7 @@ bool LexiphantAppDelegate::applicationDidFinishLaunchingWithOptions(UIApplicatio
     }
 
     // Once, over the first screen, rather than an empty list that says nothing.
+    reportUnreadableSettings();
     reportUnreadableStore();
 
     NSLogf("BUNDLE: %s", NSBundle::mainBundle().bundlePath().c_str());

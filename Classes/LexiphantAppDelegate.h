@@ -64,6 +64,7 @@ private:
     static void registerDefaults(NSUserDefaults& defaults);
     // An alert when the connection store could not be opened: why, and that its file is kept.
     static void reportUnreadableStore();
+    static void reportUnreadableSettings();
     void checkOpenAll();
 
     std::shared_ptr<UIWindow> window_;

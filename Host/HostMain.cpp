@@ -126,7 +126,15 @@ int runHost(const HostOptions& options, const HostDelegateMaker& makeDelegate, s
     // real time, so dates the app stores (last use, the rating prompt's) are today's.
     const auto previousClock
         = loop.setClock(window || !scripted ? nullptr : std::make_shared<ManualClock>(RealClock().now()));
-    session.launch(std::move(delegate), orientation);
+    try {
+        session.launch(std::move(delegate), orientation);
+    } catch (const std::exception& error) {
+        // Whatever the bundle check could not foresee ends the start with its reason (which
+        // names the file), never as an uncaught exception.
+        err << "lexiphant: cannot start: " << error.what() << '\n';
+        loop.setClock(previousClock);
+        return 1;
+    }
 
     int code = 0;
     if (window) {

@@ -301,8 +301,15 @@ void CodeWriteController::showDownloadError(int code)
     // libcurl's words alone ("Remote file not found") hide why; the server's reply tells it.
     NetworkManager& network = NetworkManager::sharedManager();
     std::string reason = network.getErrorMessage(code);
-    if (const std::string reply = network.lastReplyLine(); !reply.empty())
+    if (const std::string reply = network.lastReplyLine(); !reply.empty()) {
+        // "Remote file not found" beside "550 Permission denied" would contradict the server.
+        std::string lower = reply;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (NetworkManager::refusedRetrieval(code) && lower.find("not found") == std::string::npos
+            && lower.find("no such") == std::string::npos)
+            reason = "The server refused to send the file.";
         reason += "\n" + reply;
+    }
     showDownloadError(stringWithFormat("Could not open file (%d)!\n%s", code, reason.c_str()));
 }
 

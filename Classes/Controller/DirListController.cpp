@@ -64,16 +64,28 @@ void styleButton(UIButton* button, CGFloat fontSize, UIColorRef background)
     RoundedButton::style(button, kTitleFont, fontSize, std::move(background));
 }
 
+// Each placeholder of the pattern once, left to right: what was put in (a name such as
+// "%code.txt") is never searched again.
 std::string format(const char* pattern, const std::string& name, int code, const std::string& reason)
 {
-    std::string text = pattern;
-    auto put = [&text](const std::string& key, const std::string& value) {
-        if (const auto at = text.find(key); at != std::string::npos)
-            text.replace(at, key.size(), value);
-    };
-    put("%name", name);
-    put("%code", std::to_string(code));
-    put("%reason", reason);
+    const std::pair<std::string_view, std::string> values[] = {
+        { "%name", name }, { "%code", std::to_string(code) }, { "%reason", reason } };
+    bool used[std::size(values)] = {};
+    std::string text;
+    for (std::string_view rest = pattern; !rest.empty();) {
+        bool put = false;
+        for (std::size_t i = 0; i < std::size(values) && !put; ++i) {
+            if (!used[i] && rest.substr(0, values[i].first.size()) == values[i].first) {
+                text += values[i].second;
+                rest.remove_prefix(values[i].first.size());
+                used[i] = put = true;
+            }
+        }
+        if (!put) {
+            text += rest.front();
+            rest.remove_prefix(1);
+        }
+    }
     return text;
 }
 
@@ -663,7 +675,7 @@ void DirListController::needsReloadWithResult(const ReloadResult& result)
         reportRelistingFailure(result, reply);
         return;
     }
-    const std::string reason = reasonFor(result.listingCode, reply);
+    const std::string reason = listingReasonFor(result.listingCode, reply);
     if (!changingDir)
         showSorry(format("The folder could not be listed again (%code)!\n%reason", "", result.listingCode, reason));
     else if (name == "..")
@@ -687,6 +699,14 @@ std::string DirListController::reasonFor(int code, const std::string& reply)
     if (!reply.empty())
         reason += "\n" + reply;
     return reason;
+}
+
+std::string DirListController::listingReasonFor(int code, const std::string& reply)
+{
+    // libcurl names a refused listing as a file it could not retrieve or find.
+    if (NetworkManager::refusedRetrieval(code))
+        return "The server did not list the folder." + (reply.empty() ? std::string() : "\n" + reply);
+    return reasonFor(code, reply);
 }
 
 namespace {
@@ -725,7 +745,7 @@ void DirListController::reportRelistingFailure(const ReloadResult& result, const
 {
     const std::string pattern
         = std::string(textsFor(result.command).done) + ", but the folder could not be listed again (%code)!\n%reason";
-    showSorry(format(pattern.c_str(), result.commandName, result.listingCode, reasonFor(result.listingCode, reply)));
+    showSorry(format(pattern.c_str(), result.commandName, result.listingCode, listingReasonFor(result.listingCode, reply)));
 }
 
 void DirListController::showSorry(const std::string& message)

@@ -151,6 +151,8 @@ private:
     void showSorry(const std::string& message);
     // The transfer code's text followed by the server's words, when it gave any.
     [[nodiscard]] static std::string reasonFor(int code, const std::string& reply);
+    // The same for a listing, in the app's words where libcurl's speak of a file.
+    [[nodiscard]] static std::string listingReasonFor(int code, const std::string& reply);
     void reportCommandFailure(const ReloadResult& result, int code, const std::string& reply);
     void reportRelistingFailure(const ReloadResult& result, const std::string& reply);
     void layoutForOrientation();

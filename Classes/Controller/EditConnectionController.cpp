@@ -156,6 +156,15 @@ std::int32_t EditConnectionController::portValue(const std::u16string& text)
     return std::int32_t(negative ? -value : value);
 }
 
+bool EditConnectionController::portAccepted()
+{
+    // A port no server can listen on is refused here, not by the connect's "bad URL".
+    const std::int32_t port = portValue(txtPort_ != nullptr ? txtPort_->text() : std::u16string {});
+    if (port >= 1 && port <= 65535) return true;
+    showError("Please enter a port from 1 to 65535!");
+    return false;
+}
+
 std::string EditConnectionController::normalisedStartPath(const std::string& path)
 {
     if (path.empty()) return "/";
@@ -295,6 +304,7 @@ void EditConnectionController::connectNew()
         showError("Please fill out the required fields!");
         return;
     }
+    if (!portAccepted()) return;
     // Checked before anything is stored: the record must not stay behind a refused connect.
     if (NetworkManager::sharedManager().isBusy()) {
         BusyAlert::show(BusyAlert::kConnectNotStarted);
@@ -338,7 +348,7 @@ void EditConnectionController::connectNew()
 
 void EditConnectionController::applyEdit()
 {
-    if (!bookmark_) return;
+    if (!bookmark_ || !portAccepted()) return;
     bookmark_->setName(textOf(txtName_));
     bookmark_->setHost(textOf(txtHost_));
     bookmark_->setPort(portValue(txtPort_ != nullptr ? txtPort_->text() : std::u16string {}));

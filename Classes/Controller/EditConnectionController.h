@@ -100,6 +100,8 @@ protected:
     void declareConnections(UIConnectionTable& table) override;
 
 private:
+    // False, with a message, when the port field holds no port from 1 to 65535.
+    bool portAccepted();
     void connectNew();
     void applyEdit();
     [[nodiscard]] bool bookmarkChosen() const;

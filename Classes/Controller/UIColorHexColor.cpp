@@ -22,9 +22,14 @@ int hexDigit(char c)
 std::optional<Components> parseHexColor(std::string_view text)
 {
     std::string digits;
-    for (const char c : text)
-        if (c != '#')
-            digits += c;
+    for (const char c : text) {
+        if (c == '#')
+            continue;
+        // Hex digits beyond the eighth are ignored, but anything else makes the text no colour.
+        if (hexDigit(c) < 0)
+            return std::nullopt;
+        digits += c;
+    }
     if (digits.size() == 3)
         digits = std::string { digits[0], digits[0], digits[1], digits[1], digits[2], digits[2] };
     if (digits.size() == 6)

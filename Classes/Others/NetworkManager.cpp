@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
@@ -45,22 +46,124 @@ bool isUnsafeHost(const std::string& host)
 
 // libcurl's check of an SFTP server's host key, in place of its own known-hosts check (which
 // remembers keys by host name alone and takes a key of another type for a new host): a first
-// key of a host and port is remembered, the same key passes, any other is refused.
+// key of a host and port is remembered, the same key passes, any other is refused, and so is
+// every key when the file cannot be read or a first key cannot be stored.
 int NetworkManager::hostKeyCheck(void* check, int, const char* key, std::size_t length)
 {
     auto* state = static_cast<HostKeyCheck*>(check);
-    // No exception may cross libcurl's C frames: a check that fails refuses the key, naming no line.
+    // No exception may cross libcurl's C frames: a check that fails refuses the key.
     try {
         KnownHosts::Refusal refusal;
-        if (KnownHosts::check(state->path, state->host, state->port, std::string_view(key, length), refusal)
-            != KnownHosts::Verdict::changed)
+        const KnownHosts::Verdict verdict
+            = KnownHosts::check(state->path, state->host, state->port, std::string_view(key, length), refusal);
+        if (verdict == KnownHosts::Verdict::known || verdict == KnownHosts::Verdict::learned) {
+            state->setRefusal({});
             return CURLKHMATCH_OK;
-        state->refusal = std::move(refusal);
+        }
+        const std::string text = refusalText(state->path, state->host, state->port, verdict, refusal);
+        NSLog(verdict == KnownHosts::Verdict::changed ? "The host key of " + refusal.hostName
+                      + " has changed since the last connection: refused to connect"
+                                                      : text);
+        state->setRefusal(text);
     } catch (...) {
-        state->refusal = KnownHosts::Refusal {};
+        try {
+            state->setRefusal("The host key of " + KnownHosts::shownName(state->host, state->port)
+                              + " could not be checked: the connection was refused.");
+        } catch (...) {
+            // Refused all the same; the message falls back to libcurl's.
+        }
     }
-    state->changed = true;
     return CURLKHMATCH_MISMATCH;
+}
+
+void NetworkManager::HostKeyCheck::setRefusal(std::string text)
+{
+    std::lock_guard lock(mutex);
+    refusalText = std::move(text);
+}
+
+std::string NetworkManager::HostKeyCheck::refusal() const
+{
+    std::lock_guard lock(mutex);
+    return refusalText;
+}
+
+std::string NetworkManager::refusalText(const std::string& path, const std::string& host, int port,
+                                        KnownHosts::Verdict verdict, const KnownHosts::Refusal& refusal)
+{
+    const std::string shown = KnownHosts::shownName(host, port);
+    switch (verdict) {
+    case KnownHosts::Verdict::unreadable:
+        return "The connection to " + shown + " was refused: the host keys remembered in " + path
+            + " could not be read (" + refusal.reason + "), so the server could not be checked.";
+    case KnownHosts::Verdict::unstorable:
+        return "The connection to " + shown + " was refused: its host key could not be stored in " + path + " ("
+            + refusal.reason + "), so it could not be checked at the next connection.";
+    default:
+        return "The host key of " + shown
+            + " differs from the one it showed before: the connection was refused, as another machine may "
+              "be answering in its place. The key remembered for it is kept in "
+            + path + ", line " + std::to_string(refusal.line)
+            + "; removing that line there lets the app learn the new key.";
+    }
+}
+
+std::vector<std::string> NetworkManager::rememberedKeyTypes(const std::string& path, const std::string& host, int port)
+{
+    std::vector<KnownHosts::Remembered> keys;
+    std::string error;
+    if (!KnownHosts::remembered(path, host, port, keys, error)) {
+        // Nothing can be checked: refused before a byte goes out.
+        hostKeyCheck_.setRefusal(refusalText(path, host, port, KnownHosts::Verdict::unreadable, { {}, 0, error }));
+        NSLog(hostKeyCheck_.refusal());
+        return {};
+    }
+    std::vector<std::string> types;
+    for (const KnownHosts::Remembered& key : keys) {
+        if (std::find(types.begin(), types.end(), key.type) == types.end())
+            types.push_back(key.type);
+    }
+    return types;
+}
+
+bool NetworkManager::preferKeyType(void* handle, const std::string& path, const QVConnection& connection,
+                                   const std::string& type)
+{
+    std::vector<KnownHosts::Remembered> keys;
+    std::string error;
+    if (!KnownHosts::remembered(path, connection.host(), connection.port(), keys, error))
+        return false;
+    const auto key = std::find_if(keys.begin(), keys.end(), [&](const auto& line) { return line.type == type; });
+    const std::string preference = keyTypePreferencePath();
+    std::FILE* file = key == keys.end() ? nullptr : std::fopen(preference.c_str(), "we");
+    if (file == nullptr) {
+        NSLog("Could not tell which host key type to ask for: " + preference);
+        return false;
+    }
+    const std::string line = KnownHosts::hostName(connection.host(), connection.port()) + " " + type + " " + key->key + "\n";
+    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    if (std::fclose(file) != 0 || !written)
+        return false;
+    // Kept on the handle: a connection made again during a later operation asks for the same type.
+    curl_easy_setopt(static_cast<CURL*>(handle), CURLOPT_SSH_KNOWNHOSTS, preference.c_str());
+    return true;
+}
+
+bool NetworkManager::offeredNoSuchKeyType(int code) const
+{
+    if (code != CURLE_FAILED_INIT)
+        return false;
+    std::lock_guard lock(stateMutex_);
+    // libssh2's words when no host key method of the server's is among those asked for.
+    return failureWords_.find("Unable to exchange encryption keys") != std::string::npos;
+}
+
+std::string NetworkManager::keyTypePreferencePath() const
+{
+    // One per manager: a reconnect during a later operation reads it again.
+    char self[32];
+    std::snprintf(self, sizeof self, "%d-%p", static_cast<int>(::getpid()), static_cast<const void*>(this));
+    return NSTemporaryDirectory() + "/known_host_type-" + self;
 }
 
 namespace {
@@ -69,7 +172,7 @@ namespace {
 // the mode of a file that is there).
 void makePrivateFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0) {
         NSLogf("Could not create %s: %s", path.c_str(), std::strerror(errno));
         return;
@@ -324,14 +427,14 @@ std::size_t NetworkManager::greetingHeaderCallback(char* bytes, std::size_t size
 {
     const std::size_t total = size * count;
     const std::string_view line(bytes, total);
-    if (line.size() >= 3 && line.substr(0, 3) == "220" && line.find("Microsoft") != std::string_view::npos)
-        sharedManager().setMicrosoft(true);
-    if (replies != nullptr) {
-        try {
+    // Nothing may escape into libcurl's C frames; a reply not kept only means a refused rename
+    // is not told from a refused source.
+    try {
+        if (line.size() >= 3 && line.substr(0, 3) == "220" && line.find("Microsoft") != std::string_view::npos)
+            sharedManager().setMicrosoft(true);
+        if (replies != nullptr)
             static_cast<std::vector<std::string>*>(replies)->emplace_back(line);
-        } catch (const std::exception&) {
-            // A reply not kept only means a refused rename is not told from a refused source.
-        }
+    } catch (...) {
     }
     return total;
 }
@@ -435,18 +538,19 @@ std::string NetworkManager::getErrorMessage(int code) const
     case kCodeShortUpload:
         return "The server did not keep the whole text.";
     case CURLE_PEER_FAILED_VERIFICATION: {
-        std::lock_guard lock(stateMutex_);
-        if (!changedKeyHost_.empty())
-            return "The host key of " + changedKeyHost_
-                + " differs from the one it showed before: the connection was refused, as another machine may "
-                  "be answering in its place. The key remembered for it is kept in "
-                + knownHostsPath() + ", line " + std::to_string(changedKeyLine_)
-                + "; removing that line there lets the app learn the new key.";
+        const std::string refusal = hostKeyCheck_.refusal();
+        if (!refusal.empty())
+            return refusal;
         return curl_easy_strerror(CURLE_PEER_FAILED_VERIFICATION);
     }
     default:
         return curl_easy_strerror(static_cast<CURLcode>(code));
     }
+}
+
+bool NetworkManager::refusedRetrieval(int code)
+{
+    return code == CURLE_FTP_COULDNT_RETR_FILE || code == CURLE_REMOTE_FILE_NOT_FOUND;
 }
 
 // ---- Connect and listings --------------------------------------------------------------------
@@ -530,13 +634,9 @@ void NetworkManager::connect()
         }
         naviStack_.setBaseURL(url);
         microsoft_ = false;
-        hostKeyCheck_.changed = false;
         hostKeyCheck_.host = connection->host();
         hostKeyCheck_.port = connection->port();
-        {
-            std::lock_guard lock(stateMutex_);
-            changedKeyHost_.clear();
-        }
+        hostKeyCheck_.setRefusal({});
 
         if (isUnsafeHost(connection->host()) || hasUnsafeCharacters(connection->username())
             || hasUnsafeCharacters(connection->password())
@@ -546,6 +646,9 @@ void NetworkManager::connect()
             code = isUnsafeHost(connection->host()) ? int(CURLE_URL_MALFORMAT) : int(kCodeUnsafeName);
         } else {
             const std::string knownHosts = knownHostsPath();
+            std::vector<std::string> keyTypes;
+            // No key type asked for unless one is remembered for this host (set again below).
+            curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, static_cast<const char*>(nullptr));
             if (sftp) {
                 curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES, static_cast<long>(CURLSSH_AUTH_ANY));
                 // The password goes only to the machine that answered the first time.
@@ -553,6 +656,7 @@ void NetworkManager::connect()
                 hostKeyCheck_.path = knownHosts;
                 curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYFUNCTION, &NetworkManager::hostKeyCheck);
                 curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYDATA, static_cast<void*>(&hostKeyCheck_));
+                keyTypes = rememberedKeyTypes(knownHosts, connection->host(), connection->port());
             }
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
             curl_easy_setopt(curl, CURLOPT_USERNAME, connection->username().c_str());
@@ -568,24 +672,44 @@ void NetworkManager::connect()
             curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &NetworkManager::greetingHeaderCallback);
             curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &NetworkManager::quietDebugCallback);
 
-            TransferData record;
-            record.kind = TransferData::kListing;
-            record.data = &bytes;
-            record.limit = limit.listingBytes;
-            TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-            options.setWrite(&NetworkManager::listWriteCallback, &record);
-            code = options.perform(record);
-            NSLog("connectTo is done!");
-            if (sftp) {
-                (void)::chmod(knownHosts.c_str(), 0600);
-                if (hostKeyCheck_.changed.load()) {
-                    NSLog("The host key of " + hostKeyCheck_.refusal.hostName
-                          + " has changed since the last connection: refused to connect");
-                    std::lock_guard lock(stateMutex_);
-                    changedKeyHost_ = hostKeyCheck_.refusal.hostName;
-                    changedKeyLine_ = hostKeyCheck_.refusal.line;
+            if (sftp && !hostKeyCheck_.refusal().empty()) {
+                code = CURLE_PEER_FAILED_VERIFICATION; // the remembered keys could not be read
+            } else {
+                // One try per remembered key type, in the order of their lines, while the server
+                // offers none of the type asked for; a host never met asks for none.
+                std::size_t tried = 0;
+                do {
+                    if (!keyTypes.empty() && !preferKeyType(curl, knownHosts, *connection, keyTypes[tried])) {
+                        keyTypes.clear();
+                        curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, static_cast<const char*>(nullptr));
+                    }
+                    forgetFailure();
+                    bytes = NSData();
+                    TransferData record;
+                    record.kind = TransferData::kListing;
+                    record.data = &bytes;
+                    record.limit = limit.listingBytes;
+                    TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
+                    options.setWrite(&NetworkManager::listWriteCallback, &record);
+                    code = options.perform(record);
+                } while (sftp && ++tried < keyTypes.size() && offeredNoSuchKeyType(code));
+                if (sftp && !keyTypes.empty() && offeredNoSuchKeyType(code)) {
+                    std::string types;
+                    for (const std::string& type : keyTypes)
+                        types += (types.empty() ? "" : ", ") + type;
+                    const std::string text = "The connection to "
+                        + KnownHosts::shownName(connection->host(), connection->port())
+                        + " was refused: the server offers none of the host key types remembered for it (" + types
+                        + "), as another machine may be answering in its place. Its keys are kept in " + knownHosts
+                        + "; removing its lines there lets the app learn the new key.";
+                    NSLog(text);
+                    hostKeyCheck_.setRefusal(text);
+                    code = CURLE_PEER_FAILED_VERIFICATION;
                 }
             }
+            NSLog("connectTo is done!");
+            if (sftp)
+                (void)::chmod(knownHosts.c_str(), 0600);
         }
     }
 
@@ -758,6 +882,8 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
         const std::string workUrl = getWorkUrl();
         curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
         result.listingCode = code;
+        if (result.commandCode == 0)
+            mendListingAfter(result);
         if (!skipListing)
             reload();
         return true;
@@ -776,12 +902,38 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
 
 // ---- Remote commands -------------------------------------------------------------------------
 
+void NetworkManager::mendListingAfter(const ReloadResult& result)
+{
+    // The old listing stands when the folder could not be read again; a renamed or deleted entry
+    // must not stay in it under a name the server no longer holds.
+    const bool rename = result.command == ReloadResult::Command::rename;
+    if (!rename && result.command != ReloadResult::Command::deleteFile
+        && result.command != ReloadResult::Command::deleteFolder)
+        return;
+    std::vector<std::shared_ptr<FileEntry>> entries = *curDirListening();
+    for (auto at = entries.begin(); at != entries.end(); ++at) {
+        if (*at == nullptr || (*at)->name() != result.commandName)
+            continue;
+        if (rename) {
+            auto renamed = std::make_shared<FileEntry>(**at);
+            renamed->setName(result.commandNewName);
+            *at = std::move(renamed);
+        } else {
+            entries.erase(at);
+        }
+        replaceListing(std::move(entries));
+        return;
+    }
+}
+
 int NetworkManager::runCommand(ReloadResult::Command command, std::initializer_list<std::string> names,
                                std::vector<std::string> ftp, std::vector<std::string> sftp)
 {
     ReloadResult result;
     result.command = command;
     result.commandName = names.size() > 0 ? *names.begin() : std::string();
+    if (command == ReloadResult::Command::rename && names.size() > 1)
+        result.commandNewName = *std::next(names.begin());
     for (const std::string& name : names) {
         if (name.empty() || hasUnsafeCharacters(name)) {
             NSLog("Refused a command on a name that is empty or holds a line break or NUL character");

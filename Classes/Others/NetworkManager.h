@@ -137,7 +137,11 @@ public:
     // English text for a transfer code (libcurl's, or ours above). A refused SFTP host key
     // names the host.
     [[nodiscard]] std::string getErrorMessage(int code) const;
-    // The SFTP host keys met so far, one per host and port, in OpenSSH's form; mode 0600.
+    // The server refused to send a file or listing (libcurl calls it not found or not retrieved,
+    // whatever the server's reply said).
+    [[nodiscard]] static bool refusedRetrieval(int code);
+    // The SFTP host keys met so far, one per key type of a host and port, in OpenSSH's form;
+    // mode 0600.
     [[nodiscard]] static std::string knownHostsPath();
 
     // ---- Downloads and uploads ---------------------------------------------------------
@@ -246,6 +250,9 @@ private:
     [[nodiscard]] Protocol protocol() const;
     [[nodiscard]] Entries decodeListing(const NSData& bytes);
     void replaceListing(Entries entries);
+    // After a command that worked whose folder could not be listed again: the renamed entry
+    // shows its new name, a deleted one goes.
+    void mendListingAfter(const ReloadResult& result);
     // Runs the commands in a folder (the work directory when none is given), without a
     // transfer; answers the code. `replies` receives the server's reply lines.
     [[nodiscard]] int performCommands(const std::vector<std::string>& commands);
@@ -342,25 +349,37 @@ private:
     std::shared_ptr<Entries> curDirListening_ { std::make_shared<Entries>() };
     WorkLocation work_;
     Limits limits_;
-    // The host whose SFTP key differed from the one remembered, at the last connect; the key
-    // check of libcurl sets the flag during the connect's perform.
-    std::string changedKeyHost_;
     // The running operation's first failure in the server's words, and those of the result
     // delivered last (what lastReplyLine() answers).
     std::string failureWords_;
     std::string latestFailureWords_; // those of the latest failed perform
-    int changedKeyLine_ { 0 };
     std::string lastReplyLine_;
-    // What the host-key check of libcurl reads and reports, during any perform that connects.
+    // What the host-key check of libcurl reads and reports, during any perform that connects
+    // (the connect, and any later operation after the connection was lost).
     struct HostKeyCheck {
         std::string path;
         std::string host;
         int port { 22 };
-        std::atomic<bool> changed { false };
-        KnownHosts::Refusal refusal;
+        mutable std::mutex mutex;
+        std::string refusalText; // why the last key shown was refused; empty when it passed
+        void setRefusal(std::string text);
+        [[nodiscard]] std::string refusal() const;
     };
     HostKeyCheck hostKeyCheck_;
     static int hostKeyCheck(void* check, int type, const char* key, std::size_t length);
+    [[nodiscard]] static std::string refusalText(const std::string& path, const std::string& host, int port,
+                                                 KnownHosts::Verdict verdict, const KnownHosts::Refusal& refusal);
+    // SFTP: tells libcurl which remembered key type to ask the server for (libcurl takes it from
+    // the first line naming the host in its known-hosts file), through a file of that one line.
+    [[nodiscard]] std::string keyTypePreferencePath() const;
+    // The key types remembered for host:port, each once, in the order of their lines; none (and
+    // the check holds the refusal) when the file cannot be read.
+    [[nodiscard]] std::vector<std::string> rememberedKeyTypes(const std::string& path, const std::string& host,
+                                                              int port);
+    bool preferKeyType(void* handle, const std::string& path, const QVConnection& connection,
+                       const std::string& type);
+    // The connect failed because the server offers no host key of the type asked for.
+    [[nodiscard]] bool offeredNoSuchKeyType(int code) const;
     // The stall limit the current connection was set up with.
     std::atomic<long> stallSeconds_ { Limits {}.stallSeconds };
 };

@@ -16,6 +16,7 @@ struct ReloadResult {
     // The command and the name it acted on (the old name of a rename).
     Command command { Command::none };
     std::string commandName;
+    std::string commandNewName; // of a rename
     std::optional<int> commandCode;
     // 0: the listing was read and replaced; otherwise the folder could not be read and the
     // previous listing stands (it may be stale after a command that worked).

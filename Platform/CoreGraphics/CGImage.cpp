@@ -44,7 +44,12 @@ cairo_status_t readFromData(void* closure, unsigned char* data, unsigned int len
 
 cairo_status_t appendToData(void* closure, const unsigned char* data, unsigned int length)
 {
-    static_cast<NSData*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    // Called from Cairo's C frames: a failed append is a write error, never an exception.
+    try {
+        static_cast<NSData*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    } catch (...) {
+        return CAIRO_STATUS_WRITE_ERROR;
+    }
     return CAIRO_STATUS_SUCCESS;
 }
 

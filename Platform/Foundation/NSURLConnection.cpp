@@ -195,7 +195,13 @@ void NSURLConnection::run()
         curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
     }
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, +[](char* bytes, std::size_t size, std::size_t count, void* me) -> std::size_t {
-        return static_cast<NSURLConnection*>(me)->receive(bytes, size * count);
+        // Called from libcurl's C frames: a piece that cannot be passed on ends the transfer
+        // with a write error, never an exception.
+        try {
+            return static_cast<NSURLConnection*>(me)->receive(bytes, size * count);
+        } catch (...) {
+            return 0;
+        }
     });
     curl_easy_setopt(c, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);

@@ -125,6 +125,13 @@ std::string NSUserDefaults::path() const
     return path_;
 }
 
+std::string NSUserDefaults::readError() const
+{
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    return readError_;
+}
+
 void NSUserDefaults::loadIfNeeded() const
 {
     if (loaded_) return;

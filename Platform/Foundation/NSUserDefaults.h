@@ -68,6 +68,8 @@ public:
     // Everything stored (not the registered defaults).
     [[nodiscard]] PlistValue::Dictionary dictionaryRepresentation() const;
     [[nodiscard]] std::string path() const;
+    // Why the file that exists could not be read; empty when it was read or is absent.
+    [[nodiscard]] std::string readError() const;
 
 private:
     NSUserDefaults()

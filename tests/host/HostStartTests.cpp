@@ -53,6 +53,21 @@ TEST_F(HostStart, BundleCheckNamesWhatTheFolderLacks)
     std::ofstream(otherMain + "/Info.plist")
         << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
            "<key>NSMainNibFile</key><string>Elsewhere</string></dict></plist>";
+    // Interface files that name what is not there, or do not parse.
+    const std::string cut = scratch("cut");
+    fs::copy(real, cut, fs::copy_options::recursive);
+    {
+        std::ifstream in(cut + "/Interface/PassController.json");
+        const std::string whole((std::istreambuf_iterator<char>(in)), {});
+        std::ofstream(cut + "/Interface/PassController.json", std::ios::trunc) << whole.substr(0, whole.size() / 2);
+    }
+    const std::string noImages = scratch("no-images");
+    fs::copy(real, noImages, fs::copy_options::recursive);
+    fs::remove_all(noImages + "/Images");
+    fs::create_directories(noImages + "/Images");
+    const std::string noFont = scratch("no-font");
+    fs::copy(real, noFont, fs::copy_options::recursive);
+    std::ofstream(noFont + "/Fonts/aliases.json", std::ios::trunc) << "{ \"Lexitype Neue\": \"DejaVu Sans\" }";
     const std::string empty = scratch("empty");
     fs::create_directories(empty);
     const struct {
@@ -71,6 +86,19 @@ TEST_F(HostStart, BundleCheckNamesWhatTheFolderLacks)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(BundleCheck::missingParts(c.path, BundleCheck::editorNeeds()), c.missing) << c.path;
+    }
+    const struct {
+        std::string path;
+        std::string first; // what is named first
+    } partial[] = {
+        { cut, "a readable Interface/PassController.json" },
+        { noImages, "Images/LXPH_" },
+        { noFont, "the font \"LexitypeNeue-Bold\" in Fonts/aliases.json" },
+    };
+    for (const auto& c : partial) {
+        const auto missing = BundleCheck::missingParts(c.path, BundleCheck::editorNeeds());
+        ASSERT_FALSE(missing.empty()) << c.path;
+        EXPECT_EQ(missing.front().rfind(c.first, 0), 0u) << missing.front();
     }
     // Any application's bundle needs its main interface file, whatever else it reads.
     EXPECT_EQ(BundleCheck::missingParts(empty, {}), std::vector<std::string> { "Info.plist" });

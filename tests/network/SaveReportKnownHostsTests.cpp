@@ -7,7 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -130,4 +137,93 @@ TEST(KnownHosts, KeysAreKeptByHostAndPort)
     }
     EXPECT_EQ(KnownHosts::base64("ab"), "YWI=");
     EXPECT_EQ(KnownHosts::base64("abcd"), "YWJjZA==");
+}
+
+namespace {
+
+// The verdict of a check run as an ordinary user (root reads and writes whatever the modes say),
+// in a child process; -1 when the child could not run it.
+int checkAsUser(const std::string& path, const std::string& host, const std::string& key)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(100);
+        KnownHosts::Refusal refusal;
+        const auto verdict = KnownHosts::check(path, host, 22, key, refusal);
+        ::_exit(refusal.reason.empty() && verdict >= KnownHosts::Verdict::unreadable ? 101 : static_cast<int>(verdict));
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+// What cannot be read or stored refuses the key, and says why; nothing is written then.
+TEST(KnownHosts, FailsClosed)
+{
+    const std::string key = std::string("\0\0\0\x0b", 4) + "ssh-ed25519" + "key-one";
+    const std::string line = "example.org ssh-ed25519 " + KnownHosts::base64(key) + "\n";
+    const TempDir dir("lexiphant-known-closed");
+    ::chmod(dir.path().c_str(), 0755); // the ordinary user reaches what is inside
+    using Setup = std::function<std::string(const std::string& folder)>;
+    const auto file = [](std::string text, mode_t mode) {
+        return [=](const std::string& folder) {
+            const std::string path = folder + "/known_hosts";
+            std::ofstream(path) << text;
+            ::chmod(path.c_str(), mode);
+            return path;
+        };
+    };
+    struct Case {
+        const char* title;
+        Setup setup;
+        std::string host;
+        bool asUser;
+        KnownHosts::Verdict verdict;
+        std::string reason;
+    };
+    const Case cases[] = {
+        { "Folder", [](const std::string& f) { ::mkdir((f + "/known_hosts").c_str(), 0755); return f + "/known_hosts"; },
+          "example.org", false, KnownHosts::Verdict::unreadable, "it is a folder" },
+        { "LinkToNothing",
+          [](const std::string& f) {
+              (void)::symlink((f + "/gone").c_str(), (f + "/known_hosts").c_str());
+              return f + "/known_hosts";
+          },
+          "example.org", false, KnownHosts::Verdict::unreadable, "it is a link to nothing" },
+        { "Unreadable", file(line, 0200), "example.org", true, KnownHosts::Verdict::unreadable, "" },
+        { "MissingFolder", [](const std::string& f) { return f + "/missing/known_hosts"; }, "example.org", false,
+          KnownHosts::Verdict::unstorable, "No such file or directory" },
+        { "ReadOnlyFile", file("", 0444), "example.org", true, KnownHosts::Verdict::unstorable, "" },
+        { "ReadOnlyFileKnownKeyPasses", file(line, 0444), "example.org", true, KnownHosts::Verdict::known, "" },
+        { "ReadOnlyFolder", [](const std::string& f) { ::chmod(f.c_str(), 0555); return f + "/known_hosts"; },
+          "example.org", true, KnownHosts::Verdict::unstorable, "" },
+        { "HostWithHashMark", file("", 0644), "exa|mple.org", false, KnownHosts::Verdict::unstorable, "\"|\"" },
+        { "HostWithBlank", file("", 0644), "exa mple.org", false, KnownHosts::Verdict::unstorable, "blank" },
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        const std::string folder = dir / std::to_string(++number);
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        const std::string path = c.setup(folder);
+        if (c.asUser) {
+            EXPECT_EQ(checkAsUser(path, c.host, key), static_cast<int>(c.verdict));
+        } else {
+            KnownHosts::Refusal refusal;
+            EXPECT_EQ(KnownHosts::check(path, c.host, 22, key, refusal), c.verdict);
+            EXPECT_NE(refusal.reason.find(c.reason), std::string::npos) << refusal.reason;
+        }
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && c.verdict != KnownHosts::Verdict::known) {
+            ::chmod(path.c_str(), 0600);
+            std::ostringstream after;
+            after << std::ifstream(path).rdbuf();
+            EXPECT_EQ(after.str().find(KnownHosts::base64(key)) != std::string::npos, c.title == std::string("Unreadable"));
+        }
+        ::chmod(folder.c_str(), 0755);
+    }
 }

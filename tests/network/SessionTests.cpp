@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -83,6 +84,19 @@ int countingProgress(void* client, double, double, double, double)
     return 0;
 }
 
+// Whatever a test does to the server's keys, the rest of the program meets the key it knows.
+struct KeyBack {
+    SftpTestServer& server;
+    ~KeyBack()
+    {
+        try {
+            server.restartWithHostKey(false);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+    }
+};
+
 } // namespace
 
 TEST(SftpHostKeys, FirstKeyIsKeptAndAChangedOneRefused)
@@ -102,18 +116,7 @@ TEST(SftpHostKeys, FirstKeyIsKeptAndAChangedOneRefused)
     EXPECT_EQ(remembered.rfind("[" + server.host() + "]:" + std::to_string(server.port()) + " ", 0), 0u) << remembered;
     EXPECT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), 0);
 
-    // Whatever happens below, the rest of the program meets the key it knows.
-    struct KeyBack {
-        SftpTestServer& server;
-        ~KeyBack()
-        {
-            try {
-                server.restartWithHostKey(false);
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << e.what();
-            }
-        }
-    } keyBack { server };
+    const KeyBack keyBack { server };
     server.restartWithHostKey(true);
     LogCapture log;
     EXPECT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), CURLE_PEER_FAILED_VERIFICATION);
@@ -129,6 +132,59 @@ TEST(SftpHostKeys, FirstKeyIsKeptAndAChangedOneRefused)
 
     server.restartWithHostKey(false);
     EXPECT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), 0);
+}
+
+// A host remembered by one key type that now offers another as well is still the same host; one
+// that offers none of the remembered types is refused.
+TEST(SftpHostKeys, HostOfferingASecondKeyType)
+{
+    SftpTestServer& server = SftpTestServer::shared();
+    server.clearRoot();
+    const KeyBack keyBack { server };
+    const TempDir home("lexiphant-key-types");
+    const ScopedEnv homeEnv("LEXIPHANT_HOME", home.path());
+    auto delegate = std::make_shared<RecordingDelegate>();
+    const std::string known = NetworkManager::knownHostsPath();
+
+    server.restartWithHostKeys({ "ed25519" });
+    ASSERT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), 0);
+    const std::string remembered = contentsOf(known);
+    ASSERT_NE(remembered.find(" ssh-ed25519 "), std::string::npos) << remembered;
+
+    struct Case {
+        const char* title;
+        std::vector<std::string> keys;
+        int code;
+    };
+    const Case cases[] = {
+        { "RememberedTypeOfferedSecond", { "ecdsa", "ed25519" }, 0 },
+        { "RememberedTypeOfferedFirst", { "ed25519", "ecdsa" }, 0 },
+        { "OnlyAnotherType", { "ecdsa" }, CURLE_PEER_FAILED_VERIFICATION },
+        { "AnotherKeyOfTheRememberedType", { "ecdsa", "ed25519-other" }, CURLE_PEER_FAILED_VERIFICATION },
+    };
+    const std::string shownHost = "[" + server.host() + "]:" + std::to_string(server.port());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        server.restartWithHostKeys(c.keys);
+        EXPECT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), c.code);
+        if (c.code != 0) {
+            const std::string refusal = manager().getErrorMessage(c.code);
+            EXPECT_NE(refusal.find(shownHost), std::string::npos) << refusal;
+            EXPECT_NE(refusal.find(known), std::string::npos) << refusal;
+        }
+        // Nothing is learned or lost either way.
+        EXPECT_EQ(contentsOf(known), remembered);
+    }
+
+    // Remembered keys that cannot be read let nothing through, and the message says so.
+    fs::remove(known);
+    fs::create_directory(known);
+    EXPECT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), CURLE_PEER_FAILED_VERIFICATION);
+    const std::string refusal = manager().getErrorMessage(CURLE_PEER_FAILED_VERIFICATION);
+    EXPECT_NE(refusal.find(shownHost + " was refused: the host keys remembered in " + known
+                           + " could not be read (it is a folder)"),
+              std::string::npos)
+        << refusal;
 }
 
 // libcurl draws a progress meter on standard error whenever progress is on without a function.
@@ -190,7 +246,16 @@ TEST_P(CommandResults, CommandThatWorkedIsReportedApartFromTheFailedListing)
     const ReloadResult& result = delegate->reloadResults.back();
     EXPECT_EQ(result.commandCode, std::optional<int>(0));
     EXPECT_NE(result.listingCode, 0);
-    EXPECT_EQ(manager().curDirListening(), listing);
+    // The old listing stands, with the renamed entry under its new name.
+    const auto names = [](const NetworkManager::Entries& entries) {
+        std::vector<std::string> all;
+        for (const auto& entry : entries)
+            all.push_back(entry->name());
+        return all;
+    };
+    std::vector<std::string> expected = names(*listing);
+    std::replace(expected.begin(), expected.end(), std::string("old.txt"), std::string("new.txt"));
+    EXPECT_EQ(names(*manager().curDirListening()), expected);
 
     // A plain change of folder carries no command result.
     if (GetParam() == Kind::sftp) {

@@ -145,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Servers, AddPopoverTest,
                          caseName);
 
 // Each command reports its own outcome, in the server's words when it refused; a command that
-// worked but whose listing after it was refused says so, and the old entries stay.
+// worked but whose listing after it was refused says so, and the old entries stay (a renamed one
+// under its new name).
 class CommandOutcomeTest : public AddPopoverTest {
 protected:
     void createThrough(void (AddPopover::*action)(), const std::string& name)
@@ -167,7 +168,17 @@ TEST_P(CommandOutcomeTest, EveryCommandReportsItsOwnOutcome)
         std::function<void()> act;
         std::vector<std::string> alert; // fragments, in order
         const char* stillShown;         // an entry of the old listing that stays, or none
+        const char* gone = nullptr;     // an entry no longer shown
     } cases[] = {
+        { "refused rename of a name holding a placeholder", true,
+          [this] {
+              chooseAfterPress("%code.txt", DirListController::kActionRename);
+              answerPrompt("b.txt");
+          },
+          { "Could not rename '%code.txt' (21)!\n", "\n550 Not enough privileges." }, nullptr },
+        { "folder whose listing is refused", true, [this] { tapRow("sub"); waitIdle(); },
+          { "Could not open the folder 'sub' (19)!\nThe server did not list the folder.\n550 Listing refused." },
+          "a.txt" },
         { "refused rename", true,
           [this] {
               chooseAfterPress("a.txt", DirListController::kActionRename);
@@ -190,7 +201,9 @@ TEST_P(CommandOutcomeTest, EveryCommandReportsItsOwnOutcome)
               chooseAfterPress("a.txt", DirListController::kActionRename);
               answerPrompt("c.txt");
           },
-          { "'a.txt' was renamed, but the folder could not be listed again (", "\n550 Listing refused." }, "a.txt" },
+          { "'a.txt' was renamed, but the folder could not be listed again (19)!\nThe server did not list the "
+            "folder.\n550 Listing refused." },
+          "c.txt", "a.txt" },
         { "new folder that worked, listing refused", false,
           [this] { createThrough(&AddPopover::btnFolderPressed, "docs"); },
           { "The folder 'docs' was created, but the folder could not be listed again (", "\n550 Listing refused." },
@@ -200,6 +213,9 @@ TEST_P(CommandOutcomeTest, EveryCommandReportsItsOwnOutcome)
         SCOPED_TRACE(c.title);
         server().clearRoot();
         server().writeFile("a.txt", "A");
+        server().writeFile("%code.txt", "");
+        server().makeDir("sub");
+        server().writeFile("sub/" + refuseList, "");
         if (window_)
             window_->setRootViewController(nullptr);
         open(c.readOnly);
@@ -214,6 +230,9 @@ TEST_P(CommandOutcomeTest, EveryCommandReportsItsOwnOutcome)
         }
         if (c.stillShown != nullptr) {
             EXPECT_GE(rowOf(c.stillShown), 0) << "the old listing stays";
+        }
+        if (c.gone != nullptr) {
+            EXPECT_LT(rowOf(c.gone), 0) << "a name the server no longer holds";
         }
         tapAlertButton(0);
         EXPECT_EQ(UIAlertView::visibleAlert(), nullptr) << alertText();

@@ -45,8 +45,7 @@ TEST_F(EditorTest, UnreadableFileShowsTheServersReply)
         ASSERT_TRUE(editor);
         const auto shown = dismissAlert();
         EXPECT_EQ(shown.first, "Error");
-        EXPECT_EQ(shown.second, "Could not open file (78)!\n" + NetworkManager::sharedManager().getErrorMessage(78)
-                                    + "\n550 Permission denied.");
+        EXPECT_EQ(shown.second, "Could not open file (78)!\nThe server refused to send the file.\n550 Permission denied.");
         EXPECT_FALSE(editorOnTop());
         editor_.reset();
     }

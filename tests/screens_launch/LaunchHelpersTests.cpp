@@ -34,7 +34,7 @@ TEST(HexColor, ReadsThreeSixAndEightDigitsWithOrWithoutHash)
         EXPECT_EQ(parts->blue, c.b) << c.text;
         EXPECT_EQ(parts->alpha, c.a) << c.text;
     }
-    for (const char* bad : { "", "#", "12", "abcd", "12345", "1234567", "zzzzzz", "4CAA1" })
+    for (const char* bad : { "", "#", "12", "abcd", "12345", "1234567", "zzzzzz", "4CAA1", "4CAA1E00zz", "4CAA1E 1" })
         EXPECT_FALSE(UIColorHexColor::parseHexColor(bad)) << bad;
     EXPECT_TRUE(UIColorHexColor::colorWithHexString("nonsense")->isEqual(*UIColor::blackColor()));
 }

@@ -242,6 +242,7 @@ TEST_F(LaunchTest, SettingsOfTheWrongKindReadAsTheirDefaults)
         { "colorScheme", PlistValue(std::string("green")), "4CAA1E" },
         { "colorScheme", PlistValue(std::int64_t(123456)), "4CAA1E" },
         { "colorScheme", PlistValue(std::string("ff8800")), "ff8800" },
+        { "colorScheme", PlistValue(std::string("4CAA1E00zz")), "4CAA1E" },
         { "openAll", PlistValue(std::string("x")), "no" },
         { "openAll", PlistValue(2.5), "no" },
         { "customTemplate", PlistValue(std::string("maybe")), "no" },
@@ -263,6 +264,42 @@ TEST_F(LaunchTest, SettingsOfTheWrongKindReadAsTheirDefaults)
         NSUserDefaults::resetStandardUserDefaults();
         EXPECT_EQ(defaults().objectForKey(c.key), c.stored) << "the file keeps what it held";
     }
+}
+
+// Settings that cannot be read may hold a master password: the app stays locked (no password
+// typed opens it), says why and where, and keeps the settings' place as it was.
+TEST_F(LaunchTest, UnreadableSettingsKeepTheAppLocked)
+{
+    const std::string path = defaults().path();
+    std::filesystem::remove(path);
+    ASSERT_TRUE(std::filesystem::create_directories(path));
+    NSUserDefaults::resetStandardUserDefaults();
+
+    launch();
+    EXPECT_EQ(screenName(topScreen()), "PassController");
+    const auto alert = UIAlertView::visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Error");
+    EXPECT_EQ(alert->message().rfind("Your settings could not be read (", 0), 0u) << alert->message();
+    EXPECT_NE(alert->message().find("), so the app stays locked and nothing is stored in them. The file was kept as it "
+                                    "was:\n"
+                  + path),
+              std::string::npos)
+        << alert->message();
+    tapAlertButton(0);
+    for (const char* typed : { "", "NO PASSWORD", "Secret 1" }) {
+        auto screen = std::dynamic_pointer_cast<PassController>(topScreen());
+        ASSERT_TRUE(screen);
+        screen->txtPass()->setText(utf8ToUtf16(typed));
+        screen->btnGoPressed();
+        settle();
+        EXPECT_EQ(screenName(topScreen()), "PassController") << typed;
+        if (UIAlertView::visibleAlert())
+            tapAlertButton(0);
+    }
+    UIApplication::sharedApplication().enterBackground();
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    std::filesystem::remove(path);
 }
 
 // A store file that is not a database: one alert at launch says so and where the file is; the
@@ -300,9 +337,13 @@ TEST_F(LaunchTest, AnUnreadableStoreIsReportedOnceAtLaunchAndKeptAsItWas)
 // stored and stays, and no unsaved password is left to be stored later.
 TEST_F(LaunchTest, AMasterPasswordThatCannotBeStoredIsReportedAndTheScreenStays)
 {
-    // A folder where the settings file should be: it can be neither read nor replaced.
+    // The settings' folder leads where nothing can be made: no settings yet, and none can be
+    // stored (a settings file that cannot be read keeps the app locked instead).
     const std::string path = defaults().path();
-    std::filesystem::create_directories(path);
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder.parent_path());
+    std::filesystem::create_symlink("/proc/lexiphant-nowhere/Preferences", folder);
     NSUserDefaults::resetStandardUserDefaults();
     launch();
     auto screen = std::dynamic_pointer_cast<SetPassController>(topScreen());
@@ -320,7 +361,8 @@ TEST_F(LaunchTest, AMasterPasswordThatCannotBeStoredIsReportedAndTheScreenStays)
             + path);
     EXPECT_EQ(topScreen(), screen);
     EXPECT_TRUE(defaults().objectForKey("masterPassword").isNull());
-    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    std::filesystem::remove(folder);
 }
 
 TEST_F(LaunchTest, RatingPromptCountsTheLaunchAndEveryReturnToTheForeground)

@@ -290,6 +290,7 @@ TEST_F(ConnectionForm, RefusedRecordsAreExplainedAndNotConnected)
         const char* host;
         bool bookmark;
         const char* message;
+        const char* port = "";
     };
     const Case cases[] = {
         { "", "host", false, "Please fill out the required fields!" },
@@ -297,12 +298,15 @@ TEST_F(ConnectionForm, RefusedRecordsAreExplainedAndNotConnected)
         { "taken", "host", false,
             "A connection with this name is stored already. Please choose another name!" },
         { "one more", "host", true, "No more bookmarks can be stored. Please delete one first!" },
+        { "port zero", "host", false, "Please enter a port from 1 to 65535!", "0" },
+        { "port too high", "host", false, "Please enter a port from 1 to 65535!", "65536" },
+        { "port negative", "host", false, "Please enter a port from 1 to 65535!", "-21" },
     };
     for (const Case& c : cases) {
         resetModals();
         const auto f = openNewForm();
         ASSERT_TRUE(f);
-        fill(*f, c.name, c.host, "", "", "", "");
+        fill(*f, c.name, c.host, c.port, "", "", "");
         if (c.bookmark) press(f->btnBookmark2());
         press(f->btnConnect());
         EXPECT_EQ(alertMessage(), c.message) << c.name;

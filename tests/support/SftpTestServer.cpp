@@ -226,8 +226,8 @@ void SftpTestServer::start(bool cuttable)
             if (!account || ::chown(log.c_str(), account->uid, account->gid) != 0)
                 throw std::runtime_error("cannot give " + log + " to " + kAccount);
         }
-        hostKey_ = workDir() / "ssh_host_ecdsa_key";
-        generateHostKey(hostKey_);
+        hostKeys_ = { workDir() / "ssh_host_ecdsa_key" };
+        generateHostKey(hostKeys_.front(), "ecdsa");
         launchOnSomePort();
     } catch (const std::exception& e) {
         const std::string message = std::string("SFTP test server cannot start: ") + e.what();
@@ -236,11 +236,10 @@ void SftpTestServer::start(bool cuttable)
     }
 }
 
-void SftpTestServer::generateHostKey(const fs::path& key)
+void SftpTestServer::generateHostKey(const fs::path& key, const std::string& type)
 {
     ChildProcess::Command keygen;
-    keygen.argv = { kSshKeygen, "-q", "-t", "ecdsa", "-b", "256", "-N", "", "-C", "lexiphant test host",
-        "-f", key.string() };
+    keygen.argv = { kSshKeygen, "-q", "-t", type, "-N", "", "-C", "lexiphant test host", "-f", key.string() };
     keygen.logFile = logPath();
     if (ChildProcess::run(keygen, kToolTimeout) != 0)
         throw std::runtime_error(failure("ssh-keygen failed"));
@@ -256,10 +255,21 @@ void SftpTestServer::launchOnSomePort()
 
 void SftpTestServer::restartWithHostKey(bool otherKey)
 {
-    const fs::path key = workDir() / (otherKey ? "ssh_host_ecdsa_key_other" : "ssh_host_ecdsa_key");
+    restartWithHostKeys({ otherKey ? "ecdsa-other" : "ecdsa" });
+}
+
+void SftpTestServer::restartWithHostKeys(const std::vector<std::string>& keys)
+{
     try {
-        if (!fs::exists(key)) generateHostKey(key);
-        hostKey_ = key;
+        std::vector<fs::path> paths;
+        for (const std::string& name : keys) {
+            // "ecdsa" is the key the server started with; "<type>-other" a second key of that type.
+            const std::string type = name.substr(0, name.find('-'));
+            const fs::path key = workDir() / ("ssh_host_" + type + "_key" + (name == type ? "" : "_other"));
+            if (!fs::exists(key)) generateHostKey(key, type);
+            paths.push_back(key);
+        }
+        hostKeys_ = paths;
         process().stop();
         // The same port when it is still free, so connection records made before still work.
         if (!launch(port())) launchOnSomePort();
@@ -375,9 +385,10 @@ void SftpTestServer::writeConfig(int port) const
     std::ofstream config(workDir() / "sshd_config", std::ios::trunc);
     config << "# Written by the tests for one run; only the test account, by password, SFTP only.\n"
            << "Port " << port << "\n"
-           << "ListenAddress 127.0.0.1\n"
-           << "HostKey " << hostKey_.string() << "\n"
-           << "PidFile " << (workDir() / "sshd.pid").string() << "\n"
+           << "ListenAddress 127.0.0.1\n";
+    for (const fs::path& key : hostKeys_)
+        config << "HostKey " << key.string() << "\n";
+    config << "PidFile " << (workDir() / "sshd.pid").string() << "\n"
            << "UsePAM no\n"
            << "PasswordAuthentication yes\n"
            << "PermitEmptyPasswords no\n"

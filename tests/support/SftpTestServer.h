@@ -3,6 +3,7 @@
 #include "tests/support/TestServer.h"
 
 #include <string>
+#include <vector>
 
 // A real SFTP server: OpenSSH's sshd (/usr/sbin/sshd) with its own configuration,
 // host key, pid and log file in a temporary folder, on 127.0.0.1 and a free port.
@@ -52,6 +53,9 @@ public:
     // started with; the root and its files stay. Connections open until then are cut. Throws
     // as start() does.
     void restartWithHostKey(bool otherKey);
+    // Restarts sshd offering the named keys, in that order: "ecdsa" (the key it started with),
+    // "ed25519", or "<type>-other" for a second key of a type.
+    void restartWithHostKeys(const std::vector<std::string>& keys);
 
     // Also gives the test account back the login shell it had, once no cuttable server of any
     // test program needs /bin/sh any more.
@@ -68,13 +72,13 @@ private:
     void restoreShell() noexcept;
     void writeConfig(int port) const;
     [[nodiscard]] bool launch(int port); // false: the port was taken meanwhile
-    void generateHostKey(const std::filesystem::path& key);
+    void generateHostKey(const std::filesystem::path& key, const std::string& type);
     void launchOnSomePort();
     [[nodiscard]] std::filesystem::path controlPath() const;
     // The copy of the relay that sshd runs for a cuttable server.
     [[nodiscard]] std::filesystem::path relayPath() const;
 
-    std::filesystem::path hostKey_;
+    std::vector<std::filesystem::path> hostKeys_;
     bool cuttable_ { false };
     bool lentShell_ { false }; // this process is among the shell record's users
 };
