@@ -24,6 +24,9 @@ CGFloat easeOut(CGFloat t)
 
 UIScrollView::UIScrollView(CGRect frame) : UIView(frame)
 {
+    // Scrolled content never draws beyond the view: table and text views rely on it so a row
+    // scrolled past the top does not cover the screen's header.
+    setClipsToBounds(true);
     pan_ = std::make_shared<UIScrollViewPanGestureRecognizer>([](UIGestureRecognizer& recognizer) {
         // The recognizer's view is this scroll view while it is attached.
         if (auto* scrollView = dynamic_cast<UIScrollView*>(recognizer.view())) {
