@@ -80,7 +80,21 @@ TEST_P(SnapshotTest, ScreensAsTheUserSeesThem)
     tapPoint(centreOf(*screen_->btnAdd()));
     snapshot("directory-add-" + device);
     if (pad()) {
+        // A turn with a popover shown: its arrow still meets its button or row.
+        const auto meets = [this](const UIPopoverController& popover, CGPoint anchor) {
+            return CGRectContainsPoint(CGRectInset(popover.panelScreenFrame(), -24, -24), anchor);
+        };
+        UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationLandscapeLeft, 0);
+        EXPECT_TRUE(meets(*screen_->addPopover(), centreOf(*screen_->btnAdd())));
+        snapshot("directory-add-turned-" + device);
         screen_->addPopover()->dismissPopoverAnimated(false);
+        pressRow(*screen_->tblDirectory(), rowOf("notes.txt"));
+        UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationPortrait, 0);
+        const CGPoint row = centreOf(*screen_->tblDirectory()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(rowOf("notes.txt"), 0)));
+        const CGRect panel = screen_->dirPopover()->panelScreenFrame();
+        EXPECT_NEAR(CGRectGetMidY(panel), row.y, 30) << "the arrow points at the pressed row";
+        snapshot("directory-press-turned-" + device);
+        screen_->dirPopover()->dismissPopoverAnimated(false);
         UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationLandscapeLeft, 0);
         snapshot("directory-landscape-" + device);
         EXPECT_EQ(screen_->tblDirectory()->frame(), CGRectMake(36, 154, 950, 556));
