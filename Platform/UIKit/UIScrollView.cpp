@@ -95,10 +95,40 @@ void UIScrollView::setScrollEnabled(bool enabled)
 
 void UIScrollView::setBounds(CGRect newBounds)
 {
-    const CGPoint oldOrigin = bounds().origin;
+    const CGRect old = bounds();
     UIView::setBounds(newBounds);
-    if (!(bounds().origin == oldOrigin)) {
+    if (!(bounds().size == old.size)) {
+        keepOffsetWithinContent();
+    }
+    if (!(bounds().origin == old.origin)) {
         notifyDidScroll();
+    }
+}
+
+void UIScrollView::setFrame(CGRect frame)
+{
+    const CGRect old = bounds();
+    UIView::setFrame(frame);
+    if (!(bounds().size == old.size)) {
+        keepOffsetWithinContent();
+    }
+    if (!(bounds().origin == old.origin)) {
+        notifyDidScroll();
+    }
+}
+
+// A view made larger (a turn, a keyboard going away) would otherwise keep an offset past its new
+// end and show a blank stretch with content hidden above it. A finger on the content or a running
+// scroll keeps its offset: their own end brings it back within.
+void UIScrollView::keepOffsetWithinContent()
+{
+    if (tracking_ || dragging_ || animationTimer_) {
+        return;
+    }
+    const CGRect b = bounds();
+    const CGPoint within = clampedOffset(b.origin);
+    if (!(within == b.origin)) {
+        UIView::setBounds({ within, b.size });
     }
 }
 
