@@ -97,18 +97,18 @@ void UIScrollView::setBounds(CGRect newBounds)
 {
     const CGRect old = bounds();
     UIView::setBounds(newBounds);
-    if (!(bounds().size == old.size)) {
-        keepOffsetWithinContent();
-    }
-    if (!(bounds().origin == old.origin)) {
-        notifyDidScroll();
-    }
+    boundsDidChange(old);
 }
 
 void UIScrollView::setFrame(CGRect frame)
 {
     const CGRect old = bounds();
     UIView::setFrame(frame);
+    boundsDidChange(old);
+}
+
+void UIScrollView::boundsDidChange(CGRect old)
+{
     if (!(bounds().size == old.size)) {
         keepOffsetWithinContent();
     }

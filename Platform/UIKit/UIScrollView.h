@@ -85,6 +85,7 @@ private:
     void stopAnimation();
     void notifyDidScroll();
     [[nodiscard]] CGPoint clampedOffset(CGPoint offset) const;
+    void boundsDidChange(CGRect old);
     void keepOffsetWithinContent();
     [[nodiscard]] CGPoint rubberBandedOffset(CGPoint offset) const;
 
