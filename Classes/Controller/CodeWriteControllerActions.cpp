@@ -63,11 +63,10 @@ void CodeWriteController::btnDoPressed()
     }
     if (btnDo_ == nullptr)
         return;
-    const CGRect frame = btnDo_->frame();
-    const CGRect anchor { { frame.origin.x + frame.size.width / 2, frame.origin.y + frame.size.height / 2 }, { 1, 1 } };
-    // The button's frame is in its superview's coordinates.
-    UIView* in = btnDo_->superview() != nullptr ? btnDo_->superview() : view().get();
-    actionController_->presentPopoverFromRectInView(anchor, in, UIPopoverArrowDirectionUp, true);
+    // Anchored in the button itself, so the arrow follows it when a turn moves it.
+    const CGRect b = btnDo_->bounds();
+    actionController_->presentPopoverFromRectInView(CGRectMake(CGRectGetMidX(b), CGRectGetMidY(b), 1, 1), btnDo_,
+                                                    UIPopoverArrowDirectionUp, true);
 }
 
 void CodeWriteController::actionSheetDidDismissWithButtonIndex(UIActionSheet* actionSheet, int buttonIndex)

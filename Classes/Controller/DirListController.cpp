@@ -220,8 +220,10 @@ void DirListController::viewDidUnload()
 void DirListController::layoutForOrientation()
 {
     const bool portrait = UIInterfaceOrientationIsPortrait(interfaceOrientation());
-    place(tblDirectory_, CGRectMake(29, 133, 715, 839), CGRectMake(36, 154, 950, 556), portrait);
-    place(tblTemp_, CGRectMake(29, 133, 715, 839), CGRectMake(36, 154, 950, 556), portrait);
+    // Sideways the tables start as close below the column header's line as upright (the header
+    // moves down 5 pt, not 21) and keep their foot, so no empty band opens above the first row.
+    place(tblDirectory_, CGRectMake(29, 133, 715, 839), CGRectMake(36, 138, 950, 572), portrait);
+    place(tblTemp_, CGRectMake(29, 133, 715, 839), CGRectMake(36, 138, 950, 572), portrait);
     place(imgLine1_, CGRectMake(30, 88, 709, 1), CGRectMake(36, 93, 950, 1), portrait);
     place(imgLine2_, CGRectMake(30, 126, 709, 1), CGRectMake(36, 131, 950, 1), portrait);
     place(btnAdd_, CGRectMake(605, 51, 133, 30), CGRectMake(852, 56, 133, 30), portrait);
@@ -234,10 +236,25 @@ void DirListController::layoutForOrientation()
     place(lblFolder_, CGRectMake(159, 51, 400, 30), CGRectMake(165, 56, 400, 30), portrait);
 }
 
+// The Rename/Delete popover points at the pressed row where the table now shows it (a turn
+// lays the table out anew), at the pressed place along the row.
+void DirListController::pointDirPopoverAtPressedRow()
+{
+    const std::shared_ptr<UITableView> table = pressedTable_.lock();
+    if (!dirPopover_ || !table || tag_ < 0) return;
+    const CGRect row = table->rectForRowAtIndexPath(NSIndexPath::indexPathForRow(tag_, 0));
+    const CGFloat x = std::clamp(pressedInRow_.x, CGFloat(0), std::max(CGFloat(0), row.size.width - 1));
+    const CGFloat y = std::clamp(pressedInRow_.y, CGFloat(0), std::max(CGFloat(0), row.size.height - 1));
+    dirPopover_->presentPopoverFromRectInView(CGRectMake(row.origin.x + x, row.origin.y + y, 1, 1), table.get(),
+                                              UIPopoverArrowDirectionLeft, true);
+}
+
 void DirListController::didRotateFromInterfaceOrientation(UIInterfaceOrientation)
 {
     if (onPad())
         layoutForOrientation();
+    if (dirPopover_ && dirPopover_->isPopoverVisible())
+        pointDirPopoverAtPressedRow();
     if (lblFolder_ != nullptr && lblFolder_->font())
         NSLogf("FONT SIZE: %f", double(lblFolder_->font()->pointSize()));
     if (tblDirectory_ != nullptr)
@@ -496,10 +513,10 @@ void DirListController::btnAddPressed(UIResponder* sender)
         const auto* button = dynamic_cast<const UIView*>(sender);
         if (!addPopover_ || button == nullptr)
             return;
-        const CGRect frame = button->frame();
-        addPopover_->presentPopoverFromRectInView(
-            CGRectMake(frame.origin.x + frame.size.width / 2, frame.origin.y + frame.size.height / 2, 1, 1),
-            view().get(), UIPopoverArrowDirectionUp, true);
+        // Anchored in the button itself, so the arrow follows it when a turn moves it.
+        const CGRect b = button->bounds();
+        addPopover_->presentPopoverFromRectInView(CGRectMake(CGRectGetMidX(b), CGRectGetMidY(b), 1, 1),
+                                                  const_cast<UIView*>(button), UIPopoverArrowDirectionUp, true);
         return;
     }
     if (navigationController() != nullptr)
@@ -534,9 +551,9 @@ void DirListController::longPress(UIGestureRecognizer& recognizer)
             dirPopover_->setContentViewController(popover);
         dirPopover_->setDelegate(std::static_pointer_cast<UIPopoverControllerDelegate>(selfScreen()));
         dirPopover_->setPopoverContentSize(DirectoryPopover::kContentSize);
-        const CGPoint at = recognizer.locationInView(view().get());
-        dirPopover_->presentPopoverFromRectInView(CGRectMake(at.x, at.y, 1, 1), view().get(),
-                                                  UIPopoverArrowDirectionLeft, true);
+        pressedInRow_ = recognizer.locationInView(cell);
+        pressedTable_ = std::static_pointer_cast<UITableView>(table->shared_from_this());
+        pointDirPopoverAtPressedRow();
         return;
     }
     auto sheet = std::make_shared<UIActionSheet>("", std::static_pointer_cast<UIActionSheetDelegate>(selfScreen()),

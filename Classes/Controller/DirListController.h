@@ -162,6 +162,7 @@ private:
     UITableView* tblTemp_ { nullptr };
     UIActivityIndicatorView* activity_ { nullptr };
     std::shared_ptr<UIPopoverController> dirPopover_;
+    void pointDirPopoverAtPressedRow();
     std::shared_ptr<UIPopoverController> addPopover_;
     UIButton* btnUp_ { nullptr };
     UIButton* btnAdd_ { nullptr };
@@ -181,6 +182,9 @@ private:
     std::string shownDir_;
 
     std::shared_ptr<FileEntry> pressedEntry_;
+    // Where the row was pressed (in the row) and the table that showed it, for the popover's arrow.
+    CGPoint pressedInRow_ {};
+    std::weak_ptr<UITableView> pressedTable_;
     bool activityOn_ { false };
     Pending pending_ { Pending::none };
     std::string pendingName_;

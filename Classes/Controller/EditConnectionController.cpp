@@ -444,10 +444,14 @@ void EditConnectionController::finishedConnectingwithCode(int code)
 void EditConnectionController::textFieldDidBeginEditing(UITextField* textField)
 {
     if (textField == nullptr || !isViewLoaded()) return;
-    // With the last field focused the buttons come up too: the form can be sent at once.
-    std::vector<const UIView*> alsoAbove;
-    if (textField == txtPath_) alsoAbove = { btnCancel_, btnConnect_, btnRemove_ };
-    animatedDistance_ = KeyboardAvoidance::shiftDistanceForField(*textField, *view(), keyboardHeights_, *textField, alsoAbove);
+    // With the last field focused the buttons come up too: the form can be sent at once. From
+    // any field, a button is shown whole or not at all.
+    KeyboardAvoidance::Showing showing;
+    const std::vector<const UIView*> buttons { btnCancel_, btnConnect_, btnRemove_ };
+    if (textField == txtPath_) showing.alsoAbove = buttons;
+    showing.notCut = buttons;
+    showing.header = imgDino_;
+    animatedDistance_ = KeyboardAvoidance::shiftDistanceForField(*textField, *view(), keyboardHeights_, *textField, showing);
     KeyboardAvoidance::moveView(*view(), animatedDistance_);
 }
 

@@ -64,6 +64,7 @@ public:
     [[nodiscard]] UIButton* btnRemove() const { return btnRemove_; }
     [[nodiscard]] UISegmentedControl* segType() const { return segType_; }
     [[nodiscard]] UILabel* lblTitle() const { return lblTitle_; }
+    [[nodiscard]] UIImageView* imgDino() const { return imgDino_; }
     [[nodiscard]] UIActivityIndicatorView* actConnect() const { return actConnect_; }
 
     // Actions.

@@ -40,22 +40,41 @@ CGFloat shiftShowing(CGFloat shift, CGRect focused, CGFloat lowestBottom, CGFloa
 }
 
 CGFloat shiftDistanceForField(const UIView& field, const UIView& view, KeyboardHeights heights, const UIView& focused,
-                              const std::vector<const UIView*>& alsoAbove)
+                              const Showing& showing)
 {
     const UIApplication& app = UIApplication::sharedApplication();
-    const CGRect fieldRect = UIModalChrome::interfaceRectOfView(field, field.bounds());
-    const CGRect viewRect = UIModalChrome::interfaceRectOfView(view, view.bounds());
+    const auto rectOf = [](const UIView& v) { return UIModalChrome::interfaceRectOfView(v, v.bounds()); };
     const bool portrait = UIInterfaceOrientationIsPortrait(app.statusBarOrientation());
-    const CGFloat shift = shiftDistance(fieldRect, viewRect, portrait ? heights.portrait : heights.landscape);
-
-    const CGRect focusedRect = UIModalChrome::interfaceRectOfView(focused, focused.bounds());
-    CGFloat lowestBottom = CGRectGetMaxY(focusedRect);
-    for (const UIView* other : alsoAbove)
-        if (other != nullptr && !other->isHidden())
-            lowestBottom = std::max(lowestBottom, CGRectGetMaxY(UIModalChrome::interfaceRectOfView(*other, other->bounds())));
+    CGFloat shift = shiftDistance(rectOf(field), rectOf(view), portrait ? heights.portrait : heights.landscape);
     const CGFloat keyboardTop = UIModalChrome::interfaceBounds().size.height - app.keyboardHeight();
     const CGFloat screenTop = app.isStatusBarHidden() ? 0 : UIApplication::kStatusBarHeight;
-    return shiftShowing(shift, focusedRect, lowestBottom, keyboardTop, screenTop);
+
+    // A header cut in two by the status bar looks broken: the form stays lower instead, as far
+    // as what must show allows (shiftShowing below moves it up again where needed).
+    if (showing.header != nullptr && !showing.header->isHidden()) {
+        const CGRect header = rectOf(*showing.header);
+        if (CGRectGetMinY(header) - shift < screenTop && CGRectGetMaxY(header) - shift > screenTop)
+            shift = std::max(CGFloat(0), std::floor(CGRectGetMinY(header) - screenTop));
+    }
+
+    const CGRect focusedRect = rectOf(focused);
+    CGFloat lowestBottom = CGRectGetMaxY(focusedRect);
+    const auto include = [&](const UIView* other) {
+        if (other != nullptr && !other->isHidden()) lowestBottom = std::max(lowestBottom, CGRectGetMaxY(rectOf(*other)));
+    };
+    for (const UIView* other : showing.alsoAbove)
+        include(other);
+    const CGFloat firstShift = shiftShowing(shift, focusedRect, lowestBottom, keyboardTop, screenTop);
+    bool cut = false;
+    for (const UIView* other : showing.notCut) {
+        if (other == nullptr || other->isHidden()) continue;
+        const CGRect r = rectOf(*other);
+        cut = cut || (CGRectGetMinY(r) - firstShift < keyboardTop && CGRectGetMaxY(r) - firstShift > keyboardTop);
+    }
+    if (!cut) return firstShift;
+    for (const UIView* other : showing.notCut)
+        include(other);
+    return shiftShowing(firstShift, focusedRect, lowestBottom, keyboardTop, screenTop);
 }
 
 void moveView(UIView& view, CGFloat upwards)

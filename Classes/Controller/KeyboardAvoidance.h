@@ -34,12 +34,22 @@ struct KeyboardHeights {
 [[nodiscard]] CGFloat shiftShowing(CGFloat shift, CGRect focused, CGFloat lowestBottom, CGFloat keyboardTop,
                                    CGFloat screenTop);
 
+// What a form keeps whole while it moves: `alsoAbove` always shows over the keyboard with the
+// focused field; a view of `notCut` that the shift would leave partly under the keyboard comes
+// up whole too; `header`, the form's top band, is not left partly under the status bar where
+// the focused field shows without that much shift.
+struct Showing {
+    std::vector<const UIView*> alsoAbove;
+    std::vector<const UIView*> notCut;
+    const UIView* header { nullptr };
+};
+
 // The shift of a view while `focused` has the keyboard: the fraction's shift for `field` (the
 // field whose place sets it, usually the focused one) with the keyboard's height of the table
-// for the status bar's orientation, made long enough to show `focused` and `alsoAbove` over the
-// keyboard as it is on the screen.
+// for the status bar's orientation, mended as `showing` asks for the keyboard and the status
+// bar as they are on the screen.
 [[nodiscard]] CGFloat shiftDistanceForField(const UIView& field, const UIView& view, KeyboardHeights heights,
-                                            const UIView& focused, const std::vector<const UIView*>& alsoAbove = {});
+                                            const UIView& focused, const Showing& showing = {});
 
 // Moves the view up (a positive distance) or down along the interface's vertical, in a 0.3 s
 // animation that begins from the current state.

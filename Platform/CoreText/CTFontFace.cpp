@@ -191,6 +191,25 @@ std::shared_ptr<CTFontFace> lockedFaceForFile(FontRegistry& r, const std::string
     return face;
 }
 
+std::shared_ptr<CTFontFace> lockedFirstFaceCovering(FontRegistry& r, FcPattern* pattern, char32_t character)
+{
+    FcResult result = FcResultNoMatch;
+    std::unique_ptr<FcFontSet, void (*)(FcFontSet*)> sorted(FcFontSort(nullptr, pattern, FcFalse, nullptr, &result),
+                                                            FcFontSetDestroy);
+    for (int i = 0; sorted && i < sorted->nfont; ++i) {
+        FcChar8* path = nullptr;
+        FcCharSet* covers = nullptr;
+        if (FcPatternGetString(sorted->fonts[i], FC_FILE, 0, &path) != FcResultMatch || !path) continue;
+        if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &covers) == FcResultMatch && !FcCharSetHasChar(covers, character))
+            continue;
+        int index = 0;
+        FcPatternGetInteger(sorted->fonts[i], FC_INDEX, 0, &index);
+        auto face = lockedFaceForFile(r, reinterpret_cast<const char*>(path), index);
+        if (face && face->hasGlyph(character)) return face;
+    }
+    return nullptr;
+}
+
 }
 
 void CTFontFace::HbFontDeleter::operator()(hb_font_t* font) const { hb_font_destroy(font); }
@@ -254,6 +273,11 @@ std::shared_ptr<CTFontFace> CTFontFace::fallbackFaceForCharacter(char32_t charac
         if (face && !face->hasGlyph(character)) {
             face = nullptr;
         }
+    }
+    if (!face) {
+        // The best match weighs the family too and may lack the character: then the first
+        // installed font, in fontconfig's order, that covers it.
+        face = lockedFirstFaceCovering(r, pattern.get(), character);
     }
     r.fallbacks[{ &base, character }] = face;
     return face;

@@ -321,7 +321,9 @@ void UIAlertView::layoutAlert()
     // room above the keyboard lies over it (the box is drawn in front), inside the screen.
     const CGFloat bottom = UIModalChrome::keyboardTopInInterface();
     const CGFloat x = std::round((area.size.width - kWidth) / 2);
-    const CGFloat top = std::max(kScreenMargin,
+    const UIApplication& app = UIApplication::sharedApplication();
+    const CGFloat screenTop = (app.isStatusBarHidden() ? 0 : UIApplication::kStatusBarHeight) + kScreenMargin / 2;
+    const CGFloat top = std::max(std::max(kScreenMargin, screenTop),
                                  std::min(std::round((bottom - height) / 2), area.size.height - kScreenMargin - height));
     UIModalChrome::placeInInterface(*this, CGRectMake(x, top, kWidth, height));
     setNeedsDisplay();

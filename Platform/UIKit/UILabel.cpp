@@ -77,17 +77,57 @@ void UILabel::setLineBreakMode(UILineBreakMode mode)
     }
 }
 
+void UILabel::setAdjustsFontSizeToFitWidth(bool adjusts)
+{
+    if (adjusts != adjustsFontSizeToFitWidth_) {
+        adjustsFontSizeToFitWidth_ = adjusts;
+        setNeedsDisplay();
+    }
+}
+
+void UILabel::setMinimumFontSize(CGFloat size)
+{
+    size = std::max(CGFloat(0), size);
+    if (size != minimumFontSize_) {
+        minimumFontSize_ = size;
+        setNeedsDisplay();
+    }
+}
+
+UIFontRef UILabel::fontForDrawing() const { return fontForWidth(bounds().size.width); }
+
+UIFontRef UILabel::fontForWidth(CGFloat width) const
+{
+    if (!adjustsFontSizeToFitWidth_ || numberOfLines_ != 1 || text_.empty() || width <= 0) return font_;
+    const auto fullWidth = [this](const UIFontRef& font) {
+        return UITextLines::layout(text_, font, nullptr, std::numeric_limits<CGFloat>::max() / 4, 1, UILineBreakModeClip).size.width;
+    };
+    const CGFloat natural = fullWidth(font_);
+    if (natural <= width) return font_;
+    // Text width grows about in step with the size: start from the proportional guess and
+    // step down in half points where the guess still overflows.
+    const CGFloat floorSize = std::max(CGFloat(1), std::min(minimumFontSize_, font_->pointSize()));
+    CGFloat size = std::max(floorSize, std::floor(font_->pointSize() * width / natural * 2) / 2);
+    UIFontRef font = font_->fontWithSize(size);
+    while (size > floorSize && fullWidth(font) > width) {
+        size = std::max(floorSize, size - CGFloat(0.5));
+        font = font_->fontWithSize(size);
+    }
+    return font;
+}
+
 UITextLines UILabel::linesFor(CGSize size) const
 {
     int lines = numberOfLines_;
-    const CGFloat lineHeight = font_->lineHeight();
+    const UIFontRef font = fontForWidth(size.width);
+    const CGFloat lineHeight = font->lineHeight();
     if (lineHeight > 0 && size.height < std::numeric_limits<CGFloat>::max() / 2) {
         // A hair of slack: a label made exactly n lines high holds n lines.
         const int fit = std::max(1, int(std::floor(size.height / lineHeight + 1e-6)));
         lines = lines == 0 ? fit : std::min(lines, fit);
     }
     const CGColorRef color = textColor_ ? textColor_->CGColor() : nullptr;
-    return UITextLines::layout(text_, font_, color, size.width, lines, lineBreakMode_);
+    return UITextLines::layout(text_, font, color, size.width, lines, lineBreakMode_);
 }
 
 UITextLines UILabel::textLines() const { return linesFor(bounds().size); }
@@ -137,5 +177,7 @@ void UILabel::registerInterfaceClass(UIClassRegistry& registry)
             { "numberOfLines", uiProperty<UILabel, long>(T::Integer, [](UILabel& l, long n) { l.setNumberOfLines(int(inRange(n, 100000, "number of lines"))); }) },
             { "lineBreakMode",
               uiProperty<UILabel, long>(T::Integer, [](UILabel& l, long m) { l.setLineBreakMode(UILineBreakMode(inRange(m, 5, "line-break mode"))); }) },
+            { "adjustsFontSizeToFitWidth", uiProperty<UILabel, bool>(T::Bool, [](UILabel& l, bool a) { l.setAdjustsFontSizeToFitWidth(a); }) },
+            { "minimumFontSize", uiProperty<UILabel, double>(T::Number, [](UILabel& l, double v) { l.setMinimumFontSize(CGFloat(v)); }) },
         });
 }

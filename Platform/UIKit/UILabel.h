@@ -29,6 +29,14 @@ public:
     void setNumberOfLines(int lines);
     [[nodiscard]] UILineBreakMode lineBreakMode() const { return lineBreakMode_; }
     void setLineBreakMode(UILineBreakMode mode);
+    // A one-line text too wide for the bounds is drawn in a smaller size of the font, down to
+    // minimumFontSize; only what is still too wide at that size is shortened.
+    [[nodiscard]] bool adjustsFontSizeToFitWidth() const { return adjustsFontSizeToFitWidth_; }
+    void setAdjustsFontSizeToFitWidth(bool adjusts);
+    [[nodiscard]] CGFloat minimumFontSize() const { return minimumFontSize_; }
+    void setMinimumFontSize(CGFloat size);
+    // The font the text is drawn in: font(), or the smaller size the width asks for.
+    [[nodiscard]] UIFontRef fontForDrawing() const;
 
     // The lines as drawn in the bounds (tests and the vertical-alignment helper read them).
     [[nodiscard]] UITextLines textLines() const;
@@ -47,6 +55,7 @@ public:
 
 private:
     [[nodiscard]] UITextLines linesFor(CGSize size) const;
+    [[nodiscard]] UIFontRef fontForWidth(CGFloat width) const;
 
     std::u16string text_;
     UIFontRef font_;
@@ -55,4 +64,6 @@ private:
     int numberOfLines_ { 1 };
     UILineBreakMode lineBreakMode_ { UILineBreakModeTailTruncation };
     bool reportsVisibleText_ { true };
+    bool adjustsFontSizeToFitWidth_ { false };
+    CGFloat minimumFontSize_ { 0 };
 };

@@ -15,7 +15,9 @@
 #include "Platform/Foundation/NSString.h"
 #include "Platform/QuartzCore/CALayer.h"
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UIDevice.h"
 #include "Platform/UIKit/UIFont.h"
+#include "Platform/UIKit/UIKeyboardLayout.h"
 #include "Platform/UIKit/UIMenuController.h"
 #include "Platform/UIKit/UIScreen.h"
 #include "Platform/UIKit/UIView.h"
@@ -29,8 +31,6 @@ constexpr double kMaxSurfaceSide = 32767;
 // The look of what the system draws around the application.
 constexpr CGFloat kMenuCornerRadius = 7;
 constexpr CGFloat kMenuTitleSize = 14;
-constexpr CGFloat kKeyGap = 6;
-constexpr CGFloat kKeyCornerRadius = 5;
 
 struct SurfaceHolderDeleter {
     void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
@@ -503,50 +503,18 @@ void drawStatusBar(cairo_t* cr, CGSize display)
     cairo_fill(cr);
 }
 
-// The on-screen keyboard's area: a plain board of key caps along the interface's bottom edge.
-void drawKeyboard(cairo_t* cr, CGSize display, CGFloat height)
+void drawChrome(CGContextRef context)
 {
-    const CGRect board = CGRectMake(0, display.height - height, display.width, height);
-    cairo_rectangle(cr, board.origin.x, board.origin.y, board.size.width, board.size.height);
-    cairo_set_source_rgb(cr, 0.80, 0.82, 0.86);
-    cairo_fill(cr);
-    const int rows[] = { 10, 9, 7, 3 };
-    const CGFloat rowHeight = (height - kKeyGap) / 4;
-    const CGFloat keyWidth = (display.width - kKeyGap) / 10;
-    for (int row = 0; row < 4; ++row) {
-        const CGFloat y = board.origin.y + kKeyGap + row * rowHeight;
-        const CGFloat h = rowHeight - kKeyGap;
-        if (row == 3) {
-            // Mode key, space bar, return.
-            const CGFloat side = keyWidth * 2;
-            const CGRect keys[] = {
-                CGRectMake(kKeyGap, y, side - kKeyGap, h),
-                CGRectMake(kKeyGap + side, y, display.width - 2 * side - 2 * kKeyGap, h),
-                CGRectMake(display.width - side, y, side - kKeyGap, h),
-            };
-            for (const CGRect& key : keys) {
-                UIRenderer::addRoundedRect(cr, key, kKeyCornerRadius);
-            }
-        } else {
-            const CGFloat left = (display.width - rows[row] * keyWidth) / 2;
-            for (int i = 0; i < rows[row]; ++i) {
-                UIRenderer::addRoundedRect(cr, CGRectMake(left + i * keyWidth + kKeyGap / 2, y, keyWidth - kKeyGap, h), kKeyCornerRadius);
-            }
-        }
-    }
-    cairo_set_source_rgb(cr, 0.98, 0.98, 0.99);
-    cairo_fill(cr);
-}
-
-void drawChrome(cairo_t* cr)
-{
+    cairo_t* cr = context->cairo();
     const UIApplication& app = UIApplication::sharedApplication();
     const UIInterfaceOrientation orientation = app.statusBarOrientation();
     const CGSize display = UIRenderer::displaySize(orientation);
     cairo_save(cr);
     applyTransform(cr, interfaceToScreen(orientation));
     if (app.isKeyboardVisible()) {
-        drawKeyboard(cr, display, app.keyboardHeight());
+        const CGFloat height = app.keyboardHeight();
+        UIKeyboardLayout::draw(context, CGRectMake(0, display.height - height, display.width, height),
+                               UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad);
     }
     if (!app.isStatusBarHidden()) {
         drawStatusBar(cr, display);
@@ -963,13 +931,13 @@ void UIRenderer::drawScreen(CGContextRef context)
         // The status bar and the keyboard lie above the application's own windows and below
         // sheets, popovers, alerts and the loupe.
         if (!chromeDrawn && window->windowLevel() > UIWindowLevelBelowKeyboard) {
-            drawChrome(cr);
+            drawChrome(context);
             chromeDrawn = true;
         }
         painter.paintLayer(*window->layer(), window.get(), false);
     }
     if (!chromeDrawn) {
-        drawChrome(cr);
+        drawChrome(context);
     }
     drawMenu(context);
 }

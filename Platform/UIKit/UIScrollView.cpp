@@ -24,6 +24,9 @@ CGFloat easeOut(CGFloat t)
 
 UIScrollView::UIScrollView(CGRect frame) : UIView(frame)
 {
+    // Scrolled content never draws beyond the view: table and text views rely on it so a row
+    // scrolled past the top does not cover the screen's header.
+    setClipsToBounds(true);
     pan_ = std::make_shared<UIScrollViewPanGestureRecognizer>([](UIGestureRecognizer& recognizer) {
         // The recognizer's view is this scroll view while it is attached.
         if (auto* scrollView = dynamic_cast<UIScrollView*>(recognizer.view())) {
@@ -92,10 +95,40 @@ void UIScrollView::setScrollEnabled(bool enabled)
 
 void UIScrollView::setBounds(CGRect newBounds)
 {
-    const CGPoint oldOrigin = bounds().origin;
+    const CGRect old = bounds();
     UIView::setBounds(newBounds);
-    if (!(bounds().origin == oldOrigin)) {
+    boundsDidChange(old);
+}
+
+void UIScrollView::setFrame(CGRect frame)
+{
+    const CGRect old = bounds();
+    UIView::setFrame(frame);
+    boundsDidChange(old);
+}
+
+void UIScrollView::boundsDidChange(CGRect old)
+{
+    if (!(bounds().size == old.size)) {
+        keepOffsetWithinContent();
+    }
+    if (!(bounds().origin == old.origin)) {
         notifyDidScroll();
+    }
+}
+
+// A view made larger (a turn, a keyboard going away) would otherwise keep an offset past its new
+// end and show a blank stretch with content hidden above it. A finger on the content or a running
+// scroll keeps its offset: their own end brings it back within.
+void UIScrollView::keepOffsetWithinContent()
+{
+    if (tracking_ || dragging_ || animationTimer_) {
+        return;
+    }
+    const CGRect b = bounds();
+    const CGPoint within = clampedOffset(b.origin);
+    if (!(within == b.origin)) {
+        UIView::setBounds({ within, b.size });
     }
 }
 

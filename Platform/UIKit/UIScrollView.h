@@ -72,6 +72,7 @@ public:
     bool scrollByWheel(CGFloat dx, CGFloat dy);
 
     void setBounds(CGRect bounds) override;
+    void setFrame(CGRect frame) override;
 
 protected:
     // Every change of the content offset, before the delegate hears of it (a table puts cells on
@@ -84,6 +85,8 @@ private:
     void stopAnimation();
     void notifyDidScroll();
     [[nodiscard]] CGPoint clampedOffset(CGPoint offset) const;
+    void boundsDidChange(CGRect old);
+    void keepOffsetWithinContent();
     [[nodiscard]] CGPoint rubberBandedOffset(CGPoint offset) const;
 
     CGSize contentSize_ {};

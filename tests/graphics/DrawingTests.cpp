@@ -299,3 +299,25 @@ TEST_F(ImageFiles, ImageContextsDrawPicturesUpright)
 }
 
 }
+
+// A character the code font lacks is drawn from an installed font that has it, a colour emoji
+// in its colours at the text's size, rather than as an empty box.
+TEST(TextDrawing, CharactersTheFontLacksComeFromAFallbackFont)
+{
+    auto canvas = whiteCanvas(200, 40, 2);
+    const CTLineRef line = CTLineCreateWithAttributedString(attributed(u"a\U0001F35E\u2603\u265Eb", codeFont(20)));
+    CGContextSetTextPosition(canvas.get(), 4, 10);
+    CTLineDraw(line, canvas.get());
+    keepPng(*canvas, "fallback-glyphs");
+    const CGImageRef image = canvas->makeImage();
+    std::size_t coloured = 0;
+    for (std::size_t y = 0; y < image->height(); ++y) {
+        for (std::size_t x = 0; x < image->width(); ++x) {
+            const CGImage::Pixel px = image->pixelAt(x, y);
+            coloured += (px.red - px.blue > 60) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(coloured, 100u) << "the bread is drawn in its colours";
+    const InkProfile p = profile(*image, 0, image->width());
+    EXPECT_LT(p.bottom - p.top, 2 * 30) << "the emoji is scaled to the text's size";
+}

@@ -68,6 +68,9 @@ TEST_P(SnapshotTest, ScreensAsTheUserSeesThem)
     server().writeFile("setup.py", "");
     server().writeFile(".htaccess", "");
     server().writeFile("archive.zip", "");
+    // Enough rows to scroll sideways, not upright; they sort below the rows pressed on the phone.
+    for (const char* name : { "todo.txt", "upload.php", "version.txt", "wiki.html", "zones.xml" })
+        server().writeFile(name, "");
     open();
     snapshot("directory-" + device);
     pressRow(*screen_->tblDirectory(), rowOf("notes.txt"));
@@ -80,10 +83,54 @@ TEST_P(SnapshotTest, ScreensAsTheUserSeesThem)
     tapPoint(centreOf(*screen_->btnAdd()));
     snapshot("directory-add-" + device);
     if (pad()) {
-        screen_->addPopover()->dismissPopoverAnimated(false);
+        // A turn with a popover shown: its arrow still meets its button or row.
+        const auto meets = [this](const UIPopoverController& popover, CGPoint anchor) {
+            return CGRectContainsPoint(CGRectInset(popover.panelScreenFrame(), -24, -24), anchor);
+        };
         UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationLandscapeLeft, 0);
-        snapshot("directory-landscape-" + device);
-        EXPECT_EQ(screen_->tblDirectory()->frame(), CGRectMake(36, 154, 950, 556));
+        EXPECT_TRUE(meets(*screen_->addPopover(), centreOf(*screen_->btnAdd())));
+        snapshot("directory-add-turned-" + device);
+        screen_->addPopover()->dismissPopoverAnimated(false);
+        pressRow(*screen_->tblDirectory(), rowOf("notes.txt"));
+        UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationPortrait, 0);
+        const CGPoint row = centreOf(*screen_->tblDirectory()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(rowOf("notes.txt"), 0)));
+        const CGRect panel = screen_->dirPopover()->panelScreenFrame();
+        EXPECT_NEAR(CGRectGetMidY(panel), row.y, 30) << "the arrow points at the pressed row";
+        snapshot("directory-press-turned-" + device);
+        screen_->dirPopover()->dismissPopoverAnimated(false);
+        // Each turn lays the table out anew: its first row sits as close below the column header's
+        // line as upright, also when the table was scrolled to its end in the other orientation.
+        UITableView& table = *screen_->tblDirectory();
+        const auto gapBelowHeader = [&] {
+            const UIView* view = screen_->view().get();
+            const CGRect line = screen_->imgLine2()->convertRectToView(screen_->imgLine2()->bounds(), view);
+            const CGRect row = table.convertRectToView(table.rectForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0)), view);
+            return CGRectGetMinY(row) - CGRectGetMaxY(line);
+        };
+        const CGFloat upright = gapBelowHeader();
+        EXPECT_GE(upright, 0);
+        EXPECT_LE(upright, 8);
+        const struct {
+            UIInterfaceOrientation to;
+            bool scrolledToEnd; // before the turn
+            const char* snapshot;
+        } turns[] = {
+            { UIInterfaceOrientationLandscapeLeft, false, "directory-landscape-" },
+            { UIInterfaceOrientationPortrait, true, "directory-upright-after-scroll-" },
+            { UIInterfaceOrientationLandscapeRight, false, "directory-landscape-right-" },
+            { UIInterfaceOrientationPortraitUpsideDown, true, "directory-upside-down-after-scroll-" },
+        };
+        for (const auto& turn : turns) {
+            if (turn.scrolledToEnd) {
+                ASSERT_GT(table.maximumContentOffset().y, 0) << turn.snapshot;
+                table.setContentOffset(table.maximumContentOffset());
+            }
+            UIViewControllerAttemptRotationToOrientation(turn.to, 0);
+            snapshot(turn.snapshot + device);
+            EXPECT_EQ(gapBelowHeader(), upright) << turn.snapshot;
+            EXPECT_LE(table.contentOffset().y, table.maximumContentOffset().y) << turn.snapshot;
+            EXPECT_LE(CGRectGetMaxY(table.frame()), CGRectGetHeight(screen_->view()->bounds())) << turn.snapshot;
+        }
     }
 }
 

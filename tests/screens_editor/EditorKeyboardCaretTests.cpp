@@ -130,6 +130,12 @@ TEST_F(EditorTest, KeyboardUpInEveryOrientationKeepsTheTypedLineAndTheBarShowing
             ASSERT_TRUE(UIApplication::sharedApplication().isKeyboardVisible());
             EXPECT_TRUE(bar->isHidden());
             EXPECT_NEAR(CGRectGetMaxY(shownRect(*code)), keyboardTop, 0.5) << "the code view ends at the keyboard";
+            // The prompt lies below the status bar, its field above the keyboard.
+            EXPECT_GE(shownRect(*prompt).origin.y, UIApplication::kStatusBarHeight);
+            EXPECT_LE(CGRectGetMaxY(shownRect(*prompt->textField())), keyboardTop);
+            if (orientation == UIInterfaceOrientationLandscapeRight) {
+                EXPECT_TRUE(UIRenderer::writeScreenPNG((snapshots / (std::string("goto-") + device + "-landscape.png")).string()));
+            }
             prompt->textField()->setText(u"2");
             prompt->dismissWithClickedButtonIndex(1, false);
             advance(1.0);

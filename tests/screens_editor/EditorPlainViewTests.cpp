@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
+#include "Platform/Foundation/NSString.h"
+#include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UIModalChrome.h"
 #include "Platform/UIKit/UIRenderer.h"
 #include "tests/support/SnapshotFolder.h"
@@ -72,8 +75,9 @@ TEST_F(EditorTest, PlainViewReadsLikeTheCodeView)
                 window_.reset();
                 useDevice(device);
                 const std::string contents = kind == Kind::Large ? text : text.substr(0, 600);
-                auto editor = open(kind == Kind::Unlisted ? "notes.xyz" : "notes.txt", &contents, device, false,
-                                   kind == Kind::Unlisted);
+                // A long name: the title shrinks to show it, or keeps its extension when cut.
+                const char* file = kind == Kind::Unlisted ? "notes.xyz" : kind == Kind::Large ? "price-list-for-2024.txt" : "notes.txt";
+                auto editor = open(file, &contents, device, false, kind == Kind::Unlisted);
                 ASSERT_TRUE(editor && editor->backupCode());
                 ASSERT_EQ(editor->txtCodePlain() != nullptr, kind != Kind::Code);
                 if (turned) {
@@ -83,6 +87,10 @@ TEST_F(EditorTest, PlainViewReadsLikeTheCodeView)
                 const UIView& shown = kind == Kind::Code ? static_cast<const UIView&>(*editor->txtCode())
                                                          : static_cast<const UIView&>(*editor->txtCodePlain());
                 const Look look = lookOf(shown);
+                const UITextLines title = editor->lblName()->textLines();
+                ASSERT_EQ(title.texts.size(), 1u);
+                EXPECT_TRUE(title.texts[0].ends_with(utf8ToUtf16(file).substr(std::strlen(file) - 4)));
+                EXPECT_GE(editor->lblName()->fontForDrawing()->pointSize(), 8);
                 if (kind != Kind::Unlisted) {
                     EXPECT_TRUE(UIRenderer::writeScreenPNG(
                         (snapshots / (std::string(name) + "-" + device + (turned ? "-landscape" : "-portrait") + ".png")).string()));

@@ -78,7 +78,8 @@ TEST_F(LaunchHome, TemplatesHoldTheirTextsAndTheCustomOneFollowsItsSetting)
                                  u"\"http://www.w3.org/TR/html4/loose.dtd\">\n<html lang=\"en\">", 0),
               0u);
     EXPECT_NE(templates[4].find(u"\t<meta  charset=\"UTF-8\">\n"), std::u16string::npos);
-    EXPECT_NE(templates[5].find(u"jquery"), std::u16string::npos) << "the bundle's jQuery page";
+    EXPECT_NE(templates[5].find(u"})(jQuery);"), std::u16string::npos) << "the bundle's jQuery script";
+    EXPECT_EQ(templates[5].find(u"<html"), std::u16string::npos) << "saved as NAME.js, so a script, not a page";
 
     writeCustomTemplate("<?php // mine ?>\n");
     EXPECT_EQ(FileTemplates::buildTemplates(false)[2], u"<?php // mine ?>\n");

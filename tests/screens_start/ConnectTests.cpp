@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <netinet/in.h>
@@ -14,6 +15,7 @@
 #include "Platform/Foundation/NSString.h"
 #include "Platform/UIKit/UIActivityIndicatorView.h"
 #include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIImageView.h"
 #include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UISegmentedControl.h"
 #include "Platform/UIKit/UITextField.h"
@@ -524,59 +526,72 @@ TEST_F(ConnectionForm, FieldRules)
 }
 
 // The form moves up along the turned screen (never sideways) by the fraction's shift, further
-// where that leaves the focused field (or, from Path, the buttons) under the keyboard, and comes
-// back exactly to its place when the keyboard hides.
+// where that leaves the focused field (or, from Path, the buttons) under the keyboard or a
+// button cut in two by it, never leaving the header cut by the status bar where it need not,
+// and comes back exactly to its place when the keyboard hides.
 TEST_F(ConnectionForm, FocusedFieldShowsAboveTheKeyboardInEveryOrientation)
 {
-    enum Field { Name, Pass, Path };
+    enum Field { Name, Host, Port, User, Pass, Path };
     struct Case {
         const char* device;
         UIInterfaceOrientation orientation;
-        Field field;
-        CGFloat shift;
+        std::array<CGFloat, 6> shifts; // by field
     };
     constexpr auto portrait = UIInterfaceOrientationPortrait;
     constexpr auto upsideDown = UIInterfaceOrientationPortraitUpsideDown;
     constexpr auto left = UIInterfaceOrientationLandscapeLeft;
     constexpr auto right = UIInterfaceOrientationLandscapeRight;
     // Path on a phone and on a turned pad: the fraction's 133 and 206 leave the buttons under
-    // the keyboard; 214 and 252 bring them up.
+    // the keyboard; 214 and 252 bring them up. On an upright pad the buttons straddle the
+    // keyboard's top from Name and Host; on a phone Host's and Port's small shifts would cut the
+    // header at the status bar, and a turned pad's Port too.
     const Case cases[] = {
-        { "iphone", portrait, Name, 0 }, { "iphone", portrait, Pass, 103 }, { "iphone", portrait, Path, 214 },
-        { "ipad", portrait, Name, 0 },   { "ipad", portrait, Pass, 122 },   { "ipad", portrait, Path, 154 },
-        { "ipad", upsideDown, Path, 154 }, { "ipad", left, Name, 0 },       { "ipad", left, Pass, 163 },
-        { "ipad", left, Path, 252 },     { "ipad", right, Pass, 163 },      { "ipad", right, Path, 252 },
+        { "iphone", portrait, { 0, 0, 0, 73, 103, 214 } },
+        { "ipad", portrait, { 36, 36, 56, 89, 122, 154 } },
+        { "ipad", upsideDown, { 36, 36, 56, 89, 122, 154 } },
+        { "ipad", left, { 0, 32, 54, 119, 163, 252 } },
+        { "ipad", right, { 0, 32, 54, 119, 163, 252 } },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.device) + " orientation " + std::to_string(c.orientation) + " field "
-                     + std::to_string(c.field));
-        TearDown();
-        SetUp();
-        useDevice(c.device);
-        showStart(c.orientation);
-        const auto f = openNewForm();
-        ASSERT_TRUE(f);
-        UITextField* field = c.field == Name ? f->txtName() : c.field == Pass ? f->txtPass() : f->txtPath();
-        const CGRect rest = UIModalChrome::interfaceRectOfView(*f->view(), f->view()->bounds());
-        const CGPoint restCentre = f->view()->center();
-        ASSERT_TRUE(field->becomeFirstResponder());
-        settle();
-        EXPECT_EQ(f->animatedDistance(), c.shift);
-        const CGRect moved = UIModalChrome::interfaceRectOfView(*f->view(), f->view()->bounds());
-        EXPECT_EQ(moved.origin.x, rest.origin.x) << "up, not sideways";
-        EXPECT_EQ(moved.origin.y, rest.origin.y - c.shift);
-        const CGFloat keyboardTop = UIModalChrome::keyboardTopInInterface();
-        std::vector<UIView*> shown { field };
-        if (c.field == Path)
-            shown = { field, f->btnCancel(), f->btnConnect() };
-        for (UIView* view : shown) {
-            const CGRect r = UIModalChrome::interfaceRectOfView(*view, view->bounds());
-            EXPECT_LE(CGRectGetMaxY(r), keyboardTop);
-            EXPECT_GE(r.origin.y, UIApplication::kStatusBarHeight);
+        for (const Field which : { Name, Host, Port, User, Pass, Path }) {
+            SCOPED_TRACE(std::string(c.device) + " orientation " + std::to_string(c.orientation) + " field "
+                         + std::to_string(which));
+            TearDown();
+            SetUp();
+            useDevice(c.device);
+            showStart(c.orientation);
+            const auto f = openNewForm();
+            ASSERT_TRUE(f);
+            UITextField* const fields[] = { f->txtName(), f->txtHost(), f->txtPort(), f->txtUser(), f->txtPass(), f->txtPath() };
+            UITextField* field = fields[which];
+            const CGRect rest = UIModalChrome::interfaceRectOfView(*f->view(), f->view()->bounds());
+            const CGPoint restCentre = f->view()->center();
+            ASSERT_TRUE(field->becomeFirstResponder());
+            settle();
+            EXPECT_EQ(f->animatedDistance(), c.shifts[which]);
+            const CGRect moved = UIModalChrome::interfaceRectOfView(*f->view(), f->view()->bounds());
+            EXPECT_EQ(moved.origin.x, rest.origin.x) << "up, not sideways";
+            EXPECT_EQ(moved.origin.y, rest.origin.y - c.shifts[which]);
+            const CGFloat keyboardTop = UIModalChrome::keyboardTopInInterface();
+            std::vector<UIView*> shown { field };
+            if (which == Path)
+                shown = { field, f->btnCancel(), f->btnConnect() };
+            for (UIView* view : shown) {
+                const CGRect r = UIModalChrome::interfaceRectOfView(*view, view->bounds());
+                EXPECT_LE(CGRectGetMaxY(r), keyboardTop);
+                EXPECT_GE(r.origin.y, UIApplication::kStatusBarHeight);
+            }
+            for (UIView* button : { static_cast<UIView*>(f->btnCancel()), static_cast<UIView*>(f->btnConnect()) }) {
+                const CGRect r = UIModalChrome::interfaceRectOfView(*button, button->bounds());
+                EXPECT_TRUE(CGRectGetMaxY(r) <= keyboardTop || r.origin.y >= keyboardTop) << "a button cut in two";
+            }
+            const CGRect header = UIModalChrome::interfaceRectOfView(*f->imgDino(), f->imgDino()->bounds());
+            EXPECT_TRUE(header.origin.y >= UIApplication::kStatusBarHeight || CGRectGetMaxY(header) <= UIApplication::kStatusBarHeight)
+                << "the header cut by the status bar";
+            field->resignFirstResponder();
+            settle();
+            EXPECT_EQ(f->view()->center(), restCentre);
         }
-        field->resignFirstResponder();
-        settle();
-        EXPECT_EQ(f->view()->center(), restCentre);
     }
 }
 
@@ -620,6 +635,10 @@ TEST_F(ConnectionForm, Snapshots)
             ASSERT_TRUE(UIRenderer::writeScreenPNG(
                 snapshotPath(std::string("form-") + (edit ? "edit-" : "new-") + device)));
         }
+        // With the keyboard up from the first field: the buttons whole, the header uncut.
+        form()->txtName()->becomeFirstResponder();
+        settle();
+        ASSERT_TRUE(UIRenderer::writeScreenPNG(snapshotPath(std::string("form-keyboard-") + device)));
     }
 }
 

@@ -86,6 +86,43 @@ TEST_F(ScrollViews, ScrollRectToVisibleMovesJustEnough)
     }
 }
 
+// Laid out anew (a turn, a keyboard going away), a scroll view keeps its offset within its
+// content, so no blank stretch opens with content hidden above it; a finger on it keeps it.
+TEST_F(ScrollViews, ResizedViewKeepsItsOffsetWithinTheContent)
+{
+    struct Case {
+        const char* name;
+        CGFloat start;
+        CGSize size;
+        bool tracking;
+        CGFloat expected;
+    };
+    const Case cases[] = {
+        { "taller, still scrolls", 600, { 300, 700 }, false, 300 },
+        { "taller than the content", 600, { 300, 1200 }, false, 0 },
+        { "shorter", 600, { 300, 200 }, false, 600 },
+        { "wider only", 600, { 500, 400 }, false, 600 },
+        { "taller under a finger", 600, { 300, 700 }, true, 600 },
+    };
+    for (const Case& c : cases) {
+        for (const bool byBounds : { false, true }) {
+            scroll->setTracking(false);
+            scroll->setFrame(CGRectMake(0, 0, 300, 400));
+            scroll->setContentOffset({ 0, c.start });
+            scroll->setTracking(c.tracking);
+            const int before = delegate->scrolls;
+            if (byBounds) {
+                scroll->setBounds({ scroll->bounds().origin, c.size });
+            } else {
+                scroll->setFrame({ CGPointZero, c.size });
+            }
+            EXPECT_EQ(scroll->contentOffset().y, c.expected) << c.name << (byBounds ? " (bounds)" : " (frame)");
+            EXPECT_EQ(delegate->scrolls - before, c.start == c.expected ? 0 : 1) << c.name;
+        }
+    }
+    scroll->setTracking(false);
+}
+
 TEST_F(ScrollViews, AnimatedScrollStepsOnTheClock)
 {
     scroll->scrollRectToVisible(CGRectMake(0, 700, 10, 20), true);

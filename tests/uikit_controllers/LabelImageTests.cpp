@@ -34,6 +34,7 @@ TEST_F(LabelImageTest, LabelLinesWrapAndTruncateByTheLineBreakMode)
         int rows;     // label height in lines
         UILineBreakMode mode;
         std::vector<const char*> expected;
+        CGFloat minimumFontSize = 0; // not 0: the font shrinks to fit down to this size
     };
     const std::vector<Case> cases {
         { "index.html", 20, 1, 1, UILineBreakModeTailTruncation, { "index.html" } },
@@ -48,6 +49,11 @@ TEST_F(LabelImageTest, LabelLinesWrapAndTruncateByTheLineBreakMode)
         { "one two three four", 9, 0, 2, UILineBreakModeWordWrap, { "one two ", "three " } },
         { "first\nsecond line", 20, 0, 3, UILineBreakModeWordWrap, { "first", "second line" } },
         { "", 10, 1, 1, UILineBreakModeTailTruncation, {} },
+        // A file name shrinks to fit (26 cells in 20 at 14 pt: about 10.8 pt) and, where the
+        // smallest size still overflows, keeps its extension.
+        { "a_very_long_file_name.html", 20, 1, 1, UILineBreakModeMiddleTruncation, { "a_very_long_file_name.html" }, 8 },
+        { "a_very_long_file_name.html", 10, 1, 1, UILineBreakModeMiddleTruncation, { "a_very_…e.html" }, 10 },
+        { "index.html", 20, 1, 1, UILineBreakModeMiddleTruncation, { "index.html" }, 8 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / mode " + std::to_string(c.mode));
@@ -56,7 +62,16 @@ TEST_F(LabelImageTest, LabelLinesWrapAndTruncateByTheLineBreakMode)
         label->setText(utf8ToUtf16(c.text));
         label->setNumberOfLines(c.lines);
         label->setLineBreakMode(c.mode);
+        label->setAdjustsFontSizeToFitWidth(c.minimumFontSize > 0);
+        label->setMinimumFontSize(c.minimumFontSize);
         const UITextLines lines = label->textLines();
+        const CGFloat drawn = label->fontForDrawing()->pointSize();
+        if (c.minimumFontSize > 0 && std::string(c.text).size() > std::size_t(c.cells)) {
+            EXPECT_LT(drawn, mono_->pointSize());
+            EXPECT_GE(drawn, c.minimumFontSize);
+        } else {
+            EXPECT_EQ(drawn, mono_->pointSize()) << "a text that fits keeps its size";
+        }
         std::vector<std::string> shown;
         for (const auto& text : lines.texts) {
             shown.push_back(utf16ToUtf8(text));

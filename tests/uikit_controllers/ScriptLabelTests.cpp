@@ -139,6 +139,15 @@ TEST_F(ScriptLabelTest, CoveredTextsAreNeitherVisibleNorTapped)
     scroller->setClipsToBounds(true);
     window_->addSubview(scroller);
     add(scroller, CGRectMake(0, 100, 200, 30), u"Scrolled away");
+    // A list below a header, scrolled by one row: it clips by default, as a table does, so its
+    // first row is cut at the list's top edge rather than drawn over the header.
+    add(nullptr, CGRectMake(0, 290, 150, 20), u"Folder header");
+    auto list = std::make_shared<UIScrollView>(CGRectMake(0, 310, 150, 60));
+    list->setContentSize(CGSizeMake(150, 200));
+    window_->addSubview(list);
+    add(list, CGRectMake(0, 0, 150, 20), u"first row");
+    add(list, CGRectMake(0, 20, 150, 20), u"second row");
+    list->setContentOffset(CGPointMake(0, 20));
     auto textView = UITextView::make(CGRectMake(0, 240, 320, 40));
     textView->setText(u"first line\nsecond line\nthird line\nfourth line");
     window_->addSubview(textView);
@@ -162,6 +171,8 @@ TEST_F(ScriptLabelTest, CoveredTextsAreNeitherVisibleNorTapped)
         { "", "assertVisible Off screen\n", false, "\"Off screen\" is not visible: outside the screen" },
         { "", "assertVisible Scrolled away\n", false, "\"Scrolled away\" is not visible: cut off by a view that clips it" },
         { "", "assertVisible second line\nassertVisible third line\n", false, "\"third line\" is not visible: cut off by a view that clips it" },
+        { "", "assertVisible Folder header\nassertVisible second row\nassertHidden first row\n", true, "" },
+        { "", "tapLabel first row\n", false, "\"first row\" is not visible: cut off by a view that clips it" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);

@@ -13,6 +13,7 @@
 #include "Platform/Foundation/NSNotificationCenter.h"
 #include "Platform/UIKit/UIActivityIndicatorView.h"
 #include "Platform/UIKit/UIApplication.h"
+#include "Platform/UIKit/UILabel.h"
 #include "Platform/UIKit/UINib.h"
 #include "Platform/UIKit/UIPasteboard.h"
 #include "Platform/UIKit/UIProgressView.h"
@@ -391,7 +392,15 @@ TEST_F(ControlTest, ControlsAreDrawnAsTheClassicPlatformDrawsThem)
     dark->setBackgroundColor(UIColor::darkGrayColor());
     auto bar = std::make_shared<UIProgressView>(CGRectMake(20, 400, 280, 9));
     bar->setProgress(0.5f);
-    for (const UIViewRef& v : std::vector<UIViewRef> { on, off, segs, barSegs, spinner, dark, large, bar }) {
+    // A character no text font here has (U+1F35E, bread) comes from the colour emoji font in a
+    // label, a field and a text view alike.
+    auto label = std::make_shared<UILabel>(CGRectMake(20, 420, 140, 28));
+    label->setText(u"Bread \U0001F35E");
+    auto toast = field("toast", CGRectMake(170, 420, 130, 31));
+    toast->setText(u"toast \U0001F35E");
+    auto jam = UITextView::make(CGRectMake(20, 450, 280, 28));
+    jam->setText(u"jam \U0001F35E");
+    for (const UIViewRef& v : std::vector<UIViewRef> { on, off, segs, barSegs, spinner, dark, large, bar, label, jam }) {
         window_->addSubview(v);
     }
     // The caret sits after the text of the field being edited.
@@ -424,6 +433,17 @@ TEST_F(ControlTest, ControlsAreDrawnAsTheClassicPlatformDrawsThem)
     EXPECT_GT(filled.blue, 150);
     EXPECT_LT(filled.red, 120);
     EXPECT_GT(empty.red, 200);
+    for (const UIViewRef& v : std::vector<UIViewRef> { label, toast, jam }) {
+        const CGRect r = v->frame();
+        std::size_t crust = 0;
+        for (CGFloat y = r.origin.y; y < CGRectGetMaxY(r); y += 1 / s) {
+            for (CGFloat x = r.origin.x; x < CGRectGetMaxX(r); x += 1 / s) {
+                const auto px = at(x, y);
+                crust += int(px.red) - int(px.blue) > 60 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(crust, 20u) << "the bread is drawn in its colours at " << r.origin.x << "," << r.origin.y;
+    }
 }
 
 } // namespace
