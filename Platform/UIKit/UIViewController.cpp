@@ -424,6 +424,7 @@ void UIViewController::presentViewControllerAnimated(
         const CGPoint offset = CGPointApplyAffineTransform(CGPointMake(0, display.height), down);
         view->setCenter(CGPointMake(end.x + offset.x, end.y + offset.y));
         UIViewRef dimming = controller->dimmingView_;
+        auto pause = std::make_shared<UIInteractionPause>();
         UIView::animateWithDuration(
             kPresentationDuration,
             [view, end, dimming] {
@@ -432,7 +433,10 @@ void UIViewController::presentViewControllerAnimated(
                     dimming->setAlpha(kDimmingAlpha);
                 }
             },
-            finish);
+            [finish, pause](bool finished) {
+                pause->end();
+                finish(finished);
+            });
     } else {
         finish(true);
     }
@@ -504,6 +508,7 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
         UIViewRef view = leaving->view_;
         UIViewRef dimming = leaving->dimmingView_;
         const CGPoint start = view->center();
+        auto pause = std::make_shared<UIInteractionPause>();
         UIView::animateWithDuration(
             kPresentationDuration,
             [view, start, offset, dimming] {
@@ -512,7 +517,10 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
                     dimming->setAlpha(0);
                 }
             },
-            finish);
+            [finish, pause](bool finished) {
+                pause->end();
+                finish(finished);
+            });
     } else {
         finish(true);
     }

@@ -152,7 +152,10 @@ std::vector<UIVisibleText> weighAll()
                 text.hiddenBecause = "covered by " + cover.what;
             }
         };
-        if (!CGRectContainsPoint(screen, middle)) {
+        // Mid-slide a screen is not drawn where its views lie.
+        if (app.isIgnoringInteractionEvents() && windows[candidate.window]->windowLevel() <= UIWindowLevelBelowKeyboard) {
+            text.hiddenBecause = "moving with a screen transition";
+        } else if (!CGRectContainsPoint(screen, middle)) {
             text.hiddenBecause = "outside the screen";
         } else if (CGRectIsNull(text.screenRect) || !CGRectContainsPoint(text.screenRect, middle)) {
             text.hiddenBecause = "cut off by a view that clips it";
