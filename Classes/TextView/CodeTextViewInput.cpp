@@ -285,9 +285,25 @@ void CodeTextView::setMarkedTextSelectedRange(const std::u16string& markedText, 
 
 void CodeTextView::unmarkText()
 {
-    if (exists(markedRange_)) {
-        markedRange_.location = NSNotFound;
+    if (!exists(markedRange_)) {
+        return;
     }
+    if (!mutableAttributedString_) {
+        markedRange_.location = NSNotFound;
+        return;
+    }
+    clampRanges(); // ranges set from outside may lie past the text
+    // The committed text is typed text: its line breaks become the file's, as Return's do.
+    const NSRange marked = markedRange_;
+    const std::u16string composed = text().substr(marked.location, marked.length);
+    mutableAttributedString_->setAttributedString(attributedString());
+    const std::u16string piece = textWithLineBreak(composed, lineBreak_, mutableAttributedString_->string(), marked);
+    if (piece == composed) {
+        markedRange_.location = NSNotFound;
+        return;
+    }
+    mutableAttributedString_->replaceCharactersInRange(marked, NSAttributedString(piece, defaultAttributes_));
+    installEdit(NSMakeRange(marked.location + piece.size(), 0), NSRangeNotFound);
 }
 
 void CodeTextView::replaceRangeWithText(const UITextRangeRef& range, const std::u16string& given)
