@@ -112,7 +112,10 @@ void CodeTextView::selectionChanged()
             selectionView_->removeFromSuperview();
             selectionView_.reset();
         }
-        if (caretView_) {
+        // No caret without the keyboard: typing goes nowhere while the view is not editing.
+        if (caretView_ && !editing_) {
+            caretView_->removeFromSuperview();
+        } else if (caretView_) {
             if (caretView_->superview() != content) {
                 content->addSubview(caretView_);
             }
@@ -175,7 +178,7 @@ void CodeTextView::setCorrectionRange(NSRange range)
         if (caretView_) {
             caretView_->removeFromSuperview();
         }
-    } else if (caretView_ && textContentView_ && caretView_->superview() != textContentView_.get()) {
+    } else if (caretView_ && editing_ && textContentView_ && caretView_->superview() != textContentView_.get()) {
         textContentView_->addSubview(caretView_);
         caretView_->delayBlink();
     }
@@ -191,7 +194,7 @@ void CodeTextView::setLinkRange(NSRange range)
         if (caretView_) {
             caretView_->removeFromSuperview();
         }
-    } else if (caretView_ && textContentView_ && caretView_->superview() != textContentView_.get()) {
+    } else if (caretView_ && editing_ && textContentView_ && caretView_->superview() != textContentView_.get()) {
         textContentView_->addSubview(caretView_);
         caretView_->setFrame(caretRectForIndex(static_cast<NSInteger>(selectedRange_.location)));
         caretView_->delayBlink();
