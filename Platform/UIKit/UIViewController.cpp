@@ -493,6 +493,9 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
         }
         leaving->presenting_ = nullptr;
         leaving->dismissing_ = false;
+        // Only now is the screen beneath in front: it takes the way the device is held, which
+        // the leaving screen may have refused.
+        UIViewControllerFitOrientationSoon();
         if (completion) {
             completion();
         }
