@@ -3,6 +3,8 @@
 #include "Host/HostSession.h"
 #include "Platform/UIKit/UIPasteboard.h"
 #include "Platform/UIKit/UIPopoverController.h"
+#include "Platform/UIKit/UIRenderer.h"
+#include "Platform/UIKit/UIVisibleText.h"
 
 namespace {
 
@@ -77,6 +79,53 @@ TEST_F(EditorTest, KeysBehindAPanelLeaveTheTextAlone)
         EXPECT_NE(editor->txtCode()->text(), before);
         window_->setRootViewController(nullptr);
         turn();
+    }
+}
+
+// Held any way up, a right swipe over the code shows the line numbers (as texts a script can
+// find beside their lines) and a left swipe hides them: the swipe is read as the person sees it.
+TEST_F(EditorTest, ARightSwipeShowsTheGutterInEveryOrientation)
+{
+    for (const char* device : { "iphone", "ipad" }) {
+        for (const UIInterfaceOrientation orientation : { UIInterfaceOrientationPortrait, UIInterfaceOrientationLandscapeRight,
+                                                          UIInterfaceOrientationPortraitUpsideDown, UIInterfaceOrientationLandscapeLeft }) {
+            if (orientation == UIInterfaceOrientationPortraitUpsideDown && std::string(device) == "iphone")
+                continue;
+            SCOPED_TRACE(std::string(device) + " orientation " + std::to_string(orientation));
+            window_.reset();
+            auto editor = open("gutter.php", kText, device);
+            ASSERT_TRUE(editor);
+            if (orientation != UIInterfaceOrientationPortrait) {
+                ASSERT_TRUE(UIViewControllerAttemptRotationToOrientation(orientation));
+            }
+            advance(1);
+            CodeTextView* code = editor->txtCode();
+            ASSERT_EQ(code->lineNumberWidth(), 0);
+            EXPECT_FALSE(UIVisibleText::find(u"2").view);
+            const UIVisibleText line = UIVisibleText::find(u"echo 1;");
+            ASSERT_TRUE(line.view);
+            const CGPoint at = CGPointApplyAffineTransform(line.screenPoint, UIRenderer::screenToDisplayTransform(orientation));
+            HostSession host;
+            host.swipe(HostSession::Direction::Right, at);
+            advance(1);
+            EXPECT_GT(code->lineNumberWidth(), 0);
+            const UIVisibleText number = UIVisibleText::find(u"2");
+            const UIVisibleText moved = UIVisibleText::find(u"echo 1;");
+            ASSERT_TRUE(number.view) << "the second line's number";
+            ASSERT_TRUE(moved.view);
+            // Beside its line, in the interface's axes.
+            const CGAffineTransform toDisplay = UIRenderer::screenToDisplayTransform(orientation);
+            const CGPoint numberAt = CGPointApplyAffineTransform(number.screenPoint, toDisplay);
+            const CGPoint lineAt = CGPointApplyAffineTransform(moved.screenPoint, toDisplay);
+            EXPECT_NEAR(numberAt.y, lineAt.y, 3);
+            EXPECT_LT(numberAt.x, lineAt.x);
+            host.swipe(HostSession::Direction::Left, lineAt);
+            advance(1);
+            EXPECT_EQ(code->lineNumberWidth(), 0);
+            UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationPortrait);
+            navigation_->popViewControllerAnimated(false);
+            window_->setRootViewController(nullptr);
+        }
     }
 }
 
