@@ -44,10 +44,15 @@ bool applicationSupports(UIInterfaceOrientation orientation)
     return (mask & (1u << orientation)) != 0;
 }
 
+// The responder that takes the keys as Protocol; null when none does. `dropped` tells a first
+// responder that would take them but lies behind a modal panel: the keys are swallowed there.
 template <class Protocol>
-Protocol* firstResponderAs(std::shared_ptr<UIResponder>& keep)
+Protocol* firstResponderAs(std::shared_ptr<UIResponder>& keep, bool* dropped = nullptr)
 {
-    keep = UIResponder::currentFirstResponder();
+    keep = UIApplication::sharedApplication().keyResponder();
+    if (dropped != nullptr) {
+        *dropped = !keep && dynamic_cast<Protocol*>(UIResponder::currentFirstResponder().get()) != nullptr;
+    }
     return dynamic_cast<Protocol*>(keep.get());
 }
 
@@ -222,9 +227,10 @@ void HostSession::scrollWheel(CGPoint point, CGFloat dx, CGFloat dy)
 bool HostSession::typeText(const std::u16string& text)
 {
     std::shared_ptr<UIResponder> keep;
-    UIKeyInput* input = firstResponderAs<UIKeyInput>(keep);
+    bool dropped = false;
+    UIKeyInput* input = firstResponderAs<UIKeyInput>(keep, &dropped);
     if (input == nullptr) {
-        return false;
+        return dropped;
     }
     if (!text.empty()) {
         input->insertText(text);
@@ -260,7 +266,7 @@ bool HostSession::unmarkText()
 HostSession::KeyOutcome HostSession::pressKey(HostKey key)
 {
     auto edit = [](const SEL& action) {
-        const auto responder = UIResponder::currentFirstResponder();
+        const auto responder = UIApplication::sharedApplication().keyResponder();
         if (!responder || !responder->canPerformAction(action, nullptr)) {
             return KeyOutcome::NotAccepted;
         }
@@ -271,9 +277,10 @@ HostSession::KeyOutcome HostSession::pressKey(HostKey key)
     switch (key) {
     case HostKey::Backspace: {
         std::shared_ptr<UIResponder> keep;
-        UIKeyInput* input = firstResponderAs<UIKeyInput>(keep);
+        bool dropped = false;
+        UIKeyInput* input = firstResponderAs<UIKeyInput>(keep, &dropped);
         if (input == nullptr) {
-            outcome = KeyOutcome::NoKeyInput;
+            outcome = dropped ? KeyOutcome::Done : KeyOutcome::NoKeyInput;
         } else {
             input->deleteBackward();
         }

@@ -68,7 +68,8 @@ public:
     void swipe(Direction direction, CGPoint from);
     void scrollWheel(CGPoint point, CGFloat dx, CGFloat dy);
 
-    // Typing goes to the first responder when it takes key input; false when none does.
+    // Typing goes to the first responder when it takes key input; false when none does. Keys
+    // for a responder behind a modal panel are dropped (answered true: the keyboard took them).
     [[nodiscard]] bool typeText(const std::u16string& text);
     // Input-method composition: the marked text with its selection (UTF-16 units), and its end.
     // False when the first responder takes no text input.

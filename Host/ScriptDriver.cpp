@@ -90,6 +90,9 @@ std::optional<std::string> buttonNamed(const Panel& panel, const std::string& an
 constexpr double kDefaultWaitForSeconds = 5;
 constexpr double kWaitForStepSeconds = 0.05;
 
+// The longest a screen transition is waited for before a text is looked at.
+constexpr double kTransitionWaitSeconds = 2;
+
 // The texts on screen, for a failure message.
 std::string textsOnScreen()
 {
@@ -345,11 +348,12 @@ void ScriptDriver::addStandardCommands()
         s.rotate(orientation->second);
         return std::nullopt;
     });
-    addCommand("tapLabel", "tapLabel TEXT", [&s](const Line& line) -> std::optional<std::string> {
+    addCommand("tapLabel", "tapLabel TEXT", [this, &s](const Line& line) -> std::optional<std::string> {
         const std::string text = labelText(line.rest);
         if (text.empty()) {
             return std::string("no text named: tapLabel TEXT");
         }
+        settleTransitions();
         const UIVisibleText found = UIVisibleText::find(utf8ToUtf16(text));
         if (!found.view) {
             return "cannot tap: " + notVisible(text);
@@ -388,21 +392,23 @@ void ScriptDriver::addStandardCommands()
         }
         return "no visible view bound to the outlet " + quoted(name) + "; visible outlets:" + (known.empty() ? " none" : known);
     });
-    addCommand("assertVisible", "assertVisible TEXT", [](const Line& line) -> std::optional<std::string> {
+    addCommand("assertVisible", "assertVisible TEXT", [this](const Line& line) -> std::optional<std::string> {
         const std::string text = labelText(line.rest);
         if (text.empty()) {
             return std::string("no text named: assertVisible TEXT");
         }
+        settleTransitions();
         if (!UIVisibleText::find(utf8ToUtf16(text)).view) {
             return notVisible(text);
         }
         return std::nullopt;
     });
-    addCommand("assertHidden", "assertHidden TEXT", [&s](const Line& line) -> std::optional<std::string> {
+    addCommand("assertHidden", "assertHidden TEXT", [this, &s](const Line& line) -> std::optional<std::string> {
         const std::string text = labelText(line.rest);
         if (text.empty()) {
             return std::string("no text named: assertHidden TEXT");
         }
+        settleTransitions();
         if (const UIVisibleText found = UIVisibleText::find(utf8ToUtf16(text)); found.view) {
             const CGPoint at = CGPointApplyAffineTransform(found.screenPoint, UIRenderer::screenToDisplayTransform(s.orientation()));
             std::ostringstream message;
@@ -499,6 +505,14 @@ void ScriptDriver::addStandardCommands()
         UIApplicationSimulateMemoryWarning();
         s.turn();
     });
+}
+
+void ScriptDriver::settleTransitions()
+{
+    const UIApplication& app = UIApplication::sharedApplication();
+    if (app.isIgnoringInteractionEvents()) {
+        (void)letTimePass(kTransitionWaitSeconds, [&app] { return !app.isIgnoringInteractionEvents(); });
+    }
 }
 
 bool ScriptDriver::letTimePass(double seconds, const std::function<bool()>& done)

@@ -74,6 +74,8 @@ private:
     };
     void addStandardCommands();
     void settleLaunch();
+    // Lets a running screen transition end, so that a script acts on what the person sees.
+    void settleTransitions();
 
     HostSession& session_;
     std::map<std::string, Command> commands_;

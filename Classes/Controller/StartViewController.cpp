@@ -1,5 +1,6 @@
 #include "Classes/Controller/StartViewController.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "Classes/Controller/AccentColor.h"
@@ -389,11 +390,19 @@ void StartViewController::tableViewDidSelectRowAtIndexPath(
 
 void StartViewController::scrollViewDidScroll(UIScrollView* scrollView)
 {
-    if (!onPad() || scrollView == nullptr || !(scrollView->isDragging() || scrollView->isTracking())) return;
-    const CGPoint offset = scrollView->contentOffset();
+    // Every move of a column (drag, spring-back, deceleration, wheel, a set offset) moves the
+    // others, or the rows stop lining up; the copies report back and are not copied again.
+    if (!onPad() || scrollView == nullptr || syncingColumns_) return;
     const int columns = columnCount();
-    for (int column = 0; column < columns; ++column)
-        if (UITableView* table = tables_[std::size_t(column)]) table->setContentOffset(offset);
+    const auto* scrolled = std::find(tables_.begin(), tables_.begin() + columns, scrollView);
+    if (scrolled == tables_.begin() + columns) return;
+    syncingColumns_ = true;
+    const CGPoint offset = scrollView->contentOffset();
+    for (int column = 0; column < columns; ++column) {
+        UITableView* table = tables_[std::size_t(column)];
+        if (table != nullptr && table != *scrolled && !(table->contentOffset() == offset)) table->setContentOffset(offset);
+    }
+    syncingColumns_ = false;
 }
 
 // ---- Actions ----------------------------------------------------------------------------

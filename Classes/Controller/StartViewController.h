@@ -111,6 +111,8 @@ private:
     std::array<UITableView*, 4> tables_ {};
     std::shared_ptr<UINib> cellNib_; // read once, instantiated for every new cell
     bool connecting_ { false };
+    // Set while one column's offset is being copied to the others, which report it back.
+    bool syncingColumns_ { false };
     bool showBooks_ { false };
     bool showLast_ { false };
     UIInterfaceOrientation orientation_ { UIInterfaceOrientationPortrait };

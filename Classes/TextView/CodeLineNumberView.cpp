@@ -89,3 +89,32 @@ void CodeLineNumberView::drawRect(CGRect rect)
         CGContextShowTextAtPoint(context, right - textWidth, baseline, digits.c_str(), digits.size());
     }
 }
+
+std::vector<UIView::TextLine> CodeLineNumberView::visibleTextLines() const
+{
+    std::vector<TextLine> shown;
+    if (!codeView_ || codeView_->lineNumberWidth() <= 0) {
+        return shown;
+    }
+    const CTFrameRef& frame = codeView_->ctframe();
+    if (!frame) {
+        return shown;
+    }
+    const UIFontRef& font = codeView_->font();
+    const CGFloat ascent = font->ascender();
+    const CGFloat descent = -font->descender();
+    const CGFloat right = codeView_->lineNumberWidth() - kNumberInset;
+    const CGRect visible = codeView_->convertRectToView(codeView_->bounds(), this);
+    const auto& origins = frame->origins();
+    for (const auto& [row, number] : numberedRows(frame, codeView_->text())) {
+        const std::string digits = std::to_string(number);
+        const std::u16string text(digits.begin(), digits.end());
+        const CGFloat width = sizeWithFont(text, font).width;
+        // Drawn at the row's baseline, in the same flipped space as drawRect.
+        const CGRect rect = CGRectMake(right - width, origins[row].y - descent, width, ascent + descent);
+        if (CGRectIntersectsRect(rect, visible)) {
+            shown.push_back({ text, rect });
+        }
+    }
+    return shown;
+}

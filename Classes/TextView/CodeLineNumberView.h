@@ -28,6 +28,8 @@ public:
     void setCodeView(CodeTextView* view) { codeView_ = view; }
 
     void drawRect(CGRect rect) override;
+    // The numbers in view, as a person reads them beside the code.
+    [[nodiscard]] std::vector<TextLine> visibleTextLines() const override;
 
     // The rows that carry a number, as (row index in the frame, number), in row order. A row
     // continues the logical line above it unless that line's last row ended in a hard line break

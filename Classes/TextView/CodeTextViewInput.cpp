@@ -112,7 +112,10 @@ void CodeTextView::selectionChanged()
             selectionView_->removeFromSuperview();
             selectionView_.reset();
         }
-        if (caretView_) {
+        // No caret without the keyboard: typing goes nowhere while the view is not editing.
+        if (caretView_ && !editing_) {
+            caretView_->removeFromSuperview();
+        } else if (caretView_) {
             if (caretView_->superview() != content) {
                 content->addSubview(caretView_);
             }
@@ -175,7 +178,7 @@ void CodeTextView::setCorrectionRange(NSRange range)
         if (caretView_) {
             caretView_->removeFromSuperview();
         }
-    } else if (caretView_ && textContentView_ && caretView_->superview() != textContentView_.get()) {
+    } else if (caretView_ && editing_ && textContentView_ && caretView_->superview() != textContentView_.get()) {
         textContentView_->addSubview(caretView_);
         caretView_->delayBlink();
     }
@@ -191,7 +194,7 @@ void CodeTextView::setLinkRange(NSRange range)
         if (caretView_) {
             caretView_->removeFromSuperview();
         }
-    } else if (caretView_ && textContentView_ && caretView_->superview() != textContentView_.get()) {
+    } else if (caretView_ && editing_ && textContentView_ && caretView_->superview() != textContentView_.get()) {
         textContentView_->addSubview(caretView_);
         caretView_->setFrame(caretRectForIndex(static_cast<NSInteger>(selectedRange_.location)));
         caretView_->delayBlink();
@@ -285,9 +288,25 @@ void CodeTextView::setMarkedTextSelectedRange(const std::u16string& markedText, 
 
 void CodeTextView::unmarkText()
 {
-    if (exists(markedRange_)) {
-        markedRange_.location = NSNotFound;
+    if (!exists(markedRange_)) {
+        return;
     }
+    if (!mutableAttributedString_) {
+        markedRange_.location = NSNotFound;
+        return;
+    }
+    clampRanges(); // ranges set from outside may lie past the text
+    // The committed text is typed text: its line breaks become the file's, as Return's do.
+    const NSRange marked = markedRange_;
+    const std::u16string composed = text().substr(marked.location, marked.length);
+    mutableAttributedString_->setAttributedString(attributedString());
+    const std::u16string piece = textWithLineBreak(composed, lineBreak_, mutableAttributedString_->string(), marked);
+    if (piece == composed) {
+        markedRange_.location = NSNotFound;
+        return;
+    }
+    mutableAttributedString_->replaceCharactersInRange(marked, NSAttributedString(piece, defaultAttributes_));
+    installEdit(NSMakeRange(marked.location + piece.size(), 0), NSRangeNotFound);
 }
 
 void CodeTextView::replaceRangeWithText(const UITextRangeRef& range, const std::u16string& given)

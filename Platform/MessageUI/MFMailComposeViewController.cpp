@@ -11,8 +11,11 @@
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIColor.h"
 #include "Platform/UIKit/UIControl.h"
+#include "Platform/UIKit/UIDevice.h"
 #include "Platform/UIKit/UIFont.h"
 #include "Platform/UIKit/UILabel.h"
+#include "Platform/UIKit/UITextField.h"
+#include "Platform/UIKit/UITextView.h"
 #include "Platform/UIKit/UIView.h"
 
 namespace {
@@ -29,6 +32,25 @@ std::u16string joined(const std::vector<std::string>& items)
         out += (out.empty() ? "" : ", ") + item;
     }
     return utf8ToUtf16(out);
+}
+
+// Addresses as typed: separated by commas or semicolons ("Ann Example <ann@example.org>" is one).
+std::vector<std::string> splitRecipients(const std::string& typed)
+{
+    std::vector<std::string> out;
+    std::string current;
+    for (const char c : typed + ",") {
+        if (c != ',' && c != ';') {
+            current += c;
+            continue;
+        }
+        const auto first = current.find_first_not_of(" \t\r\n");
+        if (first != std::string::npos) {
+            out.push_back(current.substr(first, current.find_last_not_of(" \t\r\n") - first + 1));
+        }
+        current.clear();
+    }
+    return out;
 }
 
 std::shared_ptr<UILabel> makeLabel(CGRect frame, const UIFontRef& font, const UIColorRef& color)
@@ -99,6 +121,15 @@ void MFMailComposeViewController::declareConnections(UIConnectionTable& table)
     UIViewController::declareConnections(table);
     table.action("cancelPressed", [this] { cancelPressed(); });
     table.action("sendPressed", [this] { sendPressed(); });
+    table.action("fieldChanged", [this] { fieldChanged(); });
+    table.action("toReturned", [this] { fieldReturned(toField_); });
+    table.action("subjectReturned", [this] { fieldReturned(subjectField_); });
+}
+
+bool MFMailComposeViewController::shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation orientation)
+{
+    // The pad's sheet turns with the device; the phone's screen stays upright.
+    return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad || orientation == UIInterfaceOrientationPortrait;
 }
 
 void MFMailComposeViewController::viewDidLoad()
@@ -126,56 +157,101 @@ void MFMailComposeViewController::viewDidLoad()
         b->setAutoresizingMask(mask);
         b->addTarget(self, action, UIControlEventTouchUpInside);
         bar->addSubview(b);
+        return b.get();
     };
     button(u"Cancel", CGRectMake(6, 7, 70, 30), "cancelPressed", UIViewAutoresizingFlexibleRightMargin);
-    button(u"Send", CGRectMake(width - 76, 7, 70, 30), "sendPressed", UIViewAutoresizingFlexibleLeftMargin);
+    sendButton_ = button(u"Send", CGRectMake(width - 76, 7, 70, 30), "sendPressed", UIViewAutoresizingFlexibleLeftMargin);
 
     CGFloat y = kBarHeight;
-    auto row = [&](const std::u16string& caption, UILabel*& value) {
-        auto name = makeLabel(CGRectMake(kInset, y, kCaptionWidth, kRowHeight), UIFont::systemFontOfSize(15), grey);
+    const UIFontRef font = UIFont::systemFontOfSize(15);
+    auto caption = [&](const std::u16string& text) {
+        auto name = makeLabel(CGRectMake(kInset, y, kCaptionWidth, kRowHeight), font, grey);
         name->setAutoresizingMask(UIViewAutoresizingNone);
-        name->setText(caption);
+        name->setText(text);
         root.addSubview(name);
-        auto shown = makeLabel(CGRectMake(kInset + kCaptionWidth, y, width - 2 * kInset - kCaptionWidth, kRowHeight), UIFont::systemFontOfSize(15),
-                               UIColor::blackColor());
-        value = shown.get();
-        root.addSubview(shown);
         auto separator = std::make_shared<UIView>(CGRectMake(0, y + kRowHeight - 1, width, 1));
         separator->setBackgroundColor(line);
         separator->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
         root.addSubview(separator);
-        y += kRowHeight;
+        return CGRectMake(kInset + kCaptionWidth, y, width - 2 * kInset - kCaptionWidth, kRowHeight - 1);
     };
-    row(u"To:", toLabel_);
-    row(u"Subject:", subjectLabel_);
-    row(u"Attached:", attachmentLabel_);
-    auto body = makeLabel(CGRectMake(kInset, y + kInset, width - 2 * kInset, root.bounds().size.height - y - 2 * kInset),
-                          UIFont::systemFontOfSize(15), UIColor::blackColor());
-    body->setNumberOfLines(0);
-    body->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-    bodyLabel_ = body.get();
+    auto field = [&](const std::u16string& text, const char* returned) {
+        auto f = std::make_shared<UITextField>(caption(text));
+        f->setFont(font);
+        f->setTextColor(UIColor::blackColor());
+        f->setBorderStyle(UITextBorderStyleNone);
+        f->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+        f->addTarget(self, "fieldChanged", UIControlEventEditingChanged);
+        f->addTarget(self, returned, UIControlEventEditingDidEndOnExit);
+        root.addSubview(f);
+        y += kRowHeight;
+        return f.get();
+    };
+    toField_ = field(u"To:", "toReturned");
+    subjectField_ = field(u"Subject:", "subjectReturned");
+    auto attached = makeLabel(caption(u"Attached:"), font, UIColor::blackColor());
+    attachmentLabel_ = attached.get();
+    root.addSubview(attached);
+    y += kRowHeight;
+    auto body = std::make_shared<UITextView>(CGRectMake(kInset, y, width - 2 * kInset, root.bounds().size.height - y));
+    body->setFont(font);
+    body->setTextColor(UIColor::blackColor());
+    body->setEditable(true);
+    body->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    bodyView_ = body.get();
     root.addSubview(body);
     refresh();
 }
 
 void MFMailComposeViewController::refresh()
 {
-    if (!isViewLoaded() || toLabel_ == nullptr) {
+    if (!isViewLoaded() || toField_ == nullptr) {
         return;
     }
-    toLabel_->setText(joined(message_.toRecipients));
-    subjectLabel_->setText(utf8ToUtf16(message_.subject));
-    // The body of an HTML mail shows as its source: the screen has no web renderer of its own.
-    bodyLabel_->setText(utf8ToUtf16(message_.body));
-    // The body starts under the rows, as tall as its text (a label centres its lines).
-    CGRect frame = bodyLabel_->frame();
-    const CGFloat room = std::max<CGFloat>(0, view()->bounds().size.height - frame.origin.y - kInset);
-    frame.size.height = std::min(room, bodyLabel_->sizeThatFits(CGSizeMake(frame.size.width, room)).height);
-    bodyLabel_->setFrame(frame);
+    toField_->setText(joined(message_.toRecipients));
+    subjectField_->setText(utf8ToUtf16(message_.subject));
+    // The body of an HTML mail shows (and is edited) as its source: the screen has no web
+    // renderer of its own.
+    bodyView_->setText(utf8ToUtf16(message_.body));
     if (message_.attachment) {
         attachmentLabel_->setText(utf8ToUtf16(message_.attachment->fileName + " (" + sizeText(message_.attachment->data.size()) + ")"));
     } else {
         attachmentLabel_->setText(u"");
+    }
+    fieldChanged();
+}
+
+void MFMailComposeViewController::readFields()
+{
+    if (!isViewLoaded() || toField_ == nullptr) {
+        return;
+    }
+    message_.toRecipients = splitRecipients(utf16ToUtf8(toField_->text()));
+    message_.subject = utf16ToUtf8(subjectField_->text());
+    message_.body = utf16ToUtf8(bodyView_->text());
+}
+
+const MFMailMessage& MFMailComposeViewController::message()
+{
+    readFields();
+    return message_;
+}
+
+void MFMailComposeViewController::fieldChanged()
+{
+    // A mail without a recipient goes nowhere: Send waits for one.
+    if (sendButton_ != nullptr && toField_ != nullptr) {
+        sendButton_->setEnabled(!splitRecipients(utf16ToUtf8(toField_->text())).empty());
+    }
+}
+
+void MFMailComposeViewController::fieldReturned(UITextField* field)
+{
+    // Return moves on, as in the app's forms: To, Subject, then the body.
+    if (field == toField_ && subjectField_ != nullptr) {
+        subjectField_->becomeFirstResponder();
+    } else if (bodyView_ != nullptr) {
+        bodyView_->becomeFirstResponder();
     }
 }
 
@@ -184,6 +260,10 @@ void MFMailComposeViewController::cancelPressed() { finish(MFMailComposeResultCa
 void MFMailComposeViewController::sendPressed()
 {
     if (finished_) {
+        return;
+    }
+    readFields();
+    if (message_.toRecipients.empty()) {
         return;
     }
     NSErrorRef error;

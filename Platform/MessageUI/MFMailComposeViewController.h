@@ -11,6 +11,8 @@
 
 class UIButton;
 class UILabel;
+class UITextField;
+class UITextView;
 
 enum MFMailComposeResult : int {
     MFMailComposeResultCancelled = 0,
@@ -29,8 +31,9 @@ public:
                                                           const NSError* error) { }
 };
 
-// The compose screen, presented modally: To, Subject, the body and the attachment's name and
-// size, with Cancel and Send. Send files the message in the app home's Outbox (see
+// The compose screen, presented modally: To, Subject and the body as fields the person types in,
+// the attachment's name and size, with Cancel and Send (enabled once there is a recipient). On a
+// pad it turns with the device. Send files the message in the app home's Outbox (see
 // MFMailMessageWriter) and reports sent, or failed with the error; Cancel reports cancelled.
 // The screen does not dismiss itself: its delegate does, as on the device.
 class MFMailComposeViewController : public UIViewController {
@@ -51,7 +54,8 @@ public:
     // One attachment: a later call replaces it.
     void addAttachmentData(NSData data, std::string mimeType, std::string fileName);
 
-    [[nodiscard]] const MFMailMessage& message() const { return message_; }
+    // The message as set and as typed so far.
+    [[nodiscard]] const MFMailMessage& message();
     // Where Send filed the last message ("" before).
     [[nodiscard]] const std::string& sentPath() const { return sentPath_; }
 
@@ -63,6 +67,7 @@ public:
     [[nodiscard]] static std::string sizeText(std::size_t bytes);
 
     void viewDidLoad() override;
+    [[nodiscard]] bool shouldAutorotateToInterfaceOrientation(UIInterfaceOrientation orientation) override;
 
 protected:
     void declareConnections(UIConnectionTable& table) override;
@@ -70,13 +75,18 @@ protected:
 private:
     void finish(MFMailComposeResult result, const NSError* error);
     void refresh();
+    // Takes what was typed into the message.
+    void readFields();
+    void fieldChanged();
+    void fieldReturned(UITextField* field);
 
     std::weak_ptr<MFMailComposeViewControllerDelegate> delegate_;
     MFMailMessage message_;
     std::string sentPath_;
     bool finished_ { false };
-    UILabel* toLabel_ { nullptr };         // not owned: the view tree owns these
-    UILabel* subjectLabel_ { nullptr };
-    UILabel* bodyLabel_ { nullptr };
+    UITextField* toField_ { nullptr }; // not owned: the view tree owns these
+    UITextField* subjectField_ { nullptr };
+    UITextView* bodyView_ { nullptr };
     UILabel* attachmentLabel_ { nullptr };
+    UIButton* sendButton_ { nullptr };
 };

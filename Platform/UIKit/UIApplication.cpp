@@ -18,6 +18,8 @@
 #include "Platform/UIKit/UIGestureConstants.h"
 #include "Platform/UIKit/UIKeyInput.h"
 #include "Platform/UIKit/UIMenuController.h"
+#include "Platform/UIKit/UIModalBackdrop.h"
+#include "Platform/UIKit/UIResponder.h"
 #include "Platform/UIKit/UIScreen.h"
 #include "Platform/UIKit/UIScrollView.h"
 #include "Platform/UIKit/UIWindow.h"
@@ -395,6 +397,34 @@ bool UIApplication::sendAction(const SEL& action, UIResponder* target, const voi
     return false;
 }
 
+std::shared_ptr<UIResponder> UIApplication::keyResponder() const
+{
+    std::shared_ptr<UIResponder> responder = UIResponder::currentFirstResponder();
+    if (!responder) {
+        return nullptr;
+    }
+    const auto* view = dynamic_cast<const UIView*>(responder.get());
+    const UIWindow* own = view != nullptr ? view->window() : nullptr;
+    for (const auto& window : windowsFrontToBack()) {
+        if (window.get() == own) {
+            return responder;
+        }
+        // The front-most panel decides: a responder that is not on it or in front of it is
+        // behind it.
+        if (dynamic_cast<const UIModalBackdrop*>(window.get()) != nullptr) {
+            return nullptr;
+        }
+    }
+    return responder;
+}
+
+void UIApplication::endIgnoringInteractionEvents()
+{
+    if (ignoringInteraction_ > 0) {
+        --ignoringInteraction_;
+    }
+}
+
 // ---- Events -----------------------------------------------------------------------------------
 
 void UIApplication::sendEvent(UIEvent& event)
@@ -453,6 +483,9 @@ void UIApplication::injectTouch(UITouchPhase phase, CGPoint screenPoint, double 
     }
     auto found = std::find_if(fingers_.begin(), fingers_.end(), [finger](const Finger& f) { return f.number == finger; });
     if (phase == UITouchPhaseBegan) {
+        if (isIgnoringInteractionEvents()) {
+            return;
+        }
         if (found != fingers_.end()) {
             // A finger cannot touch down twice: the old touch ends where it was.
             injectTouch(UITouchPhaseEnded, found->touch->window() ? found->touch->window()->convertPointToWindow(found->touch->windowLocation(), nullptr) : screenPoint, timestamp, finger);
@@ -500,6 +533,9 @@ void UIApplication::injectTouch(UITouchPhase phase, CGPoint screenPoint, double 
 
 void UIApplication::injectScrollWheel(CGPoint screenPoint, CGFloat dx, CGFloat dy)
 {
+    if (isIgnoringInteractionEvents()) {
+        return;
+    }
     const auto [window, view] = hitTestScreenPoint(screenPoint);
     for (UIView* v = view.get(); v != nullptr; v = v->superview()) {
         if (auto* scrollView = dynamic_cast<UIScrollView*>(v); scrollView != nullptr && scrollView->isScrollEnabled()) {
@@ -515,6 +551,7 @@ void UIApplication::resetForTesting()
     windows_.clear();
     keyWindow_.reset();
     delegate_.reset();
+    ignoringInteraction_ = 0;
     state_ = UIApplicationStateInactive;
     launched_ = false;
     terminated_ = false;

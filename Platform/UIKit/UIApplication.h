@@ -133,6 +133,17 @@ public:
     // deltas in points (positive dy shows content further down).
     void injectScrollWheel(CGPoint screenPoint, CGFloat dx, CGFloat dy);
 
+    // Where typed keys and edit shortcuts go: the first responder, unless a modal panel (an
+    // alert, an action sheet, a popover) is shown in front of its window; keys meant for what
+    // lies behind a panel are dropped, as they would change text the person cannot see.
+    [[nodiscard]] std::shared_ptr<UIResponder> keyResponder() const;
+
+    // While a screen slides in or out, new touches are dropped: what is drawn is not yet where
+    // hit testing finds it. Nested calls count; touches already down go on.
+    void beginIgnoringInteractionEvents() { ++ignoringInteraction_; }
+    void endIgnoringInteractionEvents();
+    [[nodiscard]] bool isIgnoringInteractionEvents() const { return ignoringInteraction_ > 0; }
+
     // Called by UIResponder when the first responder changes (null: none); shows or hides the
     // keyboard and hides the edit menu.
     void firstResponderDidChange(UIResponder* responder);
@@ -157,6 +168,7 @@ private:
     UIInterfaceOrientation statusBarOrientation_ { UIInterfaceOrientationPortrait };
     bool statusBarHidden_ { false };
     bool keyboardVisible_ { false };
+    int ignoringInteraction_ { 0 };
     PerformHandle keyboardDidTimer_;
     URLOpener urlOpener_;
     std::string storeReviewHost_;
@@ -169,4 +181,25 @@ private:
     CGPoint lastTapPoint_ {};
     double lastTapTime_ { -1e9 };
     unsigned lastTapCount_ { 0 };
+};
+
+// Keeps the application ignoring touches from its making until end() or its destruction,
+// whichever comes first: a screen transition holds one in its completion, so a slide whose
+// completion never runs cannot leave the screen deaf.
+class UIInteractionPause {
+public:
+    UIInteractionPause() { UIApplication::sharedApplication().beginIgnoringInteractionEvents(); }
+    ~UIInteractionPause() { end(); }
+    UIInteractionPause(const UIInteractionPause&) = delete;
+    UIInteractionPause& operator=(const UIInteractionPause&) = delete;
+    void end()
+    {
+        if (!ended_) {
+            ended_ = true;
+            UIApplication::sharedApplication().endIgnoringInteractionEvents();
+        }
+    }
+
+private:
+    bool ended_ { false };
 };

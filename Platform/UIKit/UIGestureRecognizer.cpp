@@ -127,6 +127,15 @@ CGPoint UIGestureRecognizer::locationInView(const UIView* view) const
     return view->convertPointFromView(inWindow, window.get());
 }
 
+CGPoint UIGestureRecognizer::windowPointInView(CGPoint point) const
+{
+    const auto window = touches_.empty() ? lastWindow_.lock() : touches_.front()->window();
+    if (view_ == nullptr || !window) {
+        return point;
+    }
+    return view_->convertPointFromView(point, window.get());
+}
+
 std::size_t UIGestureRecognizer::numberOfTouches() const
 {
     return activeTouchCount();

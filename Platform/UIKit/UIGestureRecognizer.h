@@ -105,6 +105,9 @@ protected:
     [[nodiscard]] std::size_t activeTouchCount() const;
     // The centre of the held touches in window coordinates.
     [[nodiscard]] CGPoint centroidInWindow() const;
+    // A point in the touches' window coordinates, in this recognizer's view: the interface's
+    // axes, which differ from the window's when the interface is turned.
+    [[nodiscard]] CGPoint windowPointInView(CGPoint point) const;
     // Runs after `seconds` on the run loop while this recognizer lives; cancelled by reset.
     void scheduleTimer(double seconds, std::function<void()> work);
     void cancelTimer();

@@ -161,7 +161,50 @@ void UILabel::drawRect(CGRect)
     lines.draw(UIGraphicsGetCurrentContext(), box, textAlignment_);
 }
 
-std::u16string UILabel::visibleText() const { return reportsVisibleText_ ? text_ : std::u16string(); }
+std::u16string UILabel::visibleText() const
+{
+    if (!reportsVisibleText_ || text_.empty()) {
+        return {};
+    }
+    // Wrapping only moves words onto new lines; a text cut short shows what is left of it.
+    const UITextLines lines = textLines();
+    std::u16string drawn;
+    std::u16string drawnLetters;
+    for (const std::u16string& line : lines.texts) {
+        drawn += (drawn.empty() ? u"" : u"\n") + line;
+        for (const char16_t c : line) {
+            if (c != u' ' && c != u'\n' && c != u'\t' && c != u'\r') {
+                drawnLetters += c;
+            }
+        }
+    }
+    std::u16string letters;
+    for (const char16_t c : text_) {
+        if (c != u' ' && c != u'\n' && c != u'\t' && c != u'\r') {
+            letters += c;
+        }
+    }
+    return drawnLetters == letters ? text_ : drawn;
+}
+
+CGRect UILabel::visibleTextRect() const
+{
+    const CGRect b = bounds();
+    const UITextLines lines = linesFor(b.size);
+    const CGFloat top = b.origin.y + (b.size.height - lines.size.height) / 2;
+    CGRect glyphs = CGRectNull;
+    for (std::size_t i = 0; i < lines.widths.size(); ++i) {
+        const CGFloat w = lines.widths[i];
+        CGFloat x = b.origin.x;
+        if (textAlignment_ == UITextAlignmentCenter) {
+            x += (b.size.width - w) / 2;
+        } else if (textAlignment_ == UITextAlignmentRight) {
+            x += b.size.width - w;
+        }
+        glyphs = CGRectUnion(glyphs, CGRectMake(x, top + CGFloat(i) * lines.lineHeight, std::max<CGFloat>(1, w), lines.lineHeight));
+    }
+    return CGRectIsNull(glyphs) ? b : glyphs;
+}
 
 void UILabel::registerInterfaceClass(UIClassRegistry& registry)
 {

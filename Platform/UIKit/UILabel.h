@@ -47,7 +47,9 @@ public:
     void sizeToFit();
 
     void drawRect(CGRect rect) override;
+    // The text as drawn: shortened with its ellipsis when it does not fit.
     [[nodiscard]] std::u16string visibleText() const override;
+    [[nodiscard]] CGRect visibleTextRect() const override;
     // A label inside another view that reports the text itself (a button's title) stays silent.
     void setReportsVisibleText(bool reports) { reportsVisibleText_ = reports; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIClassRegistry.h"
 #include "Platform/UIKit/UIView.h"
 
@@ -177,6 +178,7 @@ void UINavigationController::showTop(const std::shared_ptr<UIViewController>& in
     }
     std::weak_ptr<UINavigationController> weakSelf
         = std::static_pointer_cast<UINavigationController>(shared_from_this());
+    auto pause = std::make_shared<UIInteractionPause>();
     UIView::animateWithDuration(
         kSlideDuration,
         [incomingView, outgoingView, home, outgoingHome, width, forward] {
@@ -184,7 +186,8 @@ void UINavigationController::showTop(const std::shared_ptr<UIViewController>& in
             outgoingView->setCenter(
                 CGPointMake(forward ? outgoingHome.x - width / 3 : outgoingHome.x + width, outgoingHome.y));
         },
-        [weakSelf, incoming, outgoing, outgoingHome, outgoingLeaves](bool) {
+        [weakSelf, incoming, outgoing, outgoingHome, outgoingLeaves, pause](bool) {
+            pause->end();
             if (outgoing->isViewLoaded()) {
                 outgoing->view()->setCenter(outgoingHome);
             }

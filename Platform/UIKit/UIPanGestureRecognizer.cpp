@@ -68,7 +68,8 @@ void UIPanGestureRecognizer::touchesMoved(const UITouchSet&, UIEvent& event)
 {
     sample(event.timestamp());
     if (state() == UIGestureRecognizerStatePossible) {
-        const CGPoint translation { lastCentroid_.x - start_.x, lastCentroid_.y - start_.y };
+        // In the view's axes: the interface may be turned against the window.
+        const CGPoint translation = translationInView(view());
         if (touchCountFits(lastCount_) && std::hypot(translation.x, translation.y) > kUIPanHysteresis) {
             if (!canBeginWithTranslation(translation)) {
                 setState(UIGestureRecognizerStateFailed);

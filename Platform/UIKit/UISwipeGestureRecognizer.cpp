@@ -43,9 +43,12 @@ void UISwipeGestureRecognizer::evaluate(double timestamp, bool lifted)
         setState(UIGestureRecognizerStateFailed);
         return;
     }
-    const CGPoint now = centroidInWindow();
-    const CGFloat dx = now.x - start_.x;
-    const CGFloat dy = now.y - start_.y;
+    // Both ends converted now, so the direction is read in the view's axes (turned with the
+    // interface) while a scroll of the view in between does not count as movement.
+    const CGPoint from = windowPointInView(start_);
+    const CGPoint now = windowPointInView(centroidInWindow());
+    const CGFloat dx = now.x - from.x;
+    const CGFloat dy = now.y - from.y;
     struct Axis {
         unsigned direction;
         CGFloat along;

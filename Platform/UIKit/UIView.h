@@ -184,6 +184,9 @@ public:
     // The text a person reads in this view itself (a label's text, a button's title, an alert's
     // message), empty for none; the script driver and tests find views by it (UIVisibleText).
     [[nodiscard]] virtual std::u16string visibleText() const { return {}; }
+    // Where that text's glyphs stand, in the view's bounds coordinates (a short text in a wide
+    // label covers only part of it); the whole bounds unless the view knows better.
+    [[nodiscard]] virtual CGRect visibleTextRect() const { return bounds(); }
     // The lines of a text view a person sees, each with its rectangle in the view's bounds
     // coordinates, top line first; views that are not text views have none.
     struct TextLine {

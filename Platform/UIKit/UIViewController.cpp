@@ -424,6 +424,7 @@ void UIViewController::presentViewControllerAnimated(
         const CGPoint offset = CGPointApplyAffineTransform(CGPointMake(0, display.height), down);
         view->setCenter(CGPointMake(end.x + offset.x, end.y + offset.y));
         UIViewRef dimming = controller->dimmingView_;
+        auto pause = std::make_shared<UIInteractionPause>();
         UIView::animateWithDuration(
             kPresentationDuration,
             [view, end, dimming] {
@@ -432,7 +433,10 @@ void UIViewController::presentViewControllerAnimated(
                     dimming->setAlpha(kDimmingAlpha);
                 }
             },
-            finish);
+            [finish, pause](bool finished) {
+                pause->end();
+                finish(finished);
+            });
     } else {
         finish(true);
     }
@@ -489,6 +493,9 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
         }
         leaving->presenting_ = nullptr;
         leaving->dismissing_ = false;
+        // Only now is the screen beneath in front: it takes the way the device is held, which
+        // the leaving screen may have refused.
+        UIViewControllerFitOrientationSoon();
         if (completion) {
             completion();
         }
@@ -504,6 +511,7 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
         UIViewRef view = leaving->view_;
         UIViewRef dimming = leaving->dimmingView_;
         const CGPoint start = view->center();
+        auto pause = std::make_shared<UIInteractionPause>();
         UIView::animateWithDuration(
             kPresentationDuration,
             [view, start, offset, dimming] {
@@ -512,7 +520,10 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
                     dimming->setAlpha(0);
                 }
             },
-            finish);
+            [finish, pause](bool finished) {
+                pause->end();
+                finish(finished);
+            });
     } else {
         finish(true);
     }

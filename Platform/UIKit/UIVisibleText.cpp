@@ -83,7 +83,9 @@ struct Scan {
         const std::size_t first = texts.size();
         // Texts cut away entirely are kept too, to tell why they do not show.
         if (std::u16string text = view->visibleText(); !text.empty()) {
-            texts.push_back({ { std::move(text), shown, {}, view, {} }, onScreen, w, 0 });
+            // Judged where the glyphs stand, not over the whole view.
+            const CGRect glyphs = CGRectApplyAffineTransform(view->visibleTextRect(), toScreen);
+            texts.push_back({ { std::move(text), CGRectIntersection(glyphs, shown), {}, view, {} }, glyphs, w, 0 });
         }
         // A text view draws its lines inside its own bounds.
         for (auto& line : view->visibleTextLines()) {
@@ -152,7 +154,10 @@ std::vector<UIVisibleText> weighAll()
                 text.hiddenBecause = "covered by " + cover.what;
             }
         };
-        if (!CGRectContainsPoint(screen, middle)) {
+        // Mid-slide a screen is not drawn where its views lie.
+        if (app.isIgnoringInteractionEvents() && windows[candidate.window]->windowLevel() <= UIWindowLevelBelowKeyboard) {
+            text.hiddenBecause = "moving with a screen transition";
+        } else if (!CGRectContainsPoint(screen, middle)) {
             text.hiddenBecause = "outside the screen";
         } else if (CGRectIsNull(text.screenRect) || !CGRectContainsPoint(text.screenRect, middle)) {
             text.hiddenBecause = "cut off by a view that clips it";

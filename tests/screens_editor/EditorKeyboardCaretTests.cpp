@@ -73,7 +73,7 @@ CGRect shownRect(const UIView& view) { return UIModalChrome::interfaceRectOfView
 // With the keyboard up, in every orientation on both devices (turned with the keyboard up): the
 // extra-keys bar sits on the keyboard, the code view ends at the bar and shows the typed line with
 // the caret (two lines or more), it ends at the keyboard while a prompt has the keyboard, and the
-// bar's Hide key takes the keyboard away again.
+// bar's Hide key takes the keyboard and the caret away again.
 TEST_F(EditorTest, KeyboardUpInEveryOrientationKeepsTheTypedLineAndTheBarShowing)
 {
     std::string text;
@@ -153,6 +153,7 @@ TEST_F(EditorTest, KeyboardUpInEveryOrientationKeepsTheTypedLineAndTheBarShowing
             advance(1.0);
             EXPECT_FALSE(UIApplication::sharedApplication().isKeyboardVisible());
             EXPECT_TRUE(bar->isHidden());
+            EXPECT_FALSE(code->caretView() && code->caretView()->superview()) << "no caret without the keyboard";
             EXPECT_EQ(CGRectGetMaxY(code->frame()), editor->view()->bounds().size.height);
             UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationPortrait);
             navigation_->popViewControllerAnimated(false);

@@ -1,4 +1,4 @@
-// A file keeps its line endings: Return and pasted text take the file's own line break (its
+// A file keeps its line endings: Return, pasted and composed text take the file's own line break (its
 // first one), in the code view and in the plain view, and the server gets nothing else changed.
 
 #include "tests/screens_editor/EditorTestSupport.h"
@@ -48,10 +48,17 @@ TEST_F(EditorTest, ReturnAndPasteTakeTheFilesLineBreak)
         input->insertText(u"\n");
         UIPasteboard::generalPasteboard().setString(u"p\r\nq\rr\n");
         ASSERT_TRUE(view->performAction(kUIActionPaste, nullptr));
+        std::string composed;
+        if (!c.plain) {
+            // An input method's composition, committed with breaks of its own.
+            editor->txtCode()->setMarkedTextSelectedRange(u"k\rm\n", NSMakeRange(4, 0));
+            editor->txtCode()->unmarkText();
+            composed = "k" + c.lineBreak + "m" + c.lineBreak;
+        }
         save();
         EXPECT_FALSE(UIAlertView::visibleAlert());
         const std::string& b = c.lineBreak;
-        EXPECT_EQ(server().readFile("page.txt").value_or(""), "x" + b + "p" + b + "q" + b + "r" + b + file);
+        EXPECT_EQ(server().readFile("page.txt").value_or(""), "x" + b + "p" + b + "q" + b + "r" + b + composed + file);
         EXPECT_EQ(*editor->backupCode(), editor->currentText());
         view->resignFirstResponder();
         navigation_->popViewControllerAnimated(false);

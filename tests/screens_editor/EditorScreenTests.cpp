@@ -7,6 +7,7 @@
 #include "Platform/UIKit/UIApplication.h"
 #include "Classes/Controller/ActionPopover.h"
 #include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIDevice.h"
 #include "Platform/UIKit/UIPopoverController.h"
 #include "Platform/UIKit/UISwitch.h"
 #include "Platform/UIKit/UIRenderer.h"
@@ -420,6 +421,7 @@ TEST_F(EditorTest, MailIsFiledAsDownloadedAndTheCodeViewKeepsItsDelegate)
     editor->dismissMeWithAction(kEditorActionMail);
     auto composer = std::dynamic_pointer_cast<MFMailComposeViewController>(editor->presentedViewController());
     ASSERT_TRUE(composer);
+    composer->setToRecipients({ "me@example.com" });
     composer->sendPressed();
     turn();
     ASSERT_FALSE(composer->sentPath().empty());
@@ -431,6 +433,37 @@ TEST_F(EditorTest, MailIsFiledAsDownloadedAndTheCodeViewKeepsItsDelegate)
     advance(1);
     EXPECT_FALSE(editor->presentedViewController());
     EXPECT_EQ(editor->txtCode()->delegate().get(), static_cast<CodeTextViewDelegate*>(editor.get()));
+}
+
+// The device turned while the composer is up: the pad's composer turns with it, the phone's stays
+// upright; either way the editor beneath comes up the way the device is held once it closes.
+TEST_F(EditorTest, AfterTheComposerClosesTheEditorFollowsTheDevice)
+{
+    for (const char* device : { "iphone", "ipad" }) {
+        SCOPED_TRACE(device);
+        window_.reset();
+        auto editor = open("mail.php", kSample, device);
+        ASSERT_TRUE(editor);
+        editor->btnMailPressed();
+        advance(1);
+        auto composer = std::dynamic_pointer_cast<MFMailComposeViewController>(editor->presentedViewController());
+        ASSERT_TRUE(composer);
+        UIDevice::currentDevice().setOrientation(UIDeviceOrientationLandscapeLeft);
+        advance(1);
+        const bool pad = std::string(device) == "ipad";
+        EXPECT_EQ(UIApplication::sharedApplication().statusBarOrientation(),
+                  pad ? UIInterfaceOrientationLandscapeRight : UIInterfaceOrientationPortrait);
+        composer->cancelPressed();
+        advance(1);
+        EXPECT_FALSE(editor->presentedViewController());
+        EXPECT_EQ(UIApplication::sharedApplication().statusBarOrientation(), UIInterfaceOrientationLandscapeRight);
+        EXPECT_EQ(editor->interfaceOrientation(), UIInterfaceOrientationLandscapeRight);
+        UIDevice::currentDevice().setOrientation(UIDeviceOrientationPortrait);
+        advance(1);
+        EXPECT_EQ(UIApplication::sharedApplication().statusBarOrientation(), UIInterfaceOrientationPortrait);
+        navigation_->popViewControllerAnimated(false);
+        window_->setRootViewController(nullptr);
+    }
 }
 
 TEST_F(EditorTest, MailTypesFollowKindAndExtension)

@@ -196,18 +196,52 @@ TEST_F(StartScreenLayout, OnlyTheLogoCellOpensTheMakersPage)
 TEST_F(StartScreenLayout, DraggingOneColumnScrollsThemAll)
 {
     addConnections(40);
-    showStart();
-    UITableView* middle = start->tblConns(1);
-    const CGRect frame = middle->convertRectToView(middle->bounds(), nullptr);
-    const CGPoint from = CGPointMake(CGRectGetMidX(frame), CGRectGetMaxY(frame) - 100);
-    drag(from, CGPointMake(from.x, from.y - 400), 0.5, 20);
-    const CGFloat y = middle->contentOffset().y;
-    EXPECT_GT(y, 100);
-    for (int column = 0; column < 3; ++column)
-        EXPECT_EQ(start->tblConns(column)->contentOffset().y, y) << column;
-    // An offset set by code is not handed on.
-    start->tblConns(0)->setContentOffset(CGPointMake(0, 0));
-    EXPECT_EQ(middle->contentOffset().y, y);
+    // However one column moves, every column in use ends at its offset: the rows line up.
+    struct Case {
+        const char* name;
+        UIInterfaceOrientation orientation;
+        CGFloat dragBy; // finger travel (negative: up); 0 for none
+        CGFloat wheel; // wheel turn, in points
+        bool setByCode;
+        CGFloat expected; // -1: anywhere past 100; -2: the bottom
+        bool fromBottom = false; // the columns first scrolled to their end
+    };
+    const Case cases[] = {
+        { "drag", UIInterfaceOrientationPortrait, -400, 0, false, -1 },
+        { "drag past the top springs back", UIInterfaceOrientationPortrait, 300, 0, false, 0 },
+        { "drag past the bottom springs back", UIInterfaceOrientationLandscapeLeft, -300, 0, false, -2, true },
+        { "wheel", UIInterfaceOrientationPortrait, 0, 120, false, 120 },
+        { "wheel, sideways", UIInterfaceOrientationLandscapeRight, 0, 90, false, 90 },
+        { "set by code", UIInterfaceOrientationPortrait, 0, 0, true, 50 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        showStart(c.orientation);
+        const int columns = UIInterfaceOrientationIsLandscape(c.orientation) ? 4 : 3;
+        UITableView* middle = start->tblConns(1);
+        const CGFloat bottom = middle->contentSize().height - middle->bounds().size.height;
+        if (c.fromBottom)
+            middle->setContentOffset(CGPointMake(0, bottom));
+        const CGRect frame = middle->convertRectToView(middle->bounds(), nullptr);
+        const CGPoint from = CGPointMake(CGRectGetMidX(frame), c.dragBy > 0 ? CGRectGetMinY(frame) + 50 : CGRectGetMaxY(frame) - 50);
+        if (c.dragBy != 0)
+            drag(from, CGPointMake(from.x, from.y + c.dragBy), 0.5, 20);
+        if (c.wheel != 0)
+            UIApplication::sharedApplication().injectScrollWheel(from, 0, c.wheel);
+        if (c.setByCode)
+            start->tblConns(0)->setContentOffset(CGPointMake(0, 50));
+        settle();
+        const CGFloat y = middle->contentOffset().y;
+        if (c.expected == -1)
+            EXPECT_GT(y, 100);
+        else if (c.expected == -2)
+            EXPECT_NEAR(y, bottom, 1);
+        else
+            EXPECT_NEAR(y, c.expected, 1);
+        for (int column = 0; column < columns; ++column)
+            EXPECT_EQ(start->tblConns(column)->contentOffset().y, y) << column;
+        start->tblConns(0)->setContentOffset(CGPointZero);
+    }
 }
 
 namespace {

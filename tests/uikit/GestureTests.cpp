@@ -1,5 +1,7 @@
 #include "tests/uikit/UIKitTestSupport.h"
 
+#include <cmath>
+
 #include "Platform/UIKit/UILongPressGestureRecognizer.h"
 #include "Platform/UIKit/UIPanGestureRecognizer.h"
 #include "Platform/UIKit/UISwipeGestureRecognizer.h"
@@ -186,9 +188,14 @@ TEST_F(Gestures, SwipesByDirection)
         CGPoint by;
         double seconds;
         StateLog* recognized;
+        double turn = 0; // the view's rotation, as the turned interface has it
     };
     const Case cases[] = {
         { "right", { 80, 0 }, 0.2, &right },
+        // Turned a quarter, the view's right is the window's down, its up the window's right.
+        { "right, turned", { 0, 80 }, 0.2, &right, M_PI_2 },
+        { "up, turned", { 80, 0 }, 0.2, &up, M_PI_2 },
+        { "right, turned back", { 0, -80 }, 0.2, &right, -M_PI_2 },
         { "left", { -80, 5 }, 0.2, &left },
         { "up", { 10, -80 }, 0.2, &up },
         { "down", { 0, 60 }, 0.2, &downLog },
@@ -200,6 +207,7 @@ TEST_F(Gestures, SwipesByDirection)
         for (StateLog* log : { &right, &left, &up, &downLog }) {
             log->states.clear();
         }
+        view->setTransform(CGAffineTransformMakeRotation(c.turn));
         drag(kCentre, { kCentre.x + c.by.x, kCentre.y + c.by.y }, c.seconds);
         advance(1);
         for (StateLog* log : { &right, &left, &up, &downLog }) {

@@ -164,3 +164,45 @@ TEST_F(NavigationTest, StackAsksItsTopOnlyTheOlderRotationQuestion)
 }
 
 } // namespace
+
+namespace {
+
+// A view that counts the touches that reach it.
+class TouchCounter : public UIView {
+public:
+    using UIView::UIView;
+    int touches { 0 };
+    void touchesBegan(const UITouchSet&, UIEvent*) override { ++touches; }
+};
+
+} // namespace
+
+// While a screen slides in or out (push, pop, present, dismiss) a tap reaches nothing; once the
+// slide has ended, taps work again.
+TEST_F(NavigationTest, TapsDuringAnySlideReachNothing)
+{
+    auto a = screen("A");
+    auto navigation = showStack(a);
+    auto counter = std::make_shared<TouchCounter>(CGRectMake(0, 0, 768, 1004));
+    a->view()->addSubview(counter);
+    const CGPoint middle = CGPointMake(384, 500);
+    const std::vector<std::pair<const char*, std::function<void()>>> slides {
+        { "push", [&] { navigation->pushViewControllerAnimated(screen("B"), true); } },
+        { "pop", [&] { navigation->popViewControllerAnimated(true); } },
+        { "present", [&] { a->presentViewControllerAnimated(screen("C"), true, nullptr); } },
+        { "dismiss", [&] { a->dismissViewControllerAnimated(true, nullptr); } },
+    };
+    for (const auto& [name, slide] : slides) {
+        SCOPED_TRACE(name);
+        slide();
+        advance(0.05);
+        EXPECT_TRUE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
+        const int before = counter->touches;
+        tap(middle);
+        EXPECT_EQ(counter->touches, before);
+        advance(1);
+        EXPECT_FALSE(UIApplication::sharedApplication().isIgnoringInteractionEvents());
+    }
+    tap(middle);
+    EXPECT_EQ(counter->touches, 1) << "back on A, a tap reaches it";
+}

@@ -6,6 +6,7 @@
 #include "Host/HostSession.h"
 #include "Host/ScriptDriver.h"
 #include "Platform/UIKit/UIAlertView.h"
+#include "Platform/UIKit/UIApplication.h"
 #include "Platform/UIKit/UIButton.h"
 #include "Platform/UIKit/UIInterfaceOwner.h"
 #include "Platform/UIKit/UILabel.h"
@@ -154,6 +155,14 @@ TEST_F(ScriptLabelTest, CoveredTextsAreNeitherVisibleNorTapped)
     auto field = std::make_shared<UITextField>(CGRectMake(20, 10, 200, 25));
     window_->addSubview(field);
     auto alert = std::make_shared<UIAlertView>("Sure?", "", std::weak_ptr<UIAlertViewDelegate>(), "Cancel");
+    // Cut short by its label, the name shows as its head and an ellipsis.
+    add(nullptr, CGRectMake(20, 300, 60, 20), u"big-notes.txt");
+    // A short text in a wide label, with an opaque view over the label's middle only.
+    add(nullptr, CGRectMake(20, 330, 280, 20), u"t4");
+    auto overMiddle = std::make_shared<UIView>(CGRectMake(120, 325, 100, 30));
+    overMiddle->setBackgroundColor(UIColor::whiteColor());
+    window_->addSubview(overMiddle);
+    std::unique_ptr<UIInteractionPause> slide;
 
     struct Case {
         const char* setup; // "keyboard", "alert" or nothing
@@ -173,6 +182,12 @@ TEST_F(ScriptLabelTest, CoveredTextsAreNeitherVisibleNorTapped)
         { "", "assertVisible second line\nassertVisible third line\n", false, "\"third line\" is not visible: cut off by a view that clips it" },
         { "", "assertVisible Folder header\nassertVisible second row\nassertHidden first row\n", true, "" },
         { "", "tapLabel first row\n", false, "\"first row\" is not visible: cut off by a view that clips it" },
+        { "", "assertHidden big-notes.txt\n", true, "" },
+        { "", "assertVisible big-notes.txt\nassertVisible big-\u2026\n", false, "no visible text \"big-notes.txt\"; on screen: \"t4\", \"big-\u2026\"" },
+        { "", "assertVisible big-\u2026\n", true, "" },
+        { "", "assertVisible t4\ntapLabel t4\n", true, "" },
+        { "slide", "assertVisible CANCEL\n", false, "\"CANCEL\" is not visible: moving with a screen transition" },
+        { "slide", "tapLabel CANCEL\n", false, "moving with a screen transition" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -181,12 +196,15 @@ TEST_F(ScriptLabelTest, CoveredTextsAreNeitherVisibleNorTapped)
             field->becomeFirstResponder();
         } else if (setup == "alert") {
             alert->show();
+        } else if (setup == "slide") {
+            slide = std::make_unique<UIInteractionPause>();
         }
         screen_->pressed.clear();
         const auto outcome = run(c.script);
         EXPECT_EQ(outcome.ok, c.ok) << outcome.error;
         EXPECT_TRUE(screen_->pressed.empty());
         EXPECT_NE(outcome.error.find(c.errorPart), std::string::npos) << outcome.error;
+        slide.reset();
         field->resignFirstResponder();
         alert->dismissWithClickedButtonIndex(0, false);
         advance(0.5);

@@ -12,7 +12,12 @@
 #include "Platform/MessageUI/MFMailComposeViewController.h"
 #include "Platform/MessageUI/MFMailMessageWriter.h"
 #include "Platform/UIKit/UIButton.h"
+#include "Platform/UIKit/UIDevice.h"
+#include "Platform/UIKit/UIKeyInput.h"
 #include "Platform/UIKit/UIRenderer.h"
+#include "Platform/UIKit/UIResponder.h"
+#include "Platform/UIKit/UITextField.h"
+#include "Platform/UIKit/UITextView.h"
 #include "Platform/UIKit/UIWindow.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -200,34 +205,54 @@ protected:
         window_->setRootViewController(root_);
     }
 
-    std::shared_ptr<MFMailComposeViewController> present()
+    std::shared_ptr<MFMailComposeViewController> present(bool filledIn = true)
     {
         auto composer = std::make_shared<MFMailComposeViewController>();
         composer->setMailComposeDelegate(delegate_);
         const MFMailMessage mail = sampleMail();
-        composer->setToRecipients(mail.toRecipients);
-        composer->setSubject("Report");
-        composer->setMessageBody(mail.body, false);
+        if (filledIn) {
+            composer->setToRecipients(mail.toRecipients);
+            composer->setSubject("Report");
+            composer->setMessageBody(mail.body, false);
+        }
         composer->addAttachmentData(mail.attachment->data, "image/jpeg", "photo.JPG");
         root_->presentModalViewControllerAnimated(composer, false);
         advance(1);
         return composer;
     }
 
+    // The first view of the screen that passes the test, depth first.
+    static UIView* findIn(UIView& v, const std::function<bool(UIView&)>& wanted)
+    {
+        if (wanted(v)) return &v;
+        for (const auto& s : v.subviews())
+            if (UIView* f = findIn(*s, wanted)) return f;
+        return nullptr;
+    }
+
+    void tapView(UIView* view)
+    {
+        ASSERT_TRUE(view);
+        const CGRect frame = view->convertRectToView(view->bounds(), nullptr);
+        tap(CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame)));
+        advance(1);
+    }
+
     // The bar button with the title, tapped through the screen.
     void tapButton(const MFMailComposeViewController& composer, const std::u16string& title)
     {
-        std::function<UIView*(UIView&)> find = [&](UIView& v) -> UIView* {
-            if (auto* b = dynamic_cast<UIButton*>(&v); b && b->currentTitle() == title) return b;
-            for (const auto& s : v.subviews())
-                if (UIView* f = find(*s)) return f;
-            return nullptr;
-        };
-        UIView* button = find(*const_cast<MFMailComposeViewController&>(composer).view());
-        ASSERT_TRUE(button);
-        const CGRect frame = button->convertRectToView(button->bounds(), nullptr);
-        tap(CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame)));
-        advance(1);
+        tapView(findIn(*const_cast<MFMailComposeViewController&>(composer).view(), [&](UIView& v) {
+            auto* b = dynamic_cast<UIButton*>(&v);
+            return b && b->currentTitle() == title;
+        }));
+    }
+
+    // What the keyboard sends, to whatever has the focus.
+    static void type(const std::u16string& text)
+    {
+        auto* input = dynamic_cast<UIKeyInput*>(UIResponder::currentFirstResponder().get());
+        ASSERT_TRUE(input);
+        input->insertText(text);
     }
 
     TempDir dir_ { "mailscreen" };
@@ -255,6 +280,37 @@ TEST_F(MailScreen, SendFilesTheMailAndCancelDoesNot)
     tapButton(*cancelled, u"Cancel");
     EXPECT_EQ(delegate_->results.back(), MFMailComposeResultCancelled);
     EXPECT_EQ(NSFileManager::defaultManager().contentsOfDirectoryAtPath(dir_ / "Outbox")->size(), 1u);
+}
+
+// A person types the recipient, the subject and the body: the filed mail carries them; Send waits
+// for a recipient, and Return moves from field to field.
+TEST_F(MailScreen, TypedRecipientSubjectAndBodyAreFiled)
+{
+    auto composer = present(false);
+    UIView& root = *composer->view();
+    auto* send = dynamic_cast<UIButton*>(findIn(root, [](UIView& v) {
+        auto* b = dynamic_cast<UIButton*>(&v);
+        return b && b->currentTitle() == u"Send";
+    }));
+    ASSERT_TRUE(send);
+    EXPECT_FALSE(send->isEnabled()) << "no recipient yet";
+    tapView(findIn(root, [](UIView& v) { return dynamic_cast<UITextField*>(&v) != nullptr; }));
+    EXPECT_TRUE(UIApplication::sharedApplication().isKeyboardVisible());
+    type(u"ann@example.org, Bo <bo@example.com>");
+    EXPECT_TRUE(send->isEnabled());
+    type(u"\n");
+    type(u"Typed subject");
+    type(u"\n");
+    ASSERT_TRUE(dynamic_cast<UITextView*>(UIResponder::currentFirstResponder().get()));
+    type(u"Typed body.\nSecond line.");
+    EXPECT_TRUE(UIRenderer::writeScreenPNG("uikit-controls-png/mail-typed.png"));
+    tapButton(*composer, u"Send");
+    ASSERT_EQ(delegate_->results, (std::vector<MFMailComposeResult> { MFMailComposeResultSent }));
+    const auto read = readWithPython(composer->sentPath());
+    EXPECT_EQ(read["to"], (nlohmann::json { "ann@example.org", "Bo <bo@example.com>" }));
+    EXPECT_EQ(read["subject"], "Typed subject");
+    EXPECT_EQ(read["parts"][0]["text"], "Typed body.\nSecond line.");
+    EXPECT_EQ(read["parts"][1]["filename"], "photo.JPG");
 }
 
 TEST_F(MailScreen, AWriteFailureIsReportedWithItsError)
