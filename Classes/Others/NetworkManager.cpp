@@ -505,13 +505,8 @@ void NetworkManager::connect()
             curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &NetworkManager::greetingHeaderCallback);
             curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &NetworkManager::quietDebugCallback);
 
-            TransferData record;
-            record.kind = TransferData::kListing;
-            record.data = &bytes;
-            record.limit = limit.listingBytes;
-            TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-            options.setWrite(&NetworkManager::listWriteCallback, &record);
-            code = options.perform(record);
+            listsHiddenEntries_ = true;
+            code = performListing(url, bytes, nullptr, nullptr);
             NSLog("connectTo is done!");
             if (sftp) {
                 (void)::chmod(knownHosts.c_str(), 0600);
@@ -610,21 +605,57 @@ int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr)
         return CURLE_FAILED_INIT;
-    const std::string url = urlFor(folder);
-    TransferData record;
-    record.kind = TransferData::kListing;
-    record.data = &bytes;
-    record.limit = limits().listingBytes;
-    int code = CURLE_OK;
-    {
-        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setWrite(&NetworkManager::listWriteCallback, &record);
-        code = options.perform(record);
-    }
+    const int code = performListing(urlFor(folder), bytes, nullptr, nullptr);
     const std::string workUrl = getWorkUrl();
     curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
     return code;
+}
+
+int NetworkManager::performListing(const std::string& url, NSData& bytes, TransferProgressFunction progress,
+                                   void* progressData)
+{
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    if (curl == nullptr)
+        return CURLE_FAILED_INIT;
+    auto list = [&](const char* command) {
+        bytes.clear();
+        TransferData record;
+        record.kind = TransferData::kListing;
+        record.data = &bytes;
+        record.limit = limits().listingBytes;
+        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        options.setWrite(&NetworkManager::listWriteCallback, &record);
+        options.setProgress(progress, progressData);
+        if (command != nullptr)
+            options.setCustomRequest(command);
+        return options.perform(record);
+    };
+    // SFTP lists every name; many FTP servers leave out those beginning with "." unless asked.
+    if (protocol() != Protocol::ftp || !listsHiddenEntries_.load())
+        return list(nullptr);
+    std::string earlierWords;
+    {
+        std::lock_guard lock(stateMutex_);
+        earlierWords = failureWords_;
+    }
+    const int code = list(kListHiddenCommand);
+    // An empty answer may come from a server that took "-a" for a name to look for.
+    if ((code == CURLE_OK && !bytes.empty()) || (code != CURLE_OK && code != CURLE_FTP_COULDNT_RETR_FILE))
+        return code;
+    {
+        // The refusal of the option is no failure of the operation.
+        std::lock_guard lock(stateMutex_);
+        failureWords_ = std::move(earlierWords);
+    }
+    const int plain = list(nullptr);
+    // Refused, or taken for a name where the folder holds some: the option is not understood.
+    if (plain == CURLE_OK && (code != CURLE_OK || !bytes.empty())) {
+        NSLogf("The server refused \"%s\": names beginning with \".\" may be missing from its listings",
+               kListHiddenCommand);
+        listsHiddenEntries_ = false;
+    }
+    return plain;
 }
 
 bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<std::string>& commands,
@@ -670,15 +701,7 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
     int code = CURLE_OK;
     std::vector<std::shared_ptr<FileEntry>> entries;
     try {
-        TransferData record;
-        record.kind = TransferData::kListing;
-        record.data = &bytes;
-        record.limit = limits().listingBytes;
-        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setWrite(&NetworkManager::listWriteCallback, &record);
-        options.setProgress(progress, progressData);
-        code = options.perform(record);
+        code = performListing(url, bytes, progress, progressData);
         if (code == CURLE_OK && !skipListing)
             entries = decodeListing(bytes);
     } catch (const std::exception& e) {

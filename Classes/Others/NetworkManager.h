@@ -239,6 +239,13 @@ private:
                                       std::vector<std::string>* replies = nullptr);
     // A listing of a folder into `bytes`, leaving curDirListening alone.
     [[nodiscard]] int listFolder(const WorkLocation& folder, NSData& bytes);
+    // Every listing's transfer (the start folder's, a directory change's, a folder looked at):
+    // the folder at `url` into `bytes`, with the names beginning with "." on FTP servers that
+    // take kListHiddenCommand, the plain listing on those that refuse it (remembered for the
+    // connection). Leaves the handle's URL at `url`.
+    [[nodiscard]] int performListing(const std::string& url, NSData& bytes, TransferProgressFunction progress,
+                                     void* progressData);
+    static constexpr const char* kListHiddenCommand = "LIST -a";
 
     // One name of a save, as a fresh listing of its folder shows it.
     struct RemoteFile {
@@ -299,6 +306,8 @@ private:
     bool globalInitialised_ { false };
     std::atomic<int> threadStatus_ { 0 };
     std::atomic<bool> microsoft_ { false };
+    // Whether this connection's FTP server is still asked for hidden names (until it refuses).
+    std::atomic<bool> listsHiddenEntries_ { true };
     NaviStack naviStack_;
 
     // Guards what the main thread reads while a worker changes it.

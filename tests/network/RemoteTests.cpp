@@ -314,6 +314,43 @@ TEST_P(RemoteTest, UploadsNewAndReplacingFiles)
     EXPECT_EQ(manager().threadStatus(), 0);
 }
 
+// Names beginning with "." are listed whether the server shows them on a plain LIST, only on
+// "LIST -a", or refuses options; and the save sees them too, so a hidden left-over stays.
+TEST_P(RemoteTest, DotFilesAreListedAndSeenBySaves)
+{
+    struct Row {
+        const char* what;
+        bool hideDotFiles;
+        bool refuseListOptions;
+    };
+    const Row ftpRows[] = { { "shows them", false, false },
+                            { "shows them only when asked", true, false },
+                            { "refuses options", false, true } };
+    const std::vector<Row> rows = GetParam() == Protocol::ftp ? std::vector<Row>(std::begin(ftpRows), std::end(ftpRows))
+                                                              : std::vector<Row> { { "sftp", false, false } };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        FtpServerOptions options;
+        options.hideDotFiles = row.hideDotFiles;
+        options.refuseListOptions = row.refuseListOptions;
+        TestServer& host = GetParam() == Protocol::ftp ? static_cast<TestServer&>(FtpTestServer::shared(options))
+                                                       : server();
+        host.clearRoot();
+        host.writeFile(".htaccess", "old");
+        host.writeFile(".htaccess_##_", "left-over");
+        host.writeFile("sub/.hidden", "h");
+        ASSERT_EQ(connectWith(connectionFor(host, type()), delegate_), 0) << host.logText();
+        EXPECT_TRUE(listedEntry(".htaccess"));
+        ASSERT_TRUE(changeDir("sub"));
+        EXPECT_EQ(listedNames(), std::vector<std::string> { ".hidden" });
+        ASSERT_TRUE(changeDir(".."));
+
+        EXPECT_EQ(upload(".htaccess", u"new"), 0);
+        EXPECT_EQ(host.readFile(".htaccess"), "new");
+        EXPECT_EQ(host.readFile(".htaccess_##_"), "left-over");
+    }
+}
+
 TEST_P(RemoteTest, UnencodableTextNeverReplacesTheFile)
 {
     server().writeFile("page.html", "old content");

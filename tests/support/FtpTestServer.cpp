@@ -41,6 +41,8 @@ std::vector<std::string> launcherArguments(const FtpServerOptions& options, cons
         argv.insert(argv.end(), { "--drop-after", command });
     if (options.drops > 0)
         argv.insert(argv.end(), { "--drops", std::to_string(options.drops) });
+    if (options.hideDotFiles) argv.push_back("--hide-dot-files");
+    if (options.refuseListOptions) argv.push_back("--refuse-list-options");
     return argv;
 }
 

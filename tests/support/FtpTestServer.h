@@ -27,6 +27,11 @@ struct FtpServerOptions {
     // step. `drops` limits how often in all (0: every time).
     std::vector<std::string> dropAfterCommands;
     int drops { 0 };
+    // A plain LIST leaves out names beginning with "."; "LIST -a" shows them, "." and ".." too
+    // (as vsftpd does).
+    bool hideDotFiles { false };
+    // LIST with an option ("LIST -a") is refused with 501.
+    bool refuseListOptions { false };
 
     bool operator==(const FtpServerOptions&) const = default;
 };
