@@ -611,6 +611,23 @@ int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
     return code;
 }
 
+int NetworkManager::lookUpName(const std::string& name, bool& held)
+{
+    held = false;
+    NSData bytes;
+    const int code = listFolder(workLocation(), bytes);
+    if (code != CURLE_OK)
+        return code;
+    try {
+        const Entries entries = decodeListing(bytes);
+        held = std::any_of(entries.begin(), entries.end(), [&name](const auto& entry) { return entry->name() == name; });
+    } catch (const std::exception& e) {
+        NSLogf("Exception occured while decoding the listing: %s", e.what());
+        return CURLE_FAILED_INIT;
+    }
+    return CURLE_OK;
+}
+
 int NetworkManager::performListing(const std::string& url, NSData& bytes, TransferProgressFunction progress,
                                    void* progressData)
 {

@@ -118,6 +118,10 @@ public:
     int deleteFile(const std::string& name);
     int deleteFolder(const std::string& name);
     int createFolder(const std::string& name);
+    // Whether the work directory holds an entry named `name` on the server now, by a fresh
+    // listing (the screen's may be minutes old): sets `held` and answers 0, or answers the
+    // listing's failure code. Waits; call it when no operation runs.
+    [[nodiscard]] int lookUpName(const std::string& name, bool& held);
 
     // The work directory's URL, each component escaped once, ending in "/".
     [[nodiscard]] std::string getWorkUrl() const;
