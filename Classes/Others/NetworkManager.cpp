@@ -369,6 +369,10 @@ std::string NetworkManager::getErrorMessage(int code) const
     switch (code) {
     case kCodeUnsafeName:
         return "The name cannot be used: it holds a line break or NUL character, or names no file.";
+    case CURLE_URL_MALFORMAT:
+        // libcurl refuses control characters in FTP paths however they are escaped.
+        return "The address cannot be used: the host or a name on the path holds a character it cannot carry "
+               "(over FTP, a tab or any other control character).";
     case kCodeUnencodableText:
         return "The text holds characters that cannot be stored as UTF-8.";
     case kCodeReplaceIncomplete:
