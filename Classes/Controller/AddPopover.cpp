@@ -55,6 +55,11 @@ constexpr CGFloat kDocumentFieldDrop = 25;
 
 bool onPad() { return UIDevice::currentDevice().userInterfaceIdiom() != UIUserInterfaceIdiomPhone; }
 
+void sorry(const std::string& message)
+{
+    std::make_shared<UIAlertView>("Lexiphant is sorry", message, std::weak_ptr<UIAlertViewDelegate> {}, "OK")->show();
+}
+
 bool nameListed(const std::string& name)
 {
     const auto listing = NetworkManager::sharedManager().curDirListening();
@@ -138,19 +143,28 @@ void AddPopover::alertViewWillDismissWithButtonIndex(UIAlertView* alertView, int
     const int tag = alertView->tag();
     const std::string name = utf16ToUtf8(prompt->enteredText());
     const std::string remote = remoteNameFor(tag, name);
-    // A new entry under a listed name would replace what is there without a word.
-    if (tag >= kFolderTag && tag < int(kPrompts.size()) && nameListed(remote)) {
-        std::make_shared<UIAlertView>("Lexiphant is sorry",
-                                      "'" + remote + "' already exists in this folder. Please choose another name.",
-                                      std::weak_ptr<UIAlertViewDelegate> {}, "OK")
-            ->show();
-        return;
-    }
     NetworkManager& manager = NetworkManager::sharedManager();
     // The commands share the one transfer handle with any background operation.
     if (manager.isBusy()) {
         BusyAlert::show(BusyAlert::kNothingCreated);
         return;
+    }
+    if (tag >= kFolderTag && tag < int(kPrompts.size())) {
+        // A new file under a name the server holds would replace what is there without a word,
+        // and the screen's listing may be old: the server is asked. A folder cannot replace
+        // anything (the server refuses the name), so the listing shown is enough for it.
+        bool held = nameListed(remote);
+        if (!held && tag != kFolderTag) {
+            if (const int code = manager.lookUpName(remote, held); code != 0) {
+                sorry("'" + remote + "' was not created: the folder could not be listed to check that the name is "
+                      "free (" + manager.getErrorMessage(code) + ").");
+                return;
+            }
+        }
+        if (held) {
+            sorry("'" + remote + "' already exists in this folder. Please choose another name.");
+            return;
+        }
     }
     if (tag == kFolderTag)
         (void)manager.createFolder(name);

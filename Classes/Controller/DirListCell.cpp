@@ -21,7 +21,7 @@ constexpr std::array<const char*, 23> kKindIcons {
 
 std::string DirListCell::iconNameFor(const FileEntry& entry)
 {
-    if (entry.isDirectory())
+    if (entry.isDirectory() || entry.linksToFolder())
         return "Icon_Folder.png";
     const int kind = entry.extType();
     return kind >= 1 && kind < int(kKindIcons.size()) ? kKindIcons[std::size_t(kind)] : kKindIcons[0];

@@ -16,6 +16,7 @@
 #include "Classes/Others/QVConnection.h"
 #include "Platform/Foundation/NSDateFormatter.h"
 #include "Platform/Foundation/NSLog.h"
+#include "Platform/Foundation/NSPathUtilities.h"
 #include "Platform/Foundation/NSString.h"
 #include "Platform/Foundation/NSThread.h"
 #include "Platform/Foundation/NSUserDefaults.h"
@@ -305,6 +306,9 @@ void DirListController::receivedFiles()
     sortAndPrune(*listDirEntries_);
 
     const std::string dir = manager.getWorkDir();
+    for (const auto& entry : *listDirEntries_)
+        if (entry->isLink() && folderLinks_.count(stringByAppendingPathComponent(dir, entry->name())) > 0)
+            entry->setLinksToFolder(true);
     const auto connection = manager.conn();
     std::string folder = dir;
     if (!connection || connection->host() != kCloudStorageHost) {
@@ -428,14 +432,26 @@ void DirListController::tableViewDidSelectRowAtIndexPath(UITableView* tableView,
         changeDir(entry->name());
         return;
     }
+    if (entry->isLink()) {
+        // A link may lead to a folder or a file; only the server knows: entered when it can be.
+        pendingLink_ = entry;
+        pendingLinkPath_ = stringByAppendingPathComponent(NetworkManager::sharedManager().getWorkDir(), entry->name());
+        changeDir(entry->name(), Pending::enterLink);
+        return;
+    }
+    if (!openFile(entry))
+        tableView->deselectRowAtIndexPath(indexPath, true);
+}
+
+bool DirListController::openFile(const std::shared_ptr<FileEntry>& entry)
+{
     if (entry->extType() < 1 || entry->extType() > kLastListedKind) {
-        if (!NSUserDefaults::standardUserDefaults().boolForKey(kOpenAllKey)) {
-            tableView->deselectRowAtIndexPath(indexPath, true);
-            return;
-        }
+        if (!NSUserDefaults::standardUserDefaults().boolForKey(kOpenAllKey))
+            return false;
         entry->setUnsupported(true);
     }
     openEntry(entry);
+    return true;
 }
 
 void DirListController::openEntry(const std::shared_ptr<FileEntry>& entry)
@@ -454,8 +470,13 @@ void DirListController::openEntry(const std::shared_ptr<FileEntry>& entry)
 
 void DirListController::changeDir(const std::string& name)
 {
+    changeDir(name, Pending::changeDir);
+}
+
+void DirListController::changeDir(const std::string& name, Pending pending)
+{
     startActivity();
-    pending_ = Pending::changeDir;
+    pending_ = pending;
     pendingName_ = name;
     // Marked busy here, on the main thread, so nothing else starts before the worker runs.
     if (!NetworkManager::sharedManager().beginOperation(
@@ -677,8 +698,18 @@ void DirListController::needsReloadWithResult(const ReloadResult& result)
 {
     const bool changingDir = pending_ == Pending::changeDir;
     const std::string name = pendingName_;
+    std::shared_ptr<FileEntry> link = pending_ == Pending::enterLink ? std::move(pendingLink_) : nullptr;
+    pendingLink_.reset();
     pending_ = Pending::none;
+    if (link && result.listingCode == 0)
+        folderLinks_.insert(pendingLinkPath_);
     needsReload();
+    if (link) {
+        // No folder behind the link: it is opened as the file it leads to.
+        if (result.listingCode != 0)
+            (void)openFile(link);
+        return;
+    }
     // The words of the first failure: the command's own, else the listing's.
     const std::string reply = NetworkManager::sharedManager().lastReplyLine();
     if (result.command != ReloadResult::Command::none && result.commandCode.value_or(0) != 0) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -137,12 +138,15 @@ protected:
 private:
     // What the screen started and waits to hear about, for the message of a failure (the
     // commands' results name themselves).
-    enum class Pending { none, changeDir };
+    enum class Pending { none, changeDir, enterLink };
 
     [[nodiscard]] std::shared_ptr<DirListController> selfScreen();
     void leaveServer();
     void goUp(bool atRoot);
     void openEntry(const std::shared_ptr<FileEntry>& entry);
+    // A file's tap: opened when its kind is one the editor takes (or openAll is on); false when not.
+    bool openFile(const std::shared_ptr<FileEntry>& entry);
+    void changeDir(const std::string& name, Pending pending);
     // The entry of the last long press as the current listing holds it; none when it is gone.
     [[nodiscard]] std::shared_ptr<FileEntry> currentPressedEntry() const;
     [[nodiscard]] bool nameTaken(const std::string& name) const;
@@ -188,6 +192,11 @@ private:
     bool activityOn_ { false };
     Pending pending_ { Pending::none };
     std::string pendingName_;
+    // The link being tried as a folder (opened as a file when it is none), and its path.
+    std::shared_ptr<FileEntry> pendingLink_;
+    std::string pendingLinkPath_;
+    // The paths of the links entered as folders so far.
+    std::set<std::string> folderLinks_;
     std::shared_ptr<UIGestureRecognizer> swipe_;
     std::unique_ptr<NSDateFormatter> dateFormatter_;
     // Forwards the change-over's end without the layer's animation retaining the screen.

@@ -82,6 +82,11 @@ public:
     void setLocalPath(std::string value) { localPath_ = std::move(value); }
     bool unsupported() const { return unsupported_; }
     void setUnsupported(bool value) { unsupported_ = value; }
+    // A link (the listing named its target); it counts as a file until entered as a folder.
+    [[nodiscard]] bool isLink() const { return !symlink_.empty(); }
+    // Set for a link known to lead to a folder: it shows as one.
+    bool linksToFolder() const { return linksToFolder_; }
+    void setLinksToFolder(bool value) { linksToFolder_ = value; }
 
     // The display string of a value with its units: no decimal when the fraction is
     // below 0.1 or above 0.9, one otherwise.
@@ -105,4 +110,5 @@ private:
     std::string localPath_;
     bool unsupported_ { false };
     std::optional<unsigned> mode_; // every bit of a complete permission text
+    bool linksToFolder_ { false };
 };

@@ -527,6 +527,10 @@ std::string NetworkManager::getErrorMessage(int code) const
     switch (code) {
     case kCodeUnsafeName:
         return "The name cannot be used: it holds a line break or NUL character, or names no file.";
+    case CURLE_URL_MALFORMAT:
+        // libcurl refuses control characters in FTP paths however they are escaped.
+        return "The address cannot be used: the host or a name on the path holds a character it cannot carry "
+               "(over FTP, a tab or any other control character).";
     case kCodeUnencodableText:
         return "The text holds characters that cannot be stored as UTF-8.";
     case kCodeReplaceIncomplete:
@@ -672,6 +676,7 @@ void NetworkManager::connect()
             curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &NetworkManager::greetingHeaderCallback);
             curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &NetworkManager::quietDebugCallback);
 
+            listsHiddenEntries_ = true;
             if (sftp && !hostKeyCheck_.refusal().empty()) {
                 code = CURLE_PEER_FAILED_VERIFICATION; // the remembered keys could not be read
             } else {
@@ -684,14 +689,7 @@ void NetworkManager::connect()
                         curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, static_cast<const char*>(nullptr));
                     }
                     forgetFailure();
-                    bytes = NSData();
-                    TransferData record;
-                    record.kind = TransferData::kListing;
-                    record.data = &bytes;
-                    record.limit = limit.listingBytes;
-                    TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-                    options.setWrite(&NetworkManager::listWriteCallback, &record);
-                    code = options.perform(record);
+                    code = performListing(url, bytes, nullptr, nullptr);
                 } while (sftp && ++tried < keyTypes.size() && offeredNoSuchKeyType(code));
                 if (sftp && !keyTypes.empty() && offeredNoSuchKeyType(code)) {
                     std::string types;
@@ -797,21 +795,74 @@ int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr)
         return CURLE_FAILED_INIT;
-    const std::string url = urlFor(folder);
-    TransferData record;
-    record.kind = TransferData::kListing;
-    record.data = &bytes;
-    record.limit = limits().listingBytes;
-    int code = CURLE_OK;
-    {
-        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setWrite(&NetworkManager::listWriteCallback, &record);
-        code = options.perform(record);
-    }
+    const int code = performListing(urlFor(folder), bytes, nullptr, nullptr);
     const std::string workUrl = getWorkUrl();
     curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
     return code;
+}
+
+int NetworkManager::lookUpName(const std::string& name, bool& held)
+{
+    held = false;
+    NSData bytes;
+    const int code = listFolder(workLocation(), bytes);
+    if (code != CURLE_OK)
+        return code;
+    try {
+        const Entries entries = decodeListing(bytes);
+        held = std::any_of(entries.begin(), entries.end(), [&name](const auto& entry) { return entry->name() == name; });
+    } catch (const std::exception& e) {
+        NSLogf("Exception occured while decoding the listing: %s", e.what());
+        return CURLE_FAILED_INIT;
+    }
+    return CURLE_OK;
+}
+
+int NetworkManager::performListing(const std::string& url, NSData& bytes, TransferProgressFunction progress,
+                                   void* progressData)
+{
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    if (curl == nullptr)
+        return CURLE_FAILED_INIT;
+    auto list = [&](const char* command) {
+        bytes.clear();
+        TransferData record;
+        record.kind = TransferData::kListing;
+        record.data = &bytes;
+        record.limit = limits().listingBytes;
+        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        options.setWrite(&NetworkManager::listWriteCallback, &record);
+        options.setProgress(progress, progressData);
+        if (command != nullptr)
+            options.setCustomRequest(command);
+        return options.perform(record);
+    };
+    // SFTP lists every name; many FTP servers leave out those beginning with "." unless asked.
+    if (protocol() != Protocol::ftp || !listsHiddenEntries_.load())
+        return list(nullptr);
+    std::string earlierWords;
+    {
+        std::lock_guard lock(stateMutex_);
+        earlierWords = failureWords_;
+    }
+    const int code = list(kListHiddenCommand);
+    // An empty answer may come from a server that took "-a" for a name to look for.
+    if ((code == CURLE_OK && !bytes.empty()) || (code != CURLE_OK && code != CURLE_FTP_COULDNT_RETR_FILE))
+        return code;
+    {
+        // The refusal of the option is no failure of the operation.
+        std::lock_guard lock(stateMutex_);
+        failureWords_ = std::move(earlierWords);
+    }
+    const int plain = list(nullptr);
+    // Refused, or taken for a name where the folder holds some: the option is not understood.
+    if (plain == CURLE_OK && (code != CURLE_OK || !bytes.empty())) {
+        NSLogf("The server refused \"%s\": names beginning with \".\" may be missing from its listings",
+               kListHiddenCommand);
+        listsHiddenEntries_ = false;
+    }
+    return plain;
 }
 
 bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<std::string>& commands,
@@ -857,15 +908,7 @@ bool NetworkManager::changeDirectory(const std::string& dir, const std::vector<s
     int code = CURLE_OK;
     std::vector<std::shared_ptr<FileEntry>> entries;
     try {
-        TransferData record;
-        record.kind = TransferData::kListing;
-        record.data = &bytes;
-        record.limit = limits().listingBytes;
-        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setWrite(&NetworkManager::listWriteCallback, &record);
-        options.setProgress(progress, progressData);
-        code = options.perform(record);
+        code = performListing(url, bytes, progress, progressData);
         if (code == CURLE_OK && !skipListing)
             entries = decodeListing(bytes);
     } catch (const std::exception& e) {

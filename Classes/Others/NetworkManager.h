@@ -126,6 +126,10 @@ public:
     int deleteFile(const std::string& name);
     int deleteFolder(const std::string& name);
     int createFolder(const std::string& name);
+    // Whether the work directory holds an entry named `name` on the server now, by a fresh
+    // listing (the screen's may be minutes old): sets `held` and answers 0, or answers the
+    // listing's failure code. Waits; call it when no operation runs.
+    [[nodiscard]] int lookUpName(const std::string& name, bool& held);
 
     // The work directory's URL, each component escaped once, ending in "/".
     [[nodiscard]] std::string getWorkUrl() const;
@@ -260,6 +264,13 @@ private:
                                       std::vector<std::string>* replies = nullptr);
     // A listing of a folder into `bytes`, leaving curDirListening alone.
     [[nodiscard]] int listFolder(const WorkLocation& folder, NSData& bytes);
+    // Every listing's transfer (the start folder's, a directory change's, a folder looked at):
+    // the folder at `url` into `bytes`, with the names beginning with "." on FTP servers that
+    // take kListHiddenCommand, the plain listing on those that refuse it (remembered for the
+    // connection). Leaves the handle's URL at `url`.
+    [[nodiscard]] int performListing(const std::string& url, NSData& bytes, TransferProgressFunction progress,
+                                     void* progressData);
+    static constexpr const char* kListHiddenCommand = "LIST -a";
 
     // One name of a save, as a fresh listing of its folder shows it.
     struct RemoteFile {
@@ -340,6 +351,8 @@ private:
     std::atomic<bool> abortRequested_ { false };
     std::atomic<bool> terminating_ { false };
     std::atomic<bool> microsoft_ { false };
+    // Whether this connection's FTP server is still asked for hidden names (until it refuses).
+    std::atomic<bool> listsHiddenEntries_ { true };
     NaviStack naviStack_;
 
     // Guards what the main thread reads while a worker changes it.

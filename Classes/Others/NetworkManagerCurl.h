@@ -188,6 +188,8 @@ public:
             curl_easy_setopt(curl_, CURLOPT_POSTQUOTE, static_cast<curl_slist*>(nullptr));
         if (noBody_)
             curl_easy_setopt(curl_, CURLOPT_NOBODY, 0L);
+        if (customRequest_)
+            curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, static_cast<char*>(nullptr));
         if (upload_) {
             curl_easy_setopt(curl_, CURLOPT_READFUNCTION, static_cast<curl_read_callback>(nullptr));
             curl_easy_setopt(curl_, CURLOPT_READDATA, static_cast<void*>(nullptr));
@@ -226,6 +228,13 @@ public:
     // The server's reply lines of this perform, one string each, through the header function
     // (kept inside the scope when no one asks for them).
     void setReplies(std::vector<std::string>* lines) { replies_ = lines; }
+
+    // The command that lists a folder in place of LIST (FTP); libcurl copies the text.
+    void setCustomRequest(const char* command)
+    {
+        customRequest_ = true;
+        curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, command);
+    }
 
     void setNoBody()
     {
@@ -325,6 +334,7 @@ private:
     bool quote_ { false };
     bool postQuote_ { false };
     bool noBody_ { false };
+    bool customRequest_ { false };
     bool upload_ { false };
     std::vector<std::string>* replies_ { nullptr };
 };

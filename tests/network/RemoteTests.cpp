@@ -126,13 +126,21 @@ TEST_P(RemoteTest, StartPathWithAwkwardNames)
 
 TEST_P(RemoteTest, EntersUsesAndLeavesFoldersWithAwkwardNames)
 {
-    const std::string names[] = { "c d", "a#b", "100%", "\xC3\xBC", "q?x", "semi;type=a" };
+    const std::string names[] = { "c d", "a#b", "100%", "\xC3\xBC", "q?x", "semi;type=a", "tab\there" };
     for (const std::string& name : names)
         server().writeFile(name + "/inside file.txt", "inside " + name);
     connectNow();
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(changeDir(name));
+        if (GetParam() == Protocol::ftp && name.find('\t') != std::string::npos) {
+            // libcurl sends no control character in an FTP path: a clear refusal, nothing moves.
+            ASSERT_FALSE(delegate_->reloadResults.empty());
+            const int code = delegate_->reloadResults.back().listingCode;
+            EXPECT_NE(manager().getErrorMessage(code).find("a tab or any other control character"), std::string::npos);
+            EXPECT_EQ(manager().getWorkDir(), remoteDir());
+            continue;
+        }
         EXPECT_EQ(manager().getWorkDir(), remoteDir(name));
         EXPECT_EQ(manager().naviStack().syncWithPath(manager().getWorkDir()), name);
         EXPECT_EQ(listedNames(), std::vector<std::string> { "inside file.txt" });
@@ -312,6 +320,43 @@ TEST_P(RemoteTest, UploadsNewAndReplacingFiles)
     EXPECT_EQ(server().readFile("Other.txt"), "other");
     EXPECT_EQ(server().readFile("other.txt"), "lower");
     EXPECT_EQ(manager().threadStatus(), 0);
+}
+
+// Names beginning with "." are listed whether the server shows them on a plain LIST, only on
+// "LIST -a", or refuses options; and the save sees them too, so a hidden left-over stays.
+TEST_P(RemoteTest, DotFilesAreListedAndSeenBySaves)
+{
+    struct Row {
+        const char* what;
+        bool hideDotFiles;
+        bool refuseListOptions;
+    };
+    const Row ftpRows[] = { { "shows them", false, false },
+                            { "shows them only when asked", true, false },
+                            { "refuses options", false, true } };
+    const std::vector<Row> rows = GetParam() == Protocol::ftp ? std::vector<Row>(std::begin(ftpRows), std::end(ftpRows))
+                                                              : std::vector<Row> { { "sftp", false, false } };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        FtpServerOptions options;
+        options.hideDotFiles = row.hideDotFiles;
+        options.refuseListOptions = row.refuseListOptions;
+        TestServer& host = GetParam() == Protocol::ftp ? static_cast<TestServer&>(FtpTestServer::shared(options))
+                                                       : server();
+        host.clearRoot();
+        host.writeFile(".htaccess", "old");
+        host.writeFile(".htaccess_##_", "left-over");
+        host.writeFile("sub/.hidden", "h");
+        ASSERT_EQ(connectWith(connectionFor(host, type()), delegate_), 0) << host.logText();
+        EXPECT_TRUE(listedEntry(".htaccess"));
+        ASSERT_TRUE(changeDir("sub"));
+        EXPECT_EQ(listedNames(), std::vector<std::string> { ".hidden" });
+        ASSERT_TRUE(changeDir(".."));
+
+        EXPECT_EQ(upload(".htaccess", u"new"), 0);
+        EXPECT_EQ(host.readFile(".htaccess"), "new");
+        EXPECT_EQ(host.readFile(".htaccess_##_"), "left-over");
+    }
 }
 
 TEST_P(RemoteTest, UnencodableTextNeverReplacesTheFile)

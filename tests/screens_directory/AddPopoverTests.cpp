@@ -106,6 +106,30 @@ TEST_P(AddPopoverTest, AListedNameIsNotReplacedAndAnEmptyCustomTemplateOpensTheE
     tapAlertButton(0);
     EXPECT_EQ(server().readFile("notes.txt"), "precious");
 
+    // Names the server took after the screen's listing are refused all the same.
+    const struct {
+        void (AddPopover::*action)();
+        const char* typed;
+        const char* taken;
+    } later[] = {
+        { &AddPopover::btnDocumentPressed, ".htaccess", ".htaccess" },
+        { &AddPopover::btnHTML5Pressed, "index", "index.htm" },
+        { &AddPopover::btnCustomPressed, "mine.tpl", "mine.tpl" },
+    };
+    for (const auto& c : later) {
+        SCOPED_TRACE(c.taken);
+        server().writeFile(c.taken, "made since the listing");
+        if (!addShown())
+            add = openAdd();
+        ((*add).*c.action)();
+        answerPrompt(c.typed);
+        EXPECT_EQ(alertText(), std::string("Lexiphant is sorry: '") + c.taken
+                      + "' already exists in this folder. Please choose another name.");
+        tapAlertButton(0);
+        waitIdle();
+        EXPECT_EQ(server().readFile(c.taken), "made since the listing");
+    }
+
     app_->templates()[FileTemplates::kCustomTemplateIndex].clear();
     if (!addShown())
         add = openAdd();

@@ -188,6 +188,43 @@ TEST_P(ListingTest, FilesOpenUpToTenMegabytesAndUnlistedKindsOnlyWithOpenAll)
     EXPECT_TRUE(log.contains("CodeWriteController"));
 }
 
+// A link is tried as a folder first and opened as a file when it leads to none; one that led
+// to a folder shows as a folder from then on.
+TEST_P(ListingTest, LinksAreEnteredAsFoldersOrOpenedAsFiles)
+{
+    server().writeFile("public_html/inside.htm", "<p>");
+    server().writeFile("index.htm", "<p>");
+    std::filesystem::create_symlink("public_html", server().pathFor("www"));
+    std::filesystem::create_symlink("index.htm", server().pathFor("home.htm"));
+    open();
+    auto iconOf = [this](const std::string& name) {
+        auto cell = std::dynamic_pointer_cast<DirListCell>(
+            screen_->tblDirectory()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(rowOf(name), 0)));
+        return cell ? cell->imgIcon()->image() : nullptr;
+    };
+    const auto folderIcon = UIImage::imageNamed("Icon_Folder.png");
+    EXPECT_NE(iconOf("www"), folderIcon) << "not known to be a folder yet";
+
+    tapRow("www");
+    waitIdle();
+    EXPECT_EQ(UIAlertView::visibleAlert(), nullptr) << alertText();
+    EXPECT_EQ(folderLabel(), "www");
+    EXPECT_EQ(shownNames(), std::vector<std::string> { "inside.htm" });
+    tapPoint(centreOf(*screen_->btnUp()));
+    waitIdle();
+    EXPECT_EQ(folderLabel(), startLabel());
+    EXPECT_EQ(iconOf("www"), folderIcon);
+
+    tapRow("home.htm");
+    waitIdle();
+    settle();
+    EXPECT_EQ(UIAlertView::visibleAlert(), nullptr) << alertText();
+    auto editor = shownEditor();
+    ASSERT_TRUE(editor && editor->fileEntry) << "opened as the file it leads to";
+    EXPECT_EQ(editor->fileEntry->name(), "home.htm");
+    EXPECT_EQ(folderLabel(), startLabel()) << "still in the start folder";
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, ListingTest,
                          testing::Values(ScreenCase { Remote::ftp, "ipad" }, ScreenCase { Remote::ftp, "iphone" },
                                          ScreenCase { Remote::sftp, "ipad" }, ScreenCase { Remote::sftp, "iphone" }),

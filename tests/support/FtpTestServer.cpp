@@ -47,6 +47,8 @@ std::vector<std::string> launcherArguments(const FtpServerOptions& options, cons
         argv.insert(argv.end(), { "--refusals", std::to_string(options.refusals) });
     if (options.quotaBytes > 0)
         argv.insert(argv.end(), { "--quota", std::to_string(options.quotaBytes) });
+    if (options.hideDotFiles) argv.push_back("--hide-dot-files");
+    if (options.refuseListOptions) argv.push_back("--refuse-list-options");
     return argv;
 }
 

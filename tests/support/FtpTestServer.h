@@ -34,6 +34,11 @@ struct FtpServerOptions {
     // The root's files may hold this many bytes in all; a STOR beyond keeps what fits and
     // answers "552 Disk quota exceeded." (0: no quota).
     std::size_t quotaBytes { 0 };
+    // A plain LIST leaves out names beginning with "."; "LIST -a" shows them, "." and ".." too
+    // (as vsftpd does).
+    bool hideDotFiles { false };
+    // LIST with an option ("LIST -a") is refused with 501.
+    bool refuseListOptions { false };
 
     bool operator==(const FtpServerOptions&) const = default;
 };

@@ -23,6 +23,11 @@ throttle data transfers and drop the control connection:
   --quota BYTES         the files of the root may hold this many bytes in all; a
                         STOR beyond it keeps what fits and answers "552 Disk quota
                         exceeded." once the client has sent everything
+  --hide-dot-files      a plain LIST leaves out names beginning with "." and
+                        "LIST -a" shows them, "." and ".." too, as vsftpd and
+                        many other servers do
+  --refuse-list-options LIST with an option ("LIST -a") is refused with 501, as
+                        servers that take no options do
 A few names act as triggers on every server, so one server serves every test:
   drop-connection*      any command naming such a file or folder (CWD, RETR,
                         STOR, LIST, DELE, ...) closes the control connection
@@ -179,6 +184,9 @@ class TestHandler(FTPHandler):
     drop_after_transfer = False
     stall_transfer = False
     drop_upload = False
+    hide_dot_files = False
+    refuse_list_options = False
+    list_all = False  # the LIST being answered asked for hidden names ("-a")
     # Refused logins answer at once: tests of wrong passwords need no 3 s pause.
     auth_failed_timeout = 0
 
@@ -209,6 +217,12 @@ class TestHandler(FTPHandler):
             if TestHandler.drops_left is not None:
                 TestHandler.drops_left -= 1
             self.drop_after_reply = True
+        if cmd == "LIST":
+            option = arg.split(" ", 1)[0] if arg.startswith("-") else ""
+            if option and self.refuse_list_options:
+                self.respond("501 Unknown LIST option.")
+                return
+            self.list_all = "a" in option
         if renaming and arg.startswith(" ") and arg.lstrip().startswith(STRIP_SPACE):
             arg = arg.lstrip()
             line = "%s %s" % (cmd, arg)
@@ -223,7 +237,17 @@ class TestHandler(FTPHandler):
         if refused:
             self.respond("550 Listing refused.")
             return None
-        return super().ftp_LIST(path)
+        if not self.hide_dot_files:
+            return super().ftp_LIST(path)
+        listdir = self.fs.listdir
+        if self.list_all:
+            self.fs.listdir = lambda p: [".", ".."] + listdir(p)  # as "ls -a" shows them
+        else:
+            self.fs.listdir = lambda p: [n for n in listdir(p) if not n.startswith(".")]
+        try:
+            return super().ftp_LIST(path)
+        finally:
+            del self.fs.listdir  # the filesystem's own method again
 
     def respond(self, resp, logfun=logging.debug):
         # A preliminary reply (1xx) still goes out: the command is carried out after it.
@@ -312,6 +336,8 @@ def main():
     parser.add_argument("--refuse", action="append", default=[], metavar="CMD")
     parser.add_argument("--refusals", type=int, default=0)
     parser.add_argument("--quota", type=int, default=0)
+    parser.add_argument("--hide-dot-files", action="store_true")
+    parser.add_argument("--refuse-list-options", action="store_true")
     args = parser.parse_args()
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO,
@@ -338,6 +364,8 @@ def main():
     TestHandler.refuse_commands = frozenset(c.upper() for c in args.refuse)
     TestHandler.refusals_left = args.refusals if args.refusals > 0 else None
     TestHandler.quota = args.quota
+    TestHandler.hide_dot_files = args.hide_dot_files
+    TestHandler.refuse_list_options = args.refuse_list_options
     TestDTPHandler.read_limit = args.throttle
     TestDTPHandler.write_limit = args.throttle
 
