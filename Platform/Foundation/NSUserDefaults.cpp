@@ -363,7 +363,7 @@ bool NSUserDefaults::synchronize()
             // It may hold the master password, whatever mode it had.
             if (::chmod(aside.c_str(), kDefaultsFileMode) != 0)
                 NSLogf("Could not make %s private: %s", aside.c_str(), std::strerror(errno));
-            NSLogf("Kept the unreadable user defaults as %s", aside.c_str());
+            NSLogf("Kept the user defaults as they were in %s", aside.c_str());
         }
         fileIsCorrupt_ = false;
     }
