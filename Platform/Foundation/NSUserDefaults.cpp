@@ -149,6 +149,7 @@ void NSUserDefaults::loadIfNeeded() const
         std::optional<PlistValue> stored = NSPropertyListSerialization::propertyListWithData(*bytes);
         if (stored && stored->isDict()) {
             values_ = std::move(*stored->dictPtr());
+            dropValuesThatCannotBeWritten();
             return;
         }
         // Read but not a dictionary: start empty and keep the file, which the next save moves
@@ -164,6 +165,27 @@ void NSUserDefaults::loadIfNeeded() const
     // this session must not replace them with the few keys it sets.
     NSLogf("Could not read the user defaults in %s (%s); starting empty, and they will not be saved over",
         path_.c_str(), readError_.c_str());
+}
+
+void NSUserDefaults::dropValuesThatCannotBeWritten() const
+{
+    // A value the writer refuses (a real that is not a number, ...) would make every later save
+    // fail, the master password's included. Such a key reads as absent, as the next launch
+    // would see it; the file keeps the value, moved aside by the next save.
+    std::string dropped;
+    for (auto entry = values_.begin(); entry != values_.end();) {
+        if (entry->first.find('\0') == std::string::npos && entry->second.isWritable()) {
+            ++entry;
+            continue;
+        }
+        dropped += (dropped.empty() ? "" : ", ") + entry->first;
+        entry = values_.erase(entry);
+    }
+    if (dropped.empty()) return;
+    fileIsCorrupt_ = true;
+    NSLogf("The user defaults in %s hold values that cannot be saved (%s); they read as absent, and the file "
+           "will be kept as %s.corrupt",
+        path_.c_str(), dropped.c_str(), path_.c_str());
 }
 
 const PlistValue* NSUserDefaults::lookup(const std::string& key) const
@@ -341,7 +363,7 @@ bool NSUserDefaults::synchronize()
             // It may hold the master password, whatever mode it had.
             if (::chmod(aside.c_str(), kDefaultsFileMode) != 0)
                 NSLogf("Could not make %s private: %s", aside.c_str(), std::strerror(errno));
-            NSLogf("Kept the unreadable user defaults as %s", aside.c_str());
+            NSLogf("Kept the user defaults as they were in %s", aside.c_str());
         }
         fileIsCorrupt_ = false;
     }

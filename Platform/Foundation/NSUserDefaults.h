@@ -61,8 +61,11 @@ public:
     // symbolic link, the file it leads to is written and the link kept. A file that was read
     // but did not parse as a dictionary is first moved aside to "<file>.corrupt", so it is never
     // lost. A file that could not be read at all (permissions, an I/O error) may be intact: it
-    // is never saved over in this session, and synchronize answers false (logged). Returns
-    // false (and logs) when the write fails; the values stay in memory for a later attempt.
+    // is never saved over in this session, and synchronize answers false (logged). A file that
+    // read as a dictionary but holds values that cannot be written back (a real that is not a
+    // number) loses those keys at load, so they read as absent, and is moved aside the same way
+    // before the first save. Returns false (and logs) when the write fails; the values stay in
+    // memory for a later attempt.
     bool synchronize();
 
     // Everything stored (not the registered defaults).
@@ -77,6 +80,7 @@ private:
     {
     }
     void loadIfNeeded() const;
+    void dropValuesThatCannotBeWritten() const;
     [[nodiscard]] const PlistValue* lookup(const std::string& key) const;
 
     mutable std::string path_;
@@ -84,7 +88,8 @@ private:
     bool followsHome_ { false };
     mutable std::mutex mutex_;
     mutable bool loaded_ { false };
-    // The file existed but could not be read as a dictionary: keep it aside before overwriting.
+    // The file existed but could not be read as a dictionary, or held values that cannot be
+    // written back: keep it aside before overwriting.
     mutable bool fileIsCorrupt_ { false };
     // Why the file that exists could not be read; empty when it was read (or is absent).
     mutable std::string readError_;

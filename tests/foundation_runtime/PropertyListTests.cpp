@@ -162,6 +162,10 @@ TEST(PropertyList, ValuesThatCannotBeWrittenAreRefused)
         PlistValue(std::string("cut\0here", 8)),
         PlistValue(PlistValue::Dictionary { { std::string("k\0", 2), 1 } }),
         PlistValue(PlistValue::Date { 1e12 }),
+        // What the reader takes from a file but cannot be written back.
+        parse("<plist><real>nan</real></plist>").value(),
+        parse("<plist><real>1e999</real></plist>").value(),
+        parse("<plist><dict><key>a</key><array><real>-inf</real></array></dict></plist>").value(),
     };
     TempDir dir;
     const std::string file = dir / "keep.plist";

@@ -2,6 +2,8 @@
 #include "Platform/Foundation/NSUserDefaults.h"
 #include "RuntimeTestSupport.h"
 
+#include <plist/plist.h>
+
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -139,6 +141,76 @@ TEST_F(UserDefaults, CorruptFileIsKeptAside)
     ASSERT_TRUE(defaults().synchronize());
     EXPECT_EQ(readFile(prefsFile() + ".corrupt"), garbage);
     EXPECT_EQ(readFile(prefsFile() + ".corrupt.1"), "also bad");
+}
+
+// A file that reads as settings but holds a value the writer refuses would make every later
+// save fail, the master password's included: such a key reads as absent, the rest is saved, and
+// the file as it was is kept aside as for a corrupt one. Values that do write back stay.
+TEST_F(UserDefaults, ValueThatCannotBeWrittenBackIsDroppedAndTheFileKeptAside)
+{
+    auto settingsWith = [](const std::string& bad) {
+        return "<plist><dict><key>masterPassword</key><string>Secret 1</string><key>colorScheme</key>"
+               "<string>FF0000</string><key>bad</key>"
+            + bad + "</dict></plist>";
+    };
+    std::string binaryNan;
+    {
+        plist_t dict = plist_new_dict();
+        plist_dict_set_item(dict, "masterPassword", plist_new_string("Secret 1"));
+        plist_dict_set_item(dict, "colorScheme", plist_new_string("FF0000"));
+        plist_dict_set_item(dict, "bad", plist_new_real(std::nan("")));
+        char* bytes = nullptr;
+        uint32_t length = 0;
+        plist_to_bin(dict, &bytes, &length);
+        binaryNan.assign(bytes, length);
+        plist_to_bin_free(bytes);
+        plist_free(dict);
+    }
+    const struct {
+        const char* name;
+        std::string file;
+        bool dropped;
+    } cases[] = {
+        { "nan", settingsWith("<real>nan</real>"), true },
+        { "-inf", settingsWith("<real>-inf</real>"), true },
+        { "a real past the largest", settingsWith("<real>1e999</real>"), true },
+        { "nan in an array", settingsWith("<array><integer>1</integer><real>nan</real></array>"), true },
+        { "inf in nested dictionaries",
+            settingsWith("<dict><key>a</key><dict><key>b</key><real>inf</real></dict></dict>"), true },
+        { "binary nan", binaryNan, true },
+        // The parser reads these as something the writer takes, so they stay as read.
+        { "a real that is no number", settingsWith("<real>abc</real>"), false },
+        { "a date", settingsWith("<date>2001-01-01T00:00:10Z</date>"), false },
+        { "a broken date", settingsWith("<date>junk</date>"), false },
+        { "data", settingsWith("<data>AAEC/w==</data>"), false },
+        { "an unsigned id", settingsWith("<dict><key>CF$UID</key><integer>3</integer></dict>"), false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(prefsFile() + ".corrupt");
+        writeFile(prefsFile(), c.file);
+        restart();
+        LogCapture log;
+        EXPECT_EQ(defaults().stringForKey("masterPassword"), "Secret 1");
+        EXPECT_EQ(defaults().hasStoredValueForKey("bad"), !c.dropped);
+        EXPECT_EQ(log.contains("hold values that cannot be saved (bad)"), c.dropped);
+        const PlistValue asRead = defaults().objectForKey("bad");
+
+        defaults().setString("Secret 2", "masterPassword");
+        ASSERT_TRUE(defaults().synchronize());
+        EXPECT_EQ(std::filesystem::exists(prefsFile() + ".corrupt"), c.dropped);
+        if (c.dropped) {
+            EXPECT_EQ(readFile(prefsFile() + ".corrupt"), c.file);
+            struct stat info { };
+            ASSERT_EQ(::stat((prefsFile() + ".corrupt").c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 0777, 0600u);
+        }
+        restart();
+        EXPECT_EQ(defaults().stringForKey("masterPassword"), "Secret 2");
+        EXPECT_EQ(defaults().stringForKey("colorScheme"), "FF0000");
+        EXPECT_EQ(defaults().objectForKey("bad"), asRead) << "what was read is what was stored";
+        EXPECT_FALSE(log.contains("Could not encode"));
+    }
 }
 
 TEST_F(UserDefaults, WrongRootTypeCountsAsCorrupt)

@@ -38,6 +38,21 @@ unsigned fileMode(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 0777) : 0;
 }
 
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void chooseMasterPassword(SetPassController& screen, const std::u16string& password)
+{
+    screen.txtPass1()->setText(password);
+    screen.txtPass2()->setText(password);
+    screen.btnGoPressed();
+}
+
 TEST_F(LaunchTest, FirstScreenFollowsTheStoredMasterPasswordAndDefaultsAreWrittenOnlyWhenAbsent)
 {
     struct Case {
@@ -213,14 +228,9 @@ TEST_F(LaunchTest, SettingsFileWithThePasswordStaysPrivateThroughEverySave)
     app = relaunch();
     auto screen = std::dynamic_pointer_cast<SetPassController>(topScreen());
     ASSERT_TRUE(screen);
-    screen->txtPass1()->setText(u"new one");
-    screen->txtPass2()->setText(u"new one");
-    screen->btnGoPressed();
+    chooseMasterPassword(*screen, u"new one");
     EXPECT_EQ(fileMode(path), 0600u) << "after storing the password";
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("new one"), std::string::npos);
+    EXPECT_NE(fileBytes(path).find("new one"), std::string::npos);
 }
 
 // A value of the wrong type or out of range reads as the key's default in the app and in
@@ -264,6 +274,34 @@ TEST_F(LaunchTest, SettingsOfTheWrongKindReadAsTheirDefaults)
         NSUserDefaults::resetStandardUserDefaults();
         EXPECT_EQ(defaults().objectForKey(c.key), c.stored) << "the file keeps what it held";
     }
+}
+
+// Settings holding values that cannot be written back (edited by hand, another tool): the
+// master password chosen at launch is still stored, and the file as it was is kept aside.
+TEST_F(LaunchTest, SettingsWithValuesThatCannotBeWrittenBackStillStoreTheMasterPassword)
+{
+    const std::string path = defaults().path();
+    const std::string original
+        = "<plist><dict><key>maskPasswords</key><real>inf</real><key>kRatingPromptFirstUseDate</key>"
+          "<real>nan</real><key>colorScheme</key><string>ff8800</string></dict></plist>";
+    std::ofstream(path, std::ios::binary) << original;
+    NSUserDefaults::resetStandardUserDefaults();
+
+    launch();
+    RatingPrompt::waitForCountingForTesting();
+    auto screen = std::dynamic_pointer_cast<SetPassController>(topScreen());
+    ASSERT_TRUE(screen);
+    chooseMasterPassword(*screen, u"new one");
+    settle();
+    EXPECT_FALSE(UIAlertView::visibleAlert()) << UIAlertView::visibleAlert()->message();
+
+    relaunch();
+    EXPECT_EQ(screenName(topScreen()), "PassController");
+    EXPECT_EQ(defaults().stringForKey("masterPassword"), "new one");
+    EXPECT_EQ(defaults().stringForKey("colorScheme"), "ff8800");
+    EXPECT_EQ(defaults().objectForKey("maskPasswords"), PlistValue(true)) << "written again as the default";
+    EXPECT_EQ(fileBytes(path + ".corrupt"), original);
+    EXPECT_EQ(fileMode(path + ".corrupt"), 0600u);
 }
 
 // Settings that cannot be read may hold a master password: the app stays locked (no password
@@ -327,10 +365,7 @@ TEST_F(LaunchTest, AnUnreadableStoreIsReportedOnceAtLaunchAndKeptAsItWas)
     UIApplication::sharedApplication().enterForeground();
     settle();
     EXPECT_FALSE(UIAlertView::visibleAlert()) << "once, at launch";
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream kept;
-    kept << in.rdbuf();
-    EXPECT_EQ(kept.str(), bytes);
+    EXPECT_EQ(fileBytes(path), bytes);
 }
 
 // A home whose settings cannot be written: the set-password screen says the password was not
@@ -348,9 +383,7 @@ TEST_F(LaunchTest, AMasterPasswordThatCannotBeStoredIsReportedAndTheScreenStays)
     launch();
     auto screen = std::dynamic_pointer_cast<SetPassController>(topScreen());
     ASSERT_TRUE(screen);
-    screen->txtPass1()->setText(u"new one");
-    screen->txtPass2()->setText(u"new one");
-    screen->btnGoPressed();
+    chooseMasterPassword(*screen, u"new one");
     settle();
     const auto alert = UIAlertView::visibleAlert();
     ASSERT_TRUE(alert);
