@@ -282,6 +282,24 @@ void ScriptDriver::addStandardCommands()
         s.swipe(direction->second, p);
         return std::nullopt;
     });
+    addCommand("wheel", "wheel X Y DX DY", [this, &s](const Line& line) -> std::optional<std::string> {
+        CGPoint p;
+        if (auto error = expectWords(line, 4)) {
+            return error;
+        }
+        if (auto error = parsePoint(line, 0, p)) {
+            return error;
+        }
+        const auto dx = parseNumber(line.words[2]);
+        const auto dy = parseNumber(line.words[3]);
+        if (!dx || !dy) {
+            return "not a wheel turn in points: " + line.words[2] + " " + line.words[3];
+        }
+        // Positive DY shows what lies further down, as the window's wheel does.
+        s.scrollWheel(p, CGFloat(*dx), CGFloat(*dy));
+        s.turn();
+        return std::nullopt;
+    });
     addCommand("type", "type TEXT", [&s](const Line& line) -> std::optional<std::string> {
         if (line.rest.empty()) {
             return std::string("nothing to type: type TEXT");

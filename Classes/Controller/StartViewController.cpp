@@ -189,6 +189,18 @@ void StartViewController::reloadTables()
 {
     for (UITableView* table : tables_)
         if (table != nullptr) table->reloadData();
+    // A turn brings in a column that kept its own offset and leaves fewer rows below: every
+    // column in use goes to the first one's offset, kept within the new end.
+    UITableView* first = tables_[0];
+    if (!onPad() || first == nullptr) return;
+    const CGFloat end = std::max<CGFloat>(0, first->contentSize().height - first->bounds().size.height);
+    const CGPoint offset = CGPointMake(first->contentOffset().x, std::clamp<CGFloat>(first->contentOffset().y, 0, end));
+    syncingColumns_ = true;
+    for (int column = 0; column < columnCount(); ++column) {
+        UITableView* table = tables_[std::size_t(column)];
+        if (table != nullptr && !(table->contentOffset() == offset)) table->setContentOffset(offset);
+    }
+    syncingColumns_ = false;
 }
 
 // ---- Items ------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "Classes/Controller/BookmarkCell.h"
 #include "Classes/Controller/CodeWriteController.h"
 #include "Classes/Controller/RatingPrompt.h"
+#include "Classes/Controller/StartScreenGrid.h"
 #include "Classes/Controller/StartViewController.h"
 #include "Classes/LexiphantClasses.h"
 #include "Classes/Others/ConnectionManager.h"
@@ -204,6 +205,74 @@ void addEndToEndCommands(ScriptDriver& driver, const fs::path& folder, int& step
         UIButton& button = *cell->btnConnect;
         return touch(*d, CGRectApplyAffineTransform(button.bounds(), button.transformToScreen()), "tap");
     });
+    // A tap while a screen slides in or out, at a display point where the new screen has
+    // something to tap: it must reach nothing.
+    driver.addCommand("tapMidSlide", "tapMidSlide X Y", [d](const ScriptDriver::Line& line) -> std::optional<std::string> {
+        const UIApplication& app = UIApplication::sharedApplication();
+        if (auto error = waitUntil(*d, [&] { return app.isIgnoringInteractionEvents(); }, 20, "for a screen to slide"))
+            return error;
+        if (auto error = failureOf(d->runText("tap " + line.rest, "tapMidSlide")))
+            return error;
+        if (!app.isIgnoringInteractionEvents())
+            return std::string("the slide ended before the finger lifted");
+        return waitUntil(*d, [&] { return !app.isIgnoringInteractionEvents(); }, 2, "for the slide to end");
+    });
+    // A field with no text of its own, beside its caption ("To:"): a tap well right of it.
+    driver.addCommand("tapBeside", "tapBeside TEXT", [d](const ScriptDriver::Line& line) -> std::optional<std::string> {
+        const std::string text = labelOf(line.rest);
+        const UIVisibleText found = UIVisibleText::find(utf8ToUtf16(text));
+        if (!found.view)
+            return failureOf(d->runText("assertVisible " + text, "tapBeside"));
+        // Right as the person sees it: on the display, whichever way the screen is turned.
+        constexpr CGFloat kBeside = 100;
+        const CGRect shown = CGRectApplyAffineTransform(
+            found.screenRect, UIRenderer::screenToDisplayTransform(UIApplication::sharedApplication().statusBarOrientation()));
+        std::ostringstream command;
+        command << "tap " << CGRectGetMaxX(shown) + kBeside << " " << CGRectGetMidY(shown);
+        return failureOf(d->runText(command.str(), "tapBeside"));
+    });
+    // The pad's start-screen columns in use all at one offset, none left past an end: the rows
+    // line up across the screen.
+    driver.addCommand("assertColumnsLineUp", "assertColumnsLineUp", [d](const ScriptDriver::Line&) -> std::optional<std::string> {
+        // Only the script's clock: springs and decelerations end.
+        RunLoop::main().advance(kSettleSeconds);
+        const StartViewController* start = visibleScreen<StartViewController>();
+        if (start == nullptr || start->tblConns(1) == nullptr)
+            return std::string("no pad start screen");
+        const int columns = StartScreenGrid::columnCount(start->layoutOrientation());
+        std::ostringstream offsets;
+        bool apart = false;
+        for (int column = 0; column < columns; ++column) {
+            const UITableView* table = start->tblConns(column);
+            const CGFloat y = table->contentOffset().y;
+            const CGFloat end = std::max<CGFloat>(0, table->contentSize().height - table->bounds().size.height);
+            apart = apart || y != start->tblConns(0)->contentOffset().y || y < -0.5 || y > end + 0.5;
+            offsets << " " << y << " (of 0 to " << end << ")";
+        }
+        if (apart)
+            return "the columns do not line up; their offsets:" + offsets.str();
+        return std::nullopt;
+    });
+    // The way the interface is turned: the status bar's and the front screen's.
+    driver.addCommand("assertOrientation", "assertOrientation portrait|landscape|landscapeLeft|upsideDown",
+                      [](const ScriptDriver::Line& line) -> std::optional<std::string> {
+        static const std::map<std::string, UIInterfaceOrientation> kNames {
+            { "portrait", UIInterfaceOrientationPortrait },
+            { "landscape", UIInterfaceOrientationLandscapeRight },
+            { "landscapeLeft", UIInterfaceOrientationLandscapeLeft },
+            { "upsideDown", UIInterfaceOrientationPortraitUpsideDown },
+        };
+        const auto wanted = kNames.find(line.rest);
+        if (wanted == kNames.end())
+            return "not an orientation: " + line.rest;
+        const UIInterfaceOrientation bar = UIApplication::sharedApplication().statusBarOrientation();
+        const UIViewController* screen = visibleScreen<UIViewController>();
+        const UIInterfaceOrientation shown = screen != nullptr ? screen->interfaceOrientation() : bar;
+        if (bar != wanted->second || shown != wanted->second)
+            return "the status bar is turned " + std::to_string(bar) + " and the screen " + std::to_string(shown)
+                + ", not " + line.rest;
+        return std::nullopt;
+    });
     driver.addCommand("pressLabel", "pressLabel TEXT", [d](const ScriptDriver::Line& line) -> std::optional<std::string> {
         const std::string text = labelOf(line.rest);
         const UIVisibleText found = UIVisibleText::find(utf8ToUtf16(text));
@@ -231,6 +300,19 @@ std::string demoSiteFile(const std::string& relative)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::string openFile(const std::string& name)
+{
+    return "tapLabel Demo site\nwaitFor " + name + " 20\nstep folder\ntapLabel " + name + "\nwaitText\nstep editor\n";
+}
+
+std::optional<std::string> without(const std::string& text, const std::string& inserted)
+{
+    const auto at = text.find(inserted);
+    if (at == std::string::npos || text.find(inserted, at + 1) != std::string::npos)
+        return std::nullopt;
+    return text.substr(0, at) + text.substr(at + inserted.size());
 }
 
 void EndToEndTest::SetUp()
@@ -287,23 +369,25 @@ TestServer& EndToEndTest::serveDemoSite(const Road& road)
     return server;
 }
 
-void EndToEndTest::storeConnection(const Road& road, TestServer& server)
+void EndToEndTest::storeConnection(const Road& road, TestServer& server, int others)
 {
     ConnectionManager& store = ConnectionManager::sharedManager();
     for (const auto& old : store.getBookmarks())
         store.deleteConn(old->index());
     for (const auto& old : store.getLastConns())
         store.deleteConn(old->index());
-    auto connection = std::make_shared<QVConnection>();
-    connection->setName(kConnectionName);
-    connection->setHost(server.host());
-    connection->setPort(server.port());
-    connection->setUsername(server.user());
-    connection->setPassword(server.password());
-    connection->setType(road.sftp ? 1 : 0);
-    connection->setIsBookmark(true);
-    connection->setStartPath(server.startPath());
-    ASSERT_GT(store.addConn(connection), 0);
+    for (int n = 0; n <= others; ++n) {
+        auto connection = std::make_shared<QVConnection>();
+        connection->setName(n == 0 ? std::string(kConnectionName) : "Site " + std::to_string(n));
+        connection->setHost(server.host());
+        connection->setPort(server.port());
+        connection->setUsername(server.user());
+        connection->setPassword(server.password());
+        connection->setType(road.sftp ? 1 : 0);
+        connection->setIsBookmark(true);
+        connection->setStartPath(server.startPath());
+        ASSERT_GT(store.addConn(connection), 0);
+    }
     ConnectionManager::resetSharedManagerForTesting();
 }
 

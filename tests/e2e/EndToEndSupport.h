@@ -35,8 +35,9 @@ protected:
 
     // The server of the road, its root emptied and filled with a fresh copy of the demo site.
     TestServer& serveDemoSite(const Road& road);
-    // Stores the "Demo site" connection for the server, as the connection form would.
-    void storeConnection(const Road& road, TestServer& server);
+    // Stores the "Demo site" connection for the server, as the connection form would, and as
+    // many others to it ("Site 1", "Site 2"...).
+    void storeConnection(const Road& road, TestServer& server, int others = 0);
     // No value: never set (the first launch asks for one); an empty one: no password.
     void setMasterPassword(const std::optional<std::string>& password);
 
@@ -53,7 +54,9 @@ protected:
     // visible text holding it), tapSegment TITLE, pressLabel TEXT (a long press on a text), step NAME (a settled
     // snapshot, numbered, under the build folder in e2e-snapshots/<test>/<road>/), waitGone TEXT,
     // waitForPart TEXT[|TEXT...] (one visible text holding every part), tapNewConnection (the start screen's "+"),
-    // check NAME (one of checks_).
+    // check NAME (one of checks_), tapMidSlide X Y (a tap while a screen slides), tapBeside TEXT (a tap
+    // right of a caption, on its field), assertColumnsLineUp (the pad's start screen),
+    // assertOrientation NAME.
     Run launch(const Road& road, const std::string& script);
 
     // The snapshots of this test and road.
@@ -71,3 +74,9 @@ private:
 
 // The text of a file in demo/site.
 [[nodiscard]] std::string demoSiteFile(const std::string& relative);
+
+// From the start screen, right at launch, to the named file open in the editor.
+[[nodiscard]] std::string openFile(const std::string& name);
+
+// The text with one insertion taken out again, or nothing when it does not hold it once.
+[[nodiscard]] std::optional<std::string> without(const std::string& text, const std::string& inserted);

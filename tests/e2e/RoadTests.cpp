@@ -15,21 +15,6 @@ const Road kFtpRoads[] = { kRoads[0], kRoads[1] };
 
 bool onPad(const Road& road) { return std::string(road.device) == "ipad"; }
 
-// From the start screen, right at launch, to the named file open in the editor.
-std::string openFile(const std::string& name)
-{
-    return "tapLabel Demo site\nwaitFor " + name + " 20\nstep folder\ntapLabel " + name + "\nwaitText\nstep editor\n";
-}
-
-// The text with one insertion taken out again, or nothing when it does not hold it once.
-std::optional<std::string> without(const std::string& text, const std::string& inserted)
-{
-    const auto at = text.find(inserted);
-    if (at == std::string::npos || text.find(inserted, at + 1) != std::string::npos)
-        return std::nullopt;
-    return text.substr(0, at) + text.substr(at + inserted.size());
-}
-
 using EndToEnd = EndToEndTest;
 
 // The road of one request: connect, browse, open, type, save, and the saved text on the server's

@@ -205,6 +205,7 @@ TEST_F(StartScreenLayout, DraggingOneColumnScrollsThemAll)
         bool setByCode;
         CGFloat expected; // -1: anywhere past 100; -2: the bottom
         bool fromBottom = false; // the columns first scrolled to their end
+        bool turned = false; // then turned sideways: a fourth column, fewer rows
     };
     const Case cases[] = {
         { "drag", UIInterfaceOrientationPortrait, -400, 0, false, -1 },
@@ -213,15 +214,14 @@ TEST_F(StartScreenLayout, DraggingOneColumnScrollsThemAll)
         { "wheel", UIInterfaceOrientationPortrait, 0, 120, false, 120 },
         { "wheel, sideways", UIInterfaceOrientationLandscapeRight, 0, 90, false, 90 },
         { "set by code", UIInterfaceOrientationPortrait, 0, 0, true, 50 },
+        { "turned sideways at the bottom", UIInterfaceOrientationPortrait, 0, 0, false, -2, true, true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         showStart(c.orientation);
-        const int columns = UIInterfaceOrientationIsLandscape(c.orientation) ? 4 : 3;
         UITableView* middle = start->tblConns(1);
-        const CGFloat bottom = middle->contentSize().height - middle->bounds().size.height;
         if (c.fromBottom)
-            middle->setContentOffset(CGPointMake(0, bottom));
+            middle->setContentOffset(CGPointMake(0, middle->contentSize().height - middle->bounds().size.height));
         const CGRect frame = middle->convertRectToView(middle->bounds(), nullptr);
         const CGPoint from = CGPointMake(CGRectGetMidX(frame), c.dragBy > 0 ? CGRectGetMinY(frame) + 50 : CGRectGetMaxY(frame) - 50);
         if (c.dragBy != 0)
@@ -230,7 +230,12 @@ TEST_F(StartScreenLayout, DraggingOneColumnScrollsThemAll)
             UIApplication::sharedApplication().injectScrollWheel(from, 0, c.wheel);
         if (c.setByCode)
             start->tblConns(0)->setContentOffset(CGPointMake(0, 50));
+        if (c.turned) {
+            ASSERT_TRUE(UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationLandscapeLeft));
+        }
         settle();
+        const int columns = UIInterfaceOrientationIsLandscape(start->layoutOrientation()) ? 4 : 3;
+        const CGFloat bottom = middle->contentSize().height - middle->bounds().size.height;
         const CGFloat y = middle->contentOffset().y;
         if (c.expected == -1)
             EXPECT_GT(y, 100);
@@ -241,6 +246,8 @@ TEST_F(StartScreenLayout, DraggingOneColumnScrollsThemAll)
         for (int column = 0; column < columns; ++column)
             EXPECT_EQ(start->tblConns(column)->contentOffset().y, y) << column;
         start->tblConns(0)->setContentOffset(CGPointZero);
+        if (c.turned)
+            UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientationPortrait);
     }
 }
 
