@@ -282,6 +282,7 @@ void NetworkManager::setConnection(std::shared_ptr<QVConnection> connection)
         globalInitialised_ = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
     curl_.reset();
     curl_.reset(curl_easy_init());
+    ftpNameFacts_ = 0;
     if (curl_.get() != nullptr) // failed performs report to their handle's owner
         curl_easy_setopt(static_cast<CURL*>(curl_.get()), CURLOPT_PRIVATE, static_cast<void*>(this));
     std::lock_guard lock(stateMutex_);
@@ -792,7 +793,7 @@ int NetworkManager::performCommands(const std::vector<std::string>& commands, co
     return code;
 }
 
-int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
+int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes, const std::string& request)
 {
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr)
@@ -807,7 +808,11 @@ int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
         TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         options.setWrite(&NetworkManager::listWriteCallback, &record);
+        if (!request.empty())
+            curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.c_str());
         code = options.perform(record);
+        if (!request.empty())
+            curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, static_cast<char*>(nullptr));
     }
     const std::string workUrl = getWorkUrl();
     curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
