@@ -403,6 +403,9 @@ private:
     // Whether the FTP server's FEAT offers MLST (1), SIZE without it (2), neither (3); 0 until
     // asked, once per connection.
     std::atomic<int> ftpNameFacts_ { 0 };
+    // The size each file's last save in this process stored, by its full path (under
+    // stateMutex_): the screen's listing shows a file as it was before the app's own saves.
+    std::map<std::string, std::int64_t> savedSizes_;
     // The stall limit the current connection was set up with.
     std::atomic<long> stallSeconds_ { Limits {}.stallSeconds };
 };

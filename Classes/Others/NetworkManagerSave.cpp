@@ -239,7 +239,15 @@ int NetworkManager::lookUpByName(RemoteFile& file, const std::vector<std::string
             const auto entry = std::find_if(shown->begin(), shown->end(), [&](const std::shared_ptr<FileEntry>& e) {
                 return e->name() == file.name;
             });
-            if (entry == shown->end() || (*entry)->isDirectory() || (*entry)->size() != *own.size)
+            std::optional<std::int64_t> savedSize;
+            {
+                std::lock_guard lock(stateMutex_);
+                const auto saved = savedSizes_.find(urlFor(file.folder) + escapedPathComponent(file.name));
+                if (saved != savedSizes_.end())
+                    savedSize = saved->second;
+            }
+            if (entry == shown->end() || (*entry)->isDirectory()
+                || ((*entry)->size() != *own.size && savedSize != own.size))
                 return lookUp(file);
             one.exists = true;
             one.link = (*entry)->symlink();
@@ -738,6 +746,10 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
         attempt.modeFailed = !giveMode(file.name);
     report.code = code == CURLE_OK ? CURLE_OK : int(kCodeReplaceIncomplete);
     if (code == CURLE_OK) {
+        {
+            std::lock_guard lock(stateMutex_);
+            savedSizes_[fileKey] = attempt.sent;
+        }
         // The left-overs this app's earlier saves of the file made and reported: this whole
         // copy under the name makes them useless, and a web server would show them.
         for (const std::string& own : RemoteSave::leftovers().ownAmong(fileKey, attempt.before)) {
