@@ -36,7 +36,10 @@ constexpr std::size_t kFileSize = 8u << 20;
 constexpr std::size_t kEditorLimit = 10u << 20;
 const char* const kFileName = "bench-8m.bin";
 
-enum class Kind { ftp, sftp };
+enum class Kind { ftp, sftp, ftpThrottled };
+
+// The line of a small hosting account: data transfers held to 200 KB/s.
+constexpr std::size_t kThrottledLine = 200u * 1024u;
 
 // Keeps the delivered bytes, as the editor does, and counts results.
 class BenchDelegate : public NetworkManagerDelegate {
@@ -51,10 +54,15 @@ public:
 
 TestServer& serverFor(Kind kind)
 {
-    static bool filled[2] = { false, false };
-    TestServer& server = kind == Kind::ftp ? static_cast<TestServer&>(FtpTestServer::shared())
-                                           : static_cast<TestServer&>(SftpTestServer::shared());
-    bool& done = filled[kind == Kind::ftp ? 0 : 1];
+    static bool filled[3] = { false, false, false };
+    FtpServerOptions throttled;
+    throttled.throttleBytesPerSecond = kThrottledLine;
+    TestServer& server = kind == Kind::ftp   ? static_cast<TestServer&>(FtpTestServer::shared())
+        : kind == Kind::sftp                 ? static_cast<TestServer&>(SftpTestServer::shared())
+                                             : static_cast<TestServer&>(FtpTestServer::shared(throttled));
+    bool& done = filled[static_cast<int>(kind)];
+    if (kind == Kind::ftpThrottled)
+        done = true; // holds only the folders of the save benchmark
     if (!done) {
         std::string bytes(kFileSize, '\0');
         for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -83,7 +91,7 @@ std::shared_ptr<BenchDelegate> connectTo(Kind kind)
     connection->setPort(server.port());
     connection->setUsername(server.user());
     connection->setPassword(server.password());
-    connection->setType(kind == Kind::ftp ? QVConnection::kTypeFTP : QVConnection::kTypeSFTP);
+    connection->setType(kind == Kind::sftp ? QVConnection::kTypeSFTP : QVConnection::kTypeFTP);
     connection->setStartPath(server.startPath());
     auto delegate = std::make_shared<BenchDelegate>();
     NetworkManager& manager = NetworkManager::sharedManager();
@@ -147,6 +155,44 @@ void BM_upload(benchmark::State& state, Kind kind)
         RunLoop::main().runOnce(); // the queued uploadedFile
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
+}
+
+// Open, change and save a small file in a folder of state.range(0) entries, as the editor does
+// once the folder screen has listed the folder: what a save costs beside the folder's size.
+void BM_saveInFolder(benchmark::State& state, Kind kind)
+{
+    const auto entries = static_cast<std::size_t>(state.range(0));
+    const std::string folder = "folder-" + std::to_string(entries);
+    TestServer& server = serverFor(kind);
+    if (!server.exists(folder + "/page.txt")) {
+        server.makeDir(folder);
+        for (std::size_t i = 1; i < entries; ++i)
+            server.writeFile(folder + "/entry-" + std::to_string(100000 + i) + ".html", "<p>x</p>\n");
+        server.writeFile(folder + "/page.txt", "a small page\n");
+    }
+    auto delegate = connectTo(kind);
+    NetworkManager& manager = NetworkManager::sharedManager();
+    if (!delegate || !manager.changeCWorkDir(folder) || manager.curDirListening()->size() < entries) {
+        state.SkipWithError("cannot list the folder");
+        return;
+    }
+    int saves = 0;
+    for (auto _ : state) {
+        manager.downloadFile("page.txt");
+        if (delegate->code != 0) {
+            state.SkipWithError("download failed");
+            return;
+        }
+        const EncodedString opened = NetworkManager::getStringFromData(delegate->data);
+        const std::string mark = "saved " + std::to_string(++saves) + "\n";
+        std::u16string text = opened.string.substr(0, 2000) + std::u16string(mark.begin(), mark.end());
+        if (manager.uploadASCII("page.txt", text, NSUTF8StringEncoding, true) != 0) {
+            state.SkipWithError("save failed");
+            return;
+        }
+        RunLoop::main().runOnce(); // the queued uploadedFile
+    }
+    state.SetItemsProcessed(state.iterations());
 }
 
 // One run of the curl tool; false when it failed.
@@ -268,4 +314,8 @@ BENCHMARK_CAPTURE(BM_connectAndDownload, sftp, Kind::sftp)->Unit(benchmark::kMil
 BENCHMARK_CAPTURE(BM_curlToolDownload, sftp, Kind::sftp)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_upload, sftp, Kind::sftp)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_curlToolUpload, sftp, Kind::sftp)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_saveInFolder, ftp200k, Kind::ftpThrottled)
+    ->Arg(5)->Arg(20000)->Iterations(4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_saveInFolder, sftp, Kind::sftp)
+    ->Arg(5)->Arg(20000)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_peakMemoryOfDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);

@@ -282,6 +282,7 @@ void NetworkManager::setConnection(std::shared_ptr<QVConnection> connection)
         globalInitialised_ = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
     curl_.reset();
     curl_.reset(curl_easy_init());
+    ftpNameFacts_ = 0;
     if (curl_.get() != nullptr) // failed performs report to their handle's owner
         curl_easy_setopt(static_cast<CURL*>(curl_.get()), CURLOPT_PRIVATE, static_cast<void*>(this));
     std::lock_guard lock(stateMutex_);
@@ -790,12 +791,29 @@ int NetworkManager::performCommands(const std::vector<std::string>& commands, co
     return code;
 }
 
-int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes)
+int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes, const std::string& request)
 {
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr)
         return CURLE_FAILED_INIT;
-    const int code = performListing(urlFor(folder), bytes, nullptr, nullptr);
+    const std::string url = urlFor(folder);
+    int code = CURLE_OK;
+    if (request.empty()) {
+        code = performListing(url, bytes, nullptr, nullptr);
+    } else {
+        // A listing of one name: sent as given, never with the hidden-entries option, which
+        // some servers refuse for a name.
+        bytes.clear();
+        TransferData record;
+        record.kind = TransferData::kListing;
+        record.data = &bytes;
+        record.limit = limits().listingBytes;
+        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        options.setWrite(&NetworkManager::listWriteCallback, &record);
+        options.setCustomRequest(request.c_str());
+        code = options.perform(record);
+    }
     const std::string workUrl = getWorkUrl();
     curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
     return code;

@@ -262,8 +262,9 @@ private:
     [[nodiscard]] int performCommands(const std::vector<std::string>& commands);
     [[nodiscard]] int performCommands(const std::vector<std::string>& commands, const WorkLocation& folder,
                                       std::vector<std::string>* replies = nullptr);
-    // A listing of a folder into `bytes`, leaving curDirListening alone.
-    [[nodiscard]] int listFolder(const WorkLocation& folder, NSData& bytes);
+    // A listing of a folder into `bytes`, leaving curDirListening alone; `request` replaces the
+    // listing command (FTP) where given.
+    [[nodiscard]] int listFolder(const WorkLocation& folder, NSData& bytes, const std::string& request = {});
     // Every listing's transfer (the start folder's, a directory change's, a folder looked at):
     // the folder at `url` into `bytes`, with the names beginning with "." on FTP servers that
     // take kListHiddenCommand, the plain listing on those that refuse it (remembered for the
@@ -272,7 +273,7 @@ private:
                                      void* progressData);
     static constexpr const char* kListHiddenCommand = "LIST -a";
 
-    // One name of a save, as a fresh listing of its folder shows it.
+    // One name of a save, as the server shows it now: asked by name, or a listing of its folder.
     struct RemoteFile {
         WorkLocation folder;
         std::string name;
@@ -281,14 +282,30 @@ private:
         bool isLink { false };
         std::optional<unsigned> mode;   // from the listing's permission text
         std::string link;               // the target, when the name is a symbolic link
-        std::vector<std::string> names; // everything the folder holds
+        std::vector<std::string> names; // what the folder holds: all of it, or of the names asked
         std::map<std::string, std::int64_t> sizes; // the listed sizes, by name
+        bool whole { true };            // `names` is the whole folder (a listing of it)
         [[nodiscard]] std::optional<std::int64_t> sizeOf(const std::string& name) const;
     };
+    // The whole folder's listing.
     [[nodiscard]] int lookUp(RemoteFile& file);
-    // The size of one name as the server tells it (FTP SIZE, an SFTP stat); nullopt when it
-    // cannot tell.
-    [[nodiscard]] std::optional<std::int64_t> remoteSize(const WorkLocation& folder, const std::string& name);
+    // The listing bytes of `file`'s folder, or of that one name, into `file`.
+    void readListing(const NSData& bytes, RemoteFile& file) const;
+    // The name and its save forms (up to the first free one of each) and `alsoAsk`, each asked
+    // by name; the whole folder only where the server cannot tell of one of them, or where only
+    // a listing can tell what the name is (its mode, whether it is a link).
+    [[nodiscard]] int lookUpByName(RemoteFile& file, const std::vector<std::string>& alsoAsk);
+    // What the server tells of each of `names` asked by name alone (FTP MLST where FEAT offers
+    // it, else SIZE; an SFTP stat); false when it cannot tell of one of them.
+    [[nodiscard]] bool probeNames(const WorkLocation& folder, const std::vector<std::string>& names,
+                                  std::map<std::string, RemoteSave::NameFacts>& facts);
+    // FTP SIZE or an SFTP stat of one name: 0 with its size, libcurl's not-found code for a
+    // name that is not there (or, on FTP, is no file), another code when it cannot tell.
+    [[nodiscard]] int remoteStat(const WorkLocation& folder, const std::string& name,
+                                 std::optional<std::int64_t>& size);
+    // Runs `ask`, a question whose "no" is an answer: its failure leaves the running
+    // operation's words for its result as they were.
+    [[nodiscard]] int askQuietly(const std::function<int()>& ask);
     // The file a link points to (nullopt when the target names no file).
     [[nodiscard]] static std::optional<RemoteFile> linkTarget(const RemoteFile& link);
     // A name of a save as the log shows it: plain in the work directory, else its full path.
@@ -314,6 +331,9 @@ private:
     };
     // An SFTP rename in `folder` (which never replaces an existing name).
     [[nodiscard]] int renameRemote(const WorkLocation& folder, const std::string& from, const std::string& to);
+    // The names `attempt` knows of, as the server shows them now (the way they were learnt
+    // before the upload).
+    [[nodiscard]] int lookUpAgain(const SaveAttempt& attempt, RemoteFile& now);
     // The swap after the temporary upload; answers the code of the first step that failed.
     [[nodiscard]] int swapIntoPlace(SaveAttempt& attempt);
     // Lists the folder again and puts into `report` which names hold which text; a rename that
@@ -393,6 +413,12 @@ private:
                        const std::string& type);
     // The connect failed because the server offers no host key of the type asked for.
     [[nodiscard]] bool offeredNoSuchKeyType(int code) const;
+    // Whether the FTP server's FEAT offers MLST (1), SIZE without it (2), neither (3); 0 until
+    // asked, once per connection.
+    std::atomic<int> ftpNameFacts_ { 0 };
+    // The size each file's last save in this process stored, by its full path (under
+    // stateMutex_): the screen's listing shows a file as it was before the app's own saves.
+    std::map<std::string, std::int64_t> savedSizes_;
     // The stall limit the current connection was set up with.
     std::atomic<long> stallSeconds_ { Limits {}.stallSeconds };
 };

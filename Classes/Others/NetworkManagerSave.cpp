@@ -39,11 +39,18 @@ int NetworkManager::lookUp(RemoteFile& file)
     const int code = listFolder(file.folder, bytes);
     if (code != CURLE_OK)
         return code;
+    file.names.clear();
+    file.sizes.clear();
+    file.whole = true;
+    readListing(bytes, file);
+    return CURLE_OK;
+}
+
+void NetworkManager::readListing(const NSData& bytes, RemoteFile& file) const
+{
     file.exists = file.isDirectory = file.isLink = false;
     file.mode.reset();
     file.link.clear();
-    file.names.clear();
-    file.sizes.clear();
     if (microsoft()) {
         // One-line listings carry no permissions and no links.
         for (const std::shared_ptr<FileEntry>& entry : parseMicrosoftListing(bytes)) {
@@ -55,7 +62,7 @@ int NetworkManager::lookUp(RemoteFile& file)
                 file.isDirectory = entry->isDirectory();
             }
         }
-        return CURLE_OK;
+        return;
     }
     std::size_t offset = 0;
     while (offset < bytes.size()) {
@@ -81,7 +88,6 @@ int NetworkManager::lookUp(RemoteFile& file)
         file.link = file.isLink ? entry.link.value_or(std::string()) : std::string();
         file.mode = Connection::modeOfPermissions(line.substr(0, 10));
     }
-    return CURLE_OK;
 }
 
 std::optional<std::int64_t> NetworkManager::RemoteFile::sizeOf(const std::string& listed) const
@@ -90,39 +96,224 @@ std::optional<std::int64_t> NetworkManager::RemoteFile::sizeOf(const std::string
     return found == sizes.end() ? std::nullopt : std::optional<std::int64_t>(found->second);
 }
 
-std::optional<std::int64_t> NetworkManager::remoteSize(const WorkLocation& folder, const std::string& name)
+int NetworkManager::askQuietly(const std::function<int()>& ask)
 {
-    CURL* curl = static_cast<CURL*>(curl_.get());
-    if (curl == nullptr)
-        return std::nullopt;
-    // A server that cannot tell a size refuses the question; that is no failure of the save.
     std::string earlier;
     {
         std::lock_guard lock(stateMutex_);
         earlier = failureWords_;
     }
+    const int code = ask();
+    std::lock_guard lock(stateMutex_);
+    failureWords_ = earlier;
+    return code;
+}
+
+int NetworkManager::remoteStat(const WorkLocation& folder, const std::string& name, std::optional<std::int64_t>& size)
+{
+    size.reset();
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    if (curl == nullptr)
+        return CURLE_FAILED_INIT;
     const std::string url = urlFor(folder) + escapedPathComponent(name);
-    int code = CURLE_OK;
-    curl_off_t size = -1;
-    {
+    curl_off_t length = -1;
+    // A name that is not there is an answer, not a failure of the save.
+    const int code = askQuietly([&] {
         TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         options.setNoBody();
         options.setWrite(&NetworkManager::listWriteCallback, nullptr);
         TransferData none;
-        code = options.perform(none);
-        if (code == CURLE_OK && curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK)
-            size = -1;
-    }
-    {
-        std::lock_guard lock(stateMutex_);
-        failureWords_ = earlier;
-    }
+        const int done = options.perform(none);
+        if (done == CURLE_OK && curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+            length = -1;
+        return done;
+    });
     const std::string workUrl = getWorkUrl();
     curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
-    if (code != CURLE_OK || size < 0)
-        return std::nullopt;
-    return static_cast<std::int64_t>(size);
+    if (code == CURLE_OK && length >= 0)
+        size = static_cast<std::int64_t>(length);
+    return code;
+}
+
+bool NetworkManager::probeNames(const WorkLocation& folder, const std::vector<std::string>& names,
+                                std::map<std::string, RemoteSave::NameFacts>& facts)
+{
+    const bool sftp = protocol() == Protocol::sftp;
+    if (!sftp && ftpNameFacts_ == 0) {
+        std::vector<std::string> replies;
+        if (askQuietly([&] { return performCommands({ "*FEAT" }, folder, &replies); }) != CURLE_OK)
+            return false;
+        bool mlst = false;
+        bool size = false;
+        const std::vector<std::vector<std::string>> feat = RemoteSave::lastReplies(replies, 1);
+        if (!feat.empty() && feat.front().front().rfind("211", 0) == 0)
+            for (const std::string& line : feat.front()) {
+                std::string word = line.substr(0, line.find(';'));
+                std::transform(word.begin(), word.end(), word.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+                mlst = mlst || word.rfind(" MLST", 0) == 0;
+                size = size || word == " SIZE";
+            }
+        ftpNameFacts_ = mlst ? 1 : size ? 2 : 3;
+        NSLog(mlst ? "The server tells of single names through MLST"
+                   : size ? "The server tells of single names through SIZE only" : "The server tells of no single name");
+    }
+    if (!sftp && ftpNameFacts_ == 3)
+        return false;
+    if (!sftp && ftpNameFacts_ == 1) {
+        // One round of commands for every name; the mode is asked for where the server has it.
+        std::vector<std::string> commands { "*OPTS MLST type;size;modify;unix.mode;" };
+        for (const std::string& name : names)
+            commands.push_back("*MLST " + name);
+        std::vector<std::string> replies;
+        if (askQuietly([&] { return performCommands(commands, folder, &replies); }) != CURLE_OK)
+            return false;
+        const std::vector<std::vector<std::string>> answers = RemoteSave::lastReplies(replies, names.size());
+        if (answers.size() != names.size())
+            return false;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const std::optional<RemoteSave::NameFacts> told = RemoteSave::factsOfMlst(answers[i]);
+            if (!told)
+                return false;
+            facts[names[i]] = *told;
+        }
+        return true;
+    }
+    for (const std::string& name : names) {
+        RemoteSave::NameFacts told;
+        const int code = remoteStat(folder, name, told.size);
+        // A file the login may not read is there all the same.
+        if (code == CURLE_OK || (sftp && code == CURLE_REMOTE_ACCESS_DENIED))
+            told.exists = true;
+        else if (code != CURLE_REMOTE_FILE_NOT_FOUND)
+            return false;
+        facts[name] = told;
+    }
+    return true;
+}
+
+int NetworkManager::lookUpByName(RemoteFile& file, const std::vector<std::string>& alsoAsk)
+{
+    const bool sftp = protocol() == Protocol::sftp;
+    file.exists = file.isDirectory = file.isLink = false;
+    file.mode.reset();
+    file.link.clear();
+    file.names.clear();
+    file.sizes.clear();
+    file.whole = false;
+    std::map<std::string, RemoteSave::NameFacts> facts;
+    // The save forms are asked for a few at a time where one round asks for many.
+    const int batch = !sftp && ftpNameFacts_ == 1 ? 3 : 1;
+    std::vector<std::string> asked { file.name };
+    asked.insert(asked.end(), alsoAsk.begin(), alsoAsk.end());
+    int nextForm[2] = { 1, 1 };
+    bool formFree[2] = { false, false };
+    const char* const suffixes[2] = { kTemporarySuffix, kAsideSuffix };
+    for (;;) {
+        for (int s = 0; s < 2; ++s)
+            for (int k = 0; k < batch && !formFree[s]; ++k)
+                asked.push_back(RemoteSave::saveForm(file.name, suffixes[s], nextForm[s]++));
+        if (!probeNames(file.folder, asked, facts))
+            return lookUp(file);
+        asked.clear();
+        for (int s = 0; s < 2; ++s)
+            for (int n = 1; n < nextForm[s] && !formFree[s]; ++n)
+                formFree[s] = !facts[RemoteSave::saveForm(file.name, suffixes[s], n)].exists;
+        if (formFree[0] && formFree[1])
+            break;
+    }
+    const RemoteSave::NameFacts& own = facts[file.name];
+    if (own.exists) {
+        if (own.isDirectory)
+            return lookUp(file);
+        // What the name is (a file or a link, its mode): a listing of that one name on FTP; on
+        // SFTP the screen's listing, where it shows a file of the size the server tells.
+        RemoteFile one;
+        one.folder = file.folder;
+        one.name = file.name;
+        if (sftp) {
+            if (file.folder.components != workLocation().components || !own.size)
+                return lookUp(file);
+            const std::shared_ptr<Entries> shown = curDirListening();
+            const auto entry = std::find_if(shown->begin(), shown->end(), [&](const std::shared_ptr<FileEntry>& e) {
+                return e->name() == file.name;
+            });
+            std::optional<std::int64_t> savedSize;
+            {
+                std::lock_guard lock(stateMutex_);
+                const auto saved = savedSizes_.find(urlFor(file.folder) + escapedPathComponent(file.name));
+                if (saved != savedSizes_.end())
+                    savedSize = saved->second;
+            }
+            if (entry == shown->end() || (*entry)->isDirectory()
+                || ((*entry)->size() != *own.size && savedSize != own.size))
+                return lookUp(file);
+            one.exists = true;
+            one.link = (*entry)->symlink();
+            one.isLink = !one.link.empty();
+            one.mode = one.isLink ? std::nullopt : (*entry)->fileMode();
+        } else {
+            // A name starting with "-" would be read as options of the listing.
+            NSData bytes;
+            if (file.name.front() == '-'
+                || askQuietly([&] { return listFolder(file.folder, bytes, "LIST " + file.name); }) != CURLE_OK)
+                return lookUp(file);
+            readListing(bytes, one);
+            if (!one.exists || one.isDirectory || one.names.size() != 1)
+                return lookUp(file);
+            if (!one.mode)
+                one.mode = own.mode;
+        }
+        file.exists = true;
+        file.isLink = one.isLink;
+        file.link = one.link;
+        file.mode = one.mode;
+    }
+    for (const auto& [name, told] : facts) {
+        if (!told.exists)
+            continue;
+        file.names.push_back(name);
+        if (told.size && !told.isDirectory)
+            file.sizes[name] = *told.size;
+    }
+    return CURLE_OK;
+}
+
+int NetworkManager::lookUpAgain(const SaveAttempt& attempt, RemoteFile& now)
+{
+    // After a failed SFTP step libcurl words the next failure by the last status libssh2 met
+    // in the session: a stat of a missing name would make a later cut read as a refusal. A
+    // listing leaves no such status.
+    if (attempt.file.whole || protocol() == Protocol::sftp)
+        return lookUp(now);
+    std::vector<std::string> asked { now.name, attempt.temporary };
+    if (!attempt.aside.empty())
+        asked.push_back(attempt.aside);
+    for (const std::string& known : attempt.before)
+        if (!holds(asked, known))
+            asked.push_back(known);
+    std::map<std::string, RemoteSave::NameFacts> facts;
+    if (!probeNames(now.folder, asked, facts))
+        return lookUp(now);
+    const RemoteSave::NameFacts& own = facts[now.name];
+    now.exists = own.exists;
+    now.isDirectory = own.isDirectory;
+    now.isLink = false;
+    now.link.clear();
+    now.mode = own.mode;
+    now.names.clear();
+    now.sizes.clear();
+    now.whole = false;
+    for (const std::string& name : asked) {
+        const RemoteSave::NameFacts& told = facts[name];
+        if (!told.exists)
+            continue;
+        now.names.push_back(name);
+        if (told.size && !told.isDirectory)
+            now.sizes[name] = *told.size;
+    }
+    return CURLE_OK;
 }
 
 std::optional<NetworkManager::RemoteFile> NetworkManager::linkTarget(const RemoteFile& link)
@@ -243,7 +434,7 @@ int NetworkManager::finishSwap(SaveAttempt& attempt)
     RemoteFile now;
     now.folder = attempt.file.folder;
     now.name = attempt.file.name;
-    if (lookUp(now) != CURLE_OK)
+    if (lookUpAgain(attempt, now) != CURLE_OK)
         return lost;
     const bool sftp = protocol() == Protocol::sftp;
     auto removeAside = [&] {
@@ -288,7 +479,10 @@ void NetworkManager::describeAfterSave(const SaveAttempt& attempt, SaveReport& r
     RemoteFile now;
     now.folder = folder;
     now.name = attempt.file.name;
-    report.listed = lookUp(now) == CURLE_OK;
+    report.listed = lookUpAgain(attempt, now) == CURLE_OK;
+    // The mode the file now has, where only a listing of the folder tells it.
+    if (report.listed && !now.whole && !now.mode && (attempt.modeFailed || report.recreatedWithDefaultMode))
+        report.listed = lookUp(now) == CURLE_OK;
     auto place = [&](const std::string& name, SaveReport::Holds holds) {
         report.places.push_back({ shownName(folder, name), holds });
     };
@@ -328,10 +522,29 @@ void NetworkManager::describeAfterSave(const SaveAttempt& attempt, SaveReport& r
             place(leftover, SaveReport::Holds::earlierText);
     // A server that rewrites names stored the upload under a name of its own: the one the
     // folder did not hold before.
-    if (!temporaryThere && !report.saved() && !attempt.temporaryRemoved)
-        for (const std::string& listed : now.names)
-            if (!holds(attempt.before, listed) && listed != now.name && listed != attempt.aside)
-                place(listed, temporaryHolds);
+    if (!temporaryThere && !report.saved() && !attempt.temporaryRemoved) {
+        RemoteFile all;
+        all.folder = folder;
+        all.name = now.name;
+        if (now.whole)
+            all = now;
+        else if (lookUp(all) != CURLE_OK)
+            all.names.clear();
+        // Where the names before the save were asked one by one, a name the screen did not
+        // show either, holding what this save sent.
+        std::vector<std::string> shown;
+        if (!attempt.file.whole && folder.components == workLocation().components)
+            for (const std::shared_ptr<FileEntry>& entry : *curDirListening())
+                shown.push_back(entry->name());
+        for (const std::string& listed : all.names) {
+            if (holds(attempt.before, listed) || holds(shown, listed) || listed == now.name || listed == attempt.aside)
+                continue;
+            const std::optional<std::int64_t> size = all.sizeOf(listed);
+            if (!attempt.file.whole && (!size || (uploaded ? *size != attempt.sent : *size > attempt.sent)))
+                continue;
+            place(listed, temporaryHolds);
+        }
+    }
     if (report.saved() && attempt.modeFailed && attempt.file.mode) {
         if (!now.mode || *now.mode != *attempt.file.mode) {
             report.modeWanted = attempt.file.mode;
@@ -408,7 +621,7 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     file.folder = workLocation();
     file.name = name;
     for (int followed = 0;; ++followed) {
-        const int listed = lookUp(file);
+        const int listed = lookUpByName(file, RemoteSave::leftovers().of(urlFor(file.folder) + escapedPathComponent(file.name)));
         if (listed != CURLE_OK) {
             NSLogf("Could not read the folder of %s before saving it (%d)", shownName(file.folder, file.name).c_str(),
                    listed);
@@ -471,8 +684,9 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
 
     // What the server holds under the temporary name: asked by name, else from a listing.
     auto storedSize = [&]() -> std::optional<std::int64_t> {
-        if (std::optional<std::int64_t> size = remoteSize(file.folder, attempt.temporary))
-            return size;
+        std::map<std::string, RemoteSave::NameFacts> facts;
+        if (probeNames(file.folder, { attempt.temporary }, facts))
+            return facts[attempt.temporary].size;
         RemoteFile probe;
         probe.folder = file.folder;
         probe.name = attempt.temporary;
@@ -532,6 +746,10 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
         attempt.modeFailed = !giveMode(file.name);
     report.code = code == CURLE_OK ? CURLE_OK : int(kCodeReplaceIncomplete);
     if (code == CURLE_OK) {
+        {
+            std::lock_guard lock(stateMutex_);
+            savedSizes_[fileKey] = attempt.sent;
+        }
         // The left-overs this app's earlier saves of the file made and reported: this whole
         // copy under the name makes them useless, and a web server would show them.
         for (const std::string& own : RemoteSave::leftovers().ownAmong(fileKey, attempt.before)) {

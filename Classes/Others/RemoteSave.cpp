@@ -64,12 +64,17 @@ RemoteSave::Outcome RemoteSave::outcomeOf(int code, const std::string& words)
     }
 }
 
+std::string RemoteSave::saveForm(const std::string& name, const std::string& suffix, int n)
+{
+    const std::string number = n <= 1 ? std::string() : std::to_string(n);
+    return stemFor(name, suffix.size() + number.size()) + suffix + number;
+}
+
 std::string RemoteSave::freeName(const std::vector<std::string>& taken, const std::string& name,
                                  const std::string& suffix)
 {
     for (int n = 1;; ++n) {
-        const std::string number = n == 1 ? std::string() : std::to_string(n);
-        const std::string candidate = stemFor(name, suffix.size() + number.size()) + suffix + number;
+        std::string candidate = saveForm(name, suffix, n);
         if (!holds(taken, candidate))
             return candidate;
     }
@@ -102,6 +107,95 @@ bool RemoteSave::isDiskFull(int code, const std::string& words)
         || text.find("disk full") != std::string::npos;
 }
 
+std::vector<std::vector<std::string>> RemoteSave::lastReplies(const std::vector<std::string>& lines,
+                                                              std::size_t count)
+{
+    auto isCode = [](const std::string& line) {
+        return line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0]))
+            && std::isdigit(static_cast<unsigned char>(line[1])) && std::isdigit(static_cast<unsigned char>(line[2]));
+    };
+    std::vector<std::vector<std::string>> replies;
+    std::vector<std::string> open; // a multi-line reply not yet ended
+    for (const std::string& raw : lines) {
+        const std::string line = raw.substr(0, raw.find_last_not_of("\r\n") + 1);
+        if (line.empty() && open.empty())
+            continue;
+        const bool coded = isCode(line);
+        if (open.empty()) {
+            if (!coded)
+                continue; // not part of any reply
+            open.push_back(line);
+            if (line.size() == 3 || line[3] != '-') {
+                replies.push_back(std::move(open));
+                open.clear();
+            }
+            continue;
+        }
+        open.push_back(line);
+        // A multi-line reply ends with its code followed by a blank.
+        if (coded && line.compare(0, 3, open.front(), 0, 3) == 0 && (line.size() == 3 || line[3] == ' ')) {
+            replies.push_back(std::move(open));
+            open.clear();
+        }
+    }
+    if (replies.size() > count)
+        replies.erase(replies.begin(), replies.end() - static_cast<std::ptrdiff_t>(count));
+    return replies;
+}
+
+std::optional<RemoteSave::NameFacts> RemoteSave::factsOfMlst(const std::vector<std::string>& reply)
+{
+    if (reply.empty())
+        return std::nullopt;
+    if (reply.front().rfind("550", 0) == 0)
+        return NameFacts {}; // no such name
+    if (reply.front().rfind("250", 0) != 0)
+        return std::nullopt;
+    for (const std::string& line : reply) {
+        // The facts line: a blank, "fact=value;" pairs, a blank, the path.
+        if (line.empty() || line[0] != ' ')
+            continue;
+        const std::size_t end = line.find(' ', 1);
+        if (end == std::string::npos)
+            continue;
+        NameFacts facts;
+        facts.exists = true;
+        bool typed = false;
+        std::size_t at = 1;
+        while (at < end) {
+            const std::size_t stop = std::min(line.find(';', at), end);
+            const std::string fact = line.substr(at, stop - at);
+            at = stop + 1;
+            const std::size_t equals = fact.find('=');
+            if (equals == std::string::npos)
+                continue;
+            const std::string key = lowered(fact.substr(0, equals));
+            const std::string value = fact.substr(equals + 1);
+            if (key == "type") {
+                typed = true;
+                const std::string type = lowered(value);
+                facts.isDirectory = type == "dir" || type == "cdir" || type == "pdir";
+                // Anything but a plain file or a folder (a link, a device) needs a closer look.
+                if (!facts.isDirectory && type != "file")
+                    return std::nullopt;
+            } else if (key == "size" && !value.empty()
+                       && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+                facts.size = std::stoll(value);
+            } else if (key == "unix.mode") {
+                // "0644", "644", and the "0o644" some servers write.
+                std::string digits = value.rfind("0o", 0) == 0 ? value.substr(2) : value;
+                if (!digits.empty() && digits.size() <= 6
+                    && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; }))
+                    facts.mode = static_cast<unsigned>(std::stoul(digits, nullptr, 8)) & 07777u;
+            }
+        }
+        if (!typed)
+            return std::nullopt;
+        return facts;
+    }
+    return std::nullopt;
+}
+
 void RemoteSave::Leftovers::remember(const std::string& path, const std::string& name)
 {
     std::lock_guard lock(mutex_);
@@ -125,6 +219,13 @@ std::vector<std::string> RemoteSave::Leftovers::ownAmong(const std::string& path
             if (holds(listed, name))
                 own.push_back(name);
     return own;
+}
+
+std::vector<std::string> RemoteSave::Leftovers::of(const std::string& path) const
+{
+    std::lock_guard lock(mutex_);
+    const auto found = made_.find(path);
+    return found == made_.end() ? std::vector<std::string>() : std::vector<std::string>(found->second.begin(), found->second.end());
 }
 
 RemoteSave::Leftovers& RemoteSave::leftovers()

@@ -27,6 +27,10 @@ public:
     // or libssh2's plain error when the session broke before any status came.
     [[nodiscard]] static Outcome outcomeOf(int code, const std::string& words);
 
+    // The `n`th name (1, 2, ...) a save of `name` writes with `suffix`: `name` + `suffix`, then
+    // numbered, its stem shortened at a character boundary where the whole would pass the
+    // longest name.
+    [[nodiscard]] static std::string saveForm(const std::string& name, const std::string& suffix, int n);
     // `name` + `suffix` (+ a number), free among `taken`, its stem shortened at a character
     // boundary where the whole would pass the longest name.
     [[nodiscard]] static std::string freeName(const std::vector<std::string>& taken, const std::string& name,
@@ -62,12 +66,30 @@ public:
         return mode && (*mode & 0200u) == 0;
     }
 
+    // What a server tells of one name asked by that name alone (an FTP MLST or SIZE, an SFTP
+    // stat).
+    struct NameFacts {
+        bool exists { false };
+        bool isDirectory { false };
+        std::optional<std::int64_t> size;
+        std::optional<unsigned> mode;
+    };
+    // The last `count` replies among an FTP perform's reply lines, each its lines in order
+    // (a multi-line reply's first to last); fewer when fewer came.
+    [[nodiscard]] static std::vector<std::vector<std::string>> lastReplies(const std::vector<std::string>& lines,
+                                                                          std::size_t count);
+    // The facts of an MLST reply: a 250 with its facts line, a 550 for a name that is not
+    // there; nullopt for any other answer (the server cannot tell).
+    [[nodiscard]] static std::optional<NameFacts> factsOfMlst(const std::vector<std::string>& reply);
+
     // The left-overs this app's saves made and reported, by the file's full path, for the life
     // of the process: a later successful save of the same file removes these and no others.
     class Leftovers {
     public:
         void remember(const std::string& path, const std::string& name);
         void forget(const std::string& path, const std::string& name);
+        // Every one remembered for `path`.
+        [[nodiscard]] std::vector<std::string> of(const std::string& path) const;
         // Those of `path` that `listed` still shows.
         [[nodiscard]] std::vector<std::string> ownAmong(const std::string& path,
                                                         const std::vector<std::string>& listed) const;

@@ -132,4 +132,51 @@ TEST(RemoteSaveDecisions, OwnLeftovers)
     EXPECT_TRUE(made.ownAmong("ftp://h/site/config.php", listed).empty());
 }
 
+// What an FTP server's MLST answers tell of one name, found among the reply lines of a round of
+// commands.
+TEST(RemoteSaveDecisions, NamesAskedOneByOne)
+{
+    using Facts = RemoteSave::NameFacts;
+    const struct {
+        const char* title;
+        std::vector<std::string> reply;
+        std::optional<Facts> facts;
+    } cases[] = {
+        { "file with mode", { "250-Listing \"/page.txt\":", " modify=20261210083800;size=2;type=file;unix.mode=0o600; /page.txt", "250 End MLST." },
+          Facts { true, false, 2, 0600u } },
+        { "plain octal, upper-case facts", { "250-Start", " Type=file;Size=123;UNIX.mode=0755; a b.txt", "250 End" },
+          Facts { true, false, 123, 0755u } },
+        { "folder", { "250-x", " type=dir;modify=1; /sub", "250 End" }, Facts { true, true, std::nullopt, std::nullopt } },
+        { "missing", { "550 No such file or directory." }, Facts {} },
+        { "a link needs a closer look", { "250-x", " type=OS.unix=slink:/t;size=3; /l", "250 End" }, std::nullopt },
+        { "no type", { "250-x", " size=3; /l", "250 End" }, std::nullopt },
+        { "not understood", { "500 Unknown command." }, std::nullopt },
+        { "no answer", {}, std::nullopt },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        const std::optional<Facts> facts = RemoteSave::factsOfMlst(c.reply);
+        ASSERT_EQ(facts.has_value(), c.facts.has_value());
+        if (!facts)
+            continue;
+        EXPECT_EQ(facts->exists, c.facts->exists);
+        EXPECT_EQ(facts->isDirectory, c.facts->isDirectory);
+        EXPECT_EQ(facts->size, c.facts->size);
+        EXPECT_EQ(facts->mode, c.facts->mode);
+    }
+
+    // Only the last replies are those of the commands asked; a multi-line reply is one.
+    const std::vector<std::string> lines { "250 CWD ok.\r\n", "200 MLST OPTS type;\r\n", "250-Listing a:\r\n",
+                                           " type=file; a\r\n", "250 End MLST.\r\n", "550 No such file.\r\n" };
+    const auto replies = RemoteSave::lastReplies(lines, 2);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0], (std::vector<std::string> { "250-Listing a:", " type=file; a", "250 End MLST." }));
+    EXPECT_EQ(replies[1], std::vector<std::string> { "550 No such file." });
+    EXPECT_EQ(RemoteSave::lastReplies(lines, 9).size(), 4u);
+
+    // The forms asked for are those freeName picks from.
+    EXPECT_EQ(RemoteSave::saveForm("page.php", "_##_", 1), "page.php_##_");
+    EXPECT_EQ(RemoteSave::saveForm("page.php", "_#old#_", 3), "page.php_#old#_3");
+}
+
 } // namespace

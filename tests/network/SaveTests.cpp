@@ -220,3 +220,39 @@ TEST(SaveNewFiles, SecondSaveOfANewFile)
         EXPECT_FALSE(server.exists("fresh.txt_##_"));
     }
 }
+
+// The save asks the server about its own names only: on FTP a folder the server refuses to list
+// is saved in all the same, with the mode and the left-over it holds; on SFTP a file the folder
+// screen shows is saved twice with its mode, the second time after the first changed its size.
+TEST(SaveNewFiles, SavesWithoutListingTheFolder)
+{
+    {
+        FtpTestServer& server = FtpTestServer::shared();
+        server.clearRoot();
+        auto delegate = std::make_shared<RecordingDelegate>();
+        ASSERT_EQ(connectWith(connectionFor(server, QVConnection::kTypeFTP), delegate), 0);
+        server.writeFile(std::string(FtpTestServer::kRefuseListPrefix) + ".txt", "");
+        server.writeFile("page.txt", "old");
+        server.writeFile("page.txt_##_", "an earlier left-over");
+        fs::permissions(server.pathFor("page.txt"), kPrivate);
+        EXPECT_EQ(uploadWith(*delegate, "page.txt", u"new"), 0);
+        EXPECT_EQ(server.readFile("page.txt"), "new");
+        EXPECT_EQ(server.readFile("page.txt_##_"), "an earlier left-over");
+        EXPECT_EQ(fs::status(server.pathFor("page.txt")).permissions() & fs::perms::mask, kPrivate);
+        ASSERT_FALSE(delegate->reports.empty());
+        EXPECT_NE(saveResultText(delegate->reports.back()).message.find("page.txt_##_"), std::string::npos);
+    }
+    {
+        SftpTestServer& server = SftpTestServer::shared();
+        server.clearRoot();
+        server.writeFile("page.txt", "old");
+        fs::permissions(server.pathFor("page.txt"), kPrivate);
+        auto delegate = std::make_shared<RecordingDelegate>();
+        ASSERT_EQ(connectWith(connectionFor(server, QVConnection::kTypeSFTP), delegate), 0);
+        for (const char16_t* text : { u"a longer text", u"short" }) {
+            EXPECT_EQ(uploadWith(*delegate, "page.txt", text), 0);
+            EXPECT_EQ(fs::status(server.pathFor("page.txt")).permissions() & fs::perms::mask, kPrivate);
+        }
+        EXPECT_EQ(server.readFile("page.txt"), "short");
+    }
+}
