@@ -91,11 +91,17 @@ public:
     [[nodiscard]] CGRect keyboardFrame() const;
     // Height of the keyboard for the device and the status-bar orientation.
     [[nodiscard]] CGFloat keyboardHeight() const;
-    // What the status bar and the keyboard cover, in screen coordinates (empty rectangles left
-    // out). They are drawn above the windows up to UIWindowLevelBelowKeyboard and below the
+    // What the status bar and the keyboard cover, in screen coordinates (a hidden one left
+    // out): the one place touch hit testing, the visibility check and the veils' holes read
+    // them from. They are drawn above the windows up to UIWindowLevelBelowKeyboard and below the
     // others, and take the touches that reach them there: the keys are pictures (typing comes
     // from the host), so a touch on them reaches nothing behind.
-    [[nodiscard]] std::vector<CGRect> chromeRects() const;
+    enum class ChromePart { StatusBar, Keyboard };
+    struct ChromeRect {
+        ChromePart part { ChromePart::StatusBar };
+        CGRect frame {};
+    };
+    [[nodiscard]] std::vector<ChromeRect> chromeRects() const;
 
     // Where a touch at a screen point lands: the window and view drawn in front there that take
     // touches, as the screen is stacked (the edit menu aside, which takes its touches first).
