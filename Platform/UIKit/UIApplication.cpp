@@ -557,6 +557,7 @@ void UIApplication::resetForTesting()
     terminated_ = false;
     statusBarOrientation_ = UIInterfaceOrientationPortrait;
     statusBarHidden_ = false;
+    refusedDeviceTurn_.reset();
     keyboardVisible_ = false;
     if (keyboardDidTimer_) {
         keyboardDidTimer_->invalidate();

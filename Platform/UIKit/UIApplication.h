@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,11 @@ public:
     void setStatusBarHidden(bool hidden, bool animated = false) { statusBarHidden_ = hidden; }
     // In screen coordinates, along the interface's top edge; zero when hidden.
     [[nodiscard]] CGRect statusBarFrame() const;
+    // The way the device is held when the front screen refused to turn with it: the next screen
+    // that takes it comes up that way (a phone held sideways opens the editor sideways, though
+    // the folder screen under it stayed upright). The view controllers' turns set and clear it.
+    [[nodiscard]] std::optional<UIInterfaceOrientation> refusedDeviceTurn() const { return refusedDeviceTurn_; }
+    void setRefusedDeviceTurn(std::optional<UIInterfaceOrientation> held) { refusedDeviceTurn_ = held; }
 
     // Keyboard, in screen coordinates along the interface's bottom edge.
     [[nodiscard]] bool isKeyboardVisible() const { return keyboardVisible_; }
@@ -173,6 +179,7 @@ private:
     std::weak_ptr<UIWindow> keyWindow_;
     UIInterfaceOrientation statusBarOrientation_ { UIInterfaceOrientationPortrait };
     bool statusBarHidden_ { false };
+    std::optional<UIInterfaceOrientation> refusedDeviceTurn_;
     bool keyboardVisible_ { false };
     int ignoringInteraction_ { 0 };
     PerformHandle keyboardDidTimer_;
