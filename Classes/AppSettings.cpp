@@ -16,13 +16,18 @@ namespace {
 const std::array<Setting, 6>& table()
 {
     static const std::array<Setting, 6> settings { {
-        { kMaskPasswordsKey, PlistValue(true), isFlag, true },
-        { FileTemplates::kCustomTemplateKey, PlistValue(false), isFlag, true },
+        { kMaskPasswordsKey, PlistValue(true), isFlag, true,
+            "connection passwords are shown as one \"*\" per character" },
+        { FileTemplates::kCustomTemplateKey, PlistValue(false), isFlag, true,
+            "while yes, each launch starts with an empty custom template and does not read\n"
+            "      custom_template.txt; saving a text as the custom template sets it back to no" },
         { AccentColor::kColorSchemeKey, PlistValue(std::string(AccentColor::kDefaultColorScheme)),
-            isColorScheme, true },
-        { kOpenAllKey, PlistValue(false), isFlag, true },
+            isColorScheme, true,
+            "the accent colour of the screens:\n"
+            "      3, 6 or 8 hexadecimal digits, with or without \"#\" (such as 4CAA1E, #fff or 4CAA1E80)" },
+        { kOpenAllKey, PlistValue(false), isFlag, true, "files of an unlisted kind open as plain text" },
         { kNotifiedOpenAllKey, PlistValue(false), isFlag, true },
-        { kClearedMasterPassKey, PlistValue(false), isFlag, false },
+        { kClearedMasterPassKey, PlistValue(false), isFlag, false, "the next launch forgets the master password" },
     } };
     return settings;
 }

@@ -20,9 +20,11 @@ struct Setting {
     NSUserDefaults::ValueCheck check;
     // Launch stores the default when the key has none, so the platform's settings show it.
     bool writtenAtLaunch;
+    // What `lexiphant settings` says the key means; null for a key the app keeps for itself.
+    const char* meaning { nullptr };
 };
 
-// In the order launch writes them.
+// In the order launch writes them and the settings command lists them.
 [[nodiscard]] std::span<const Setting> all();
 
 // Registers the defaults and the checks with these user defaults (in memory only).

@@ -1,7 +1,6 @@
 #include "Classes/SettingsCommand.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <optional>
 #include <string_view>
@@ -12,29 +11,36 @@
 
 namespace {
 
-struct Setting {
-    const char* key;
-    bool isBool;
-    const char* defaultValue;
-    const char* meaning;
-};
+using AppSettings::Setting;
 
-constexpr std::array<Setting, 5> kSettings { {
-    { "maskPasswords", true, "yes", "connection passwords are shown as one \"*\" per character" },
-    { "customTemplate", true, "no",
-        "while yes, each launch starts with an empty custom template and does not read\n"
-        "      custom_template.txt; saving a text as the custom template sets it back to no" },
-    { "colorScheme", false, "4CAA1E",
-        "the accent colour of the screens:\n"
-        "      3, 6 or 8 hexadecimal digits, with or without \"#\" (such as 4CAA1E, #fff or 4CAA1E80)" },
-    { "openAll", true, "no", "files of an unlisted kind open as plain text" },
-    { "clearedMasterPass", true, "no", "the next launch forgets the master password" },
-} };
+// The keys a person sets: those the app's table gives a meaning.
+std::vector<const Setting*> personalSettings()
+{
+    std::vector<const Setting*> settings;
+    for (const Setting& s : AppSettings::all())
+        if (s.meaning != nullptr)
+            settings.push_back(&s);
+    return settings;
+}
+
+bool isBool(const Setting& setting)
+{
+    return setting.defaultValue.isBool();
+}
+
+std::string defaultText(const Setting& setting)
+{
+    if (isBool(setting))
+        return setting.defaultValue.asBool() ? "yes" : "no";
+    return setting.defaultValue.asString();
+}
 
 const Setting* settingNamed(const std::string& key)
 {
-    const auto found = std::find_if(kSettings.begin(), kSettings.end(), [&](const Setting& s) { return key == s.key; });
-    return found == kSettings.end() ? nullptr : &*found;
+    for (const Setting* s : personalSettings())
+        if (key == s->key)
+            return s;
+    return nullptr;
 }
 
 std::optional<bool> parseBool(std::string value)
@@ -51,7 +57,7 @@ std::optional<bool> parseBool(std::string value)
 // key takes (the app registers the same defaults and checks).
 std::string currentValue(const NSUserDefaults& defaults, const Setting& setting)
 {
-    if (setting.isBool)
+    if (isBool(setting))
         return defaults.boolForKey(setting.key) ? "yes" : "no";
     return defaults.stringForKey(setting.key).value_or("");
 }
@@ -83,8 +89,9 @@ void printSettingsUsage(std::ostream& out)
            "  list: every key and the value the app uses; get: one of them; set: store a value;\n"
            "  reset: forget the stored values (each key's default comes back at the next launch)\n"
            "keys:\n";
-    for (const Setting& s : kSettings)
-        out << "  " << s.key << (s.isBool ? " (yes|no" : " (hex colour") << ", default " << s.defaultValue << "): " << s.meaning << '\n';
+    for (const Setting* s : personalSettings())
+        out << "  " << s->key << (isBool(*s) ? " (yes|no" : " (hex colour") << ", default " << defaultText(*s)
+            << "): " << s->meaning << '\n';
 }
 
 int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
@@ -93,8 +100,8 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
     AppSettings::registerWith(defaults);
     if (verb == "list" && arguments.size() == 1) {
-        for (const Setting& s : kSettings)
-            out << s.key << ' ' << currentValue(defaults, s) << '\n';
+        for (const Setting* s : personalSettings())
+            out << s->key << ' ' << currentValue(defaults, *s) << '\n';
         return 0;
     }
     if (verb == "get" && arguments.size() == 2) {
@@ -115,15 +122,16 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
             return 2;
         }
         const std::string& value = arguments[2];
-        if (setting->isBool) {
+        if (isBool(*setting)) {
             const auto flag = parseBool(value);
             if (!flag) {
                 err << "lexiphant settings: " << setting->key << " takes yes or no, not \"" << value << "\"\n";
                 return 2;
             }
             // Switching opening of all kinds on shows its warning again at the next launch.
-            if (std::string(setting->key) == "openAll" && *flag && !defaults.boolForKey("openAll"))
-                defaults.setBool(false, "notifiedOpenAll");
+            if (std::string_view(setting->key) == AppSettings::kOpenAllKey && *flag
+                && !defaults.boolForKey(AppSettings::kOpenAllKey))
+                defaults.setBool(false, AppSettings::kNotifiedOpenAllKey);
             defaults.setBool(*flag, setting->key);
         } else {
             if (!isColourText(value)) {
@@ -137,8 +145,8 @@ int runSettingsCommand(const std::vector<std::string>& arguments, std::ostream& 
     }
     if (verb == "reset" && arguments.size() == 1) {
         // The app writes each default again at its next launch.
-        for (const Setting& s : kSettings)
-            defaults.removeObjectForKey(s.key);
+        for (const Setting* s : personalSettings())
+            defaults.removeObjectForKey(s->key);
         return save(defaults, err);
     }
     printSettingsUsage(verb == "help" || verb == "--help" ? out : err);

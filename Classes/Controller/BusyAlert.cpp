@@ -13,11 +13,12 @@ std::string message(std::string_view notDone)
         + ". Please try again when it has ended.";
 }
 
-void show(std::string_view notDone)
+std::shared_ptr<UIAlertView> show(std::string_view notDone, std::weak_ptr<UIAlertViewDelegate> delegate)
 {
     NSLogf("A remote operation is still running; %.*s", int(notDone.size()), notDone.data());
-    std::make_shared<UIAlertView>("Error", message(notDone), std::weak_ptr<UIAlertViewDelegate> {}, "OK")
-        ->show();
+    auto alert = std::make_shared<UIAlertView>("Error", message(notDone), std::move(delegate), "OK");
+    alert->show();
+    return alert;
 }
 
 } // namespace BusyAlert

@@ -3,6 +3,7 @@
 #include "Classes/Controller/AccentColor.h"
 #include "Classes/Controller/ActionPopover.h"
 #include "Classes/Controller/AlertPrompt.h"
+#include "Classes/Controller/BusyAlert.h"
 #include "Classes/Controller/RoundedButton.h"
 #include "Classes/Controller/UIColorHexColor.h"
 #include "Classes/FileTemplates.h"
@@ -192,7 +193,7 @@ void CodeWriteController::startDownload()
     });
     if (!started) {
         stopActivity();
-        showDownloadError("Could not open file!\nAnother remote operation is still running.");
+        downloadErrorAlert_ = BusyAlert::show(BusyAlert::kFileNotOpened, selfScreen());
     }
 }
 

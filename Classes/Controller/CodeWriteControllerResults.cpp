@@ -3,6 +3,7 @@
 // and the mail composer's.
 #include "Classes/Controller/CodeWriteController.h"
 
+#include "Classes/Controller/BusyAlert.h"
 #include "Classes/FileTemplates.h"
 #include "Classes/LexiphantAppDelegate.h"
 #include "Classes/Others/FileEntry.h"
@@ -27,7 +28,7 @@ void CodeWriteController::btnSavePressed(UIResponder* sender)
     }
     NetworkManager& network = NetworkManager::sharedManager();
     if (network.isBusy()) {
-        showAlert("Error", "Could not save file!\nAnother remote operation is still running.");
+        BusyAlert::show(BusyAlert::kFileNotSaved);
         return;
     }
     network.setDelegate(std::static_pointer_cast<NetworkManagerDelegate>(selfScreen()));
@@ -38,7 +39,7 @@ void CodeWriteController::btnSavePressed(UIResponder* sender)
     if (!network.beginOperation(4, [request] { NetworkManager::sharedManager().uploadASCII(request); })) {
         uploadingText_.reset();
         stopActivity();
-        showAlert("Error", "Could not save file!\nAnother remote operation is still running.");
+        BusyAlert::show(BusyAlert::kFileNotSaved);
     }
 }
 

@@ -440,14 +440,14 @@ void UIApplication::sendEvent(UIEvent& event)
     }
 }
 
-std::vector<CGRect> UIApplication::chromeRects() const
+std::vector<UIApplication::ChromeRect> UIApplication::chromeRects() const
 {
-    std::vector<CGRect> rects;
+    std::vector<ChromeRect> rects;
     if (const CGRect bar = statusBarFrame(); !CGRectIsEmpty(bar)) {
-        rects.push_back(bar);
+        rects.push_back({ ChromePart::StatusBar, bar });
     }
     if (keyboardVisible_) {
-        rects.push_back(keyboardFrame());
+        rects.push_back({ ChromePart::Keyboard, keyboardFrame() });
     }
     return rects;
 }
@@ -458,8 +458,8 @@ UIApplication::Hit UIApplication::hitTestScreenPoint(CGPoint screenPoint) const
     for (const auto& window : windowsFrontToBack()) {
         if (!chromeChecked && window->windowLevel() <= UIWindowLevelBelowKeyboard) {
             chromeChecked = true;
-            for (const CGRect& rect : chromeRects()) {
-                if (CGRectContainsPoint(rect, screenPoint)) {
+            for (const ChromeRect& chrome : chromeRects()) {
+                if (CGRectContainsPoint(chrome.frame, screenPoint)) {
                     return {};
                 }
             }
@@ -557,6 +557,7 @@ void UIApplication::resetForTesting()
     terminated_ = false;
     statusBarOrientation_ = UIInterfaceOrientationPortrait;
     statusBarHidden_ = false;
+    refusedDeviceTurn_.reset();
     keyboardVisible_ = false;
     if (keyboardDidTimer_) {
         keyboardDidTimer_->invalidate();

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,17 +86,28 @@ public:
     void setStatusBarHidden(bool hidden, bool animated = false) { statusBarHidden_ = hidden; }
     // In screen coordinates, along the interface's top edge; zero when hidden.
     [[nodiscard]] CGRect statusBarFrame() const;
+    // The way the device is held when the front screen refused to turn with it: the next screen
+    // that takes it comes up that way (a phone held sideways opens the editor sideways, though
+    // the folder screen under it stayed upright). The view controllers' turns set and clear it.
+    [[nodiscard]] std::optional<UIInterfaceOrientation> refusedDeviceTurn() const { return refusedDeviceTurn_; }
+    void setRefusedDeviceTurn(std::optional<UIInterfaceOrientation> held) { refusedDeviceTurn_ = held; }
 
     // Keyboard, in screen coordinates along the interface's bottom edge.
     [[nodiscard]] bool isKeyboardVisible() const { return keyboardVisible_; }
     [[nodiscard]] CGRect keyboardFrame() const;
     // Height of the keyboard for the device and the status-bar orientation.
     [[nodiscard]] CGFloat keyboardHeight() const;
-    // What the status bar and the keyboard cover, in screen coordinates (empty rectangles left
-    // out). They are drawn above the windows up to UIWindowLevelBelowKeyboard and below the
+    // What the status bar and the keyboard cover, in screen coordinates (a hidden one left
+    // out): the one place touch hit testing, the visibility check and the veils' holes read
+    // them from. They are drawn above the windows up to UIWindowLevelBelowKeyboard and below the
     // others, and take the touches that reach them there: the keys are pictures (typing comes
     // from the host), so a touch on them reaches nothing behind.
-    [[nodiscard]] std::vector<CGRect> chromeRects() const;
+    enum class ChromePart { StatusBar, Keyboard };
+    struct ChromeRect {
+        ChromePart part { ChromePart::StatusBar };
+        CGRect frame {};
+    };
+    [[nodiscard]] std::vector<ChromeRect> chromeRects() const;
 
     // Where a touch at a screen point lands: the window and view drawn in front there that take
     // touches, as the screen is stacked (the edit menu aside, which takes its touches first).
@@ -167,6 +179,7 @@ private:
     std::weak_ptr<UIWindow> keyWindow_;
     UIInterfaceOrientation statusBarOrientation_ { UIInterfaceOrientationPortrait };
     bool statusBarHidden_ { false };
+    std::optional<UIInterfaceOrientation> refusedDeviceTurn_;
     bool keyboardVisible_ { false };
     int ignoringInteraction_ { 0 };
     PerformHandle keyboardDidTimer_;

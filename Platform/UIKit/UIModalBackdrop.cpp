@@ -107,16 +107,14 @@ void UIModalBackdrop::drawRect(CGRect)
     // The status bar stays bright above every veil, the keyboard above an alert's (it types into
     // the alert's field); the window lies on the screen unturned, so screen rectangles serve.
     const UIApplication& app = UIApplication::sharedApplication();
-    std::vector<CGRect> holes { app.statusBarFrame() };
-    if (dim_ == Dim::Radial && app.isKeyboardVisible()) {
-        holes.push_back(app.keyboardFrame());
-    }
+    const std::vector<UIApplication::ChromeRect> chrome = app.chromeRects();
     auto addVeilPath = [&] {
         cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
         cairo_rectangle(cr, b.origin.x, b.origin.y, b.size.width, b.size.height);
-        for (const CGRect& hole : holes) {
-            if (!CGRectIsEmpty(hole)) {
-                cairo_rectangle(cr, hole.origin.x, hole.origin.y, hole.size.width, hole.size.height);
+        for (const UIApplication::ChromeRect& hole : chrome) {
+            if (hole.part == UIApplication::ChromePart::StatusBar || dim_ == Dim::Radial) {
+                cairo_rectangle(cr, hole.frame.origin.x, hole.frame.origin.y, hole.frame.size.width,
+                                hole.frame.size.height);
             }
         }
     };

@@ -89,17 +89,12 @@ UIInterfaceOrientation interfaceOrientationForDevice(UIDeviceOrientation orienta
     }
 }
 
-// The way the device is held when the front screen refused to turn with it: the next screen that
-// takes it comes up that way (a phone held sideways opens the editor sideways, though the folder
-// screen under it stayed upright). Any turn clears it.
-std::optional<UIInterfaceOrientation> gRefusedDeviceTurn;
-
 // Follows the device once some window shows a controller: the controllers decide the turn.
 void observeDeviceOrientation()
 {
     // Added afresh each time, so a center reset by tests hears the device again (and no turn
     // refused before is left over).
-    gRefusedDeviceTurn.reset();
+    UIApplication::sharedApplication().setRefusedDeviceTurn(std::nullopt);
     static const int observer = 0;
     NSNotificationCenter::defaultCenter().removeObserver(&observer, UIDeviceOrientationDidChangeNotification);
     NSNotificationCenter::defaultCenter().addObserver(
@@ -108,7 +103,8 @@ void observeDeviceOrientation()
             const UIInterfaceOrientation target
                 = interfaceOrientationForDevice(UIDevice::currentDevice().orientation(), known);
             if (known && !UIViewControllerAttemptRotationToOrientation(target)) {
-                gRefusedDeviceTurn = target != currentOrientation() ? std::optional(target) : std::nullopt;
+                UIApplication::sharedApplication().setRefusedDeviceTurn(
+                    target != currentOrientation() ? std::optional(target) : std::nullopt);
             }
         });
 }
@@ -628,7 +624,8 @@ bool UIViewControllerAttemptRotationToOrientation(UIInterfaceOrientation orienta
     for (const auto& c : visible) {
         c->willAnimateRotationToInterfaceOrientationDuration(orientation, duration);
     }
-    gRefusedDeviceTurn.reset();
+    // Any turn ends a refused one.
+    app.setRefusedDeviceTurn(std::nullopt);
     for (const auto& c : visible) {
         c->didRotateFromInterfaceOrientation(from);
     }
@@ -640,9 +637,8 @@ namespace {
 
 // Whether the front screen of the key window (else the front window) and the application allow
 // the orientation; no screen at all allows everything.
-bool frontScreenAllows(UIInterfaceOrientation orientation)
+bool frontScreenAllows(UIApplication& app, UIInterfaceOrientation orientation)
 {
-    UIApplication& app = UIApplication::sharedApplication();
     const std::vector<std::shared_ptr<UIViewController>> roots = rootControllers();
     if (roots.empty()) {
         return true;
@@ -660,12 +656,13 @@ bool frontScreenAllows(UIInterfaceOrientation orientation)
 
 void fitOrientationToFrontScreen()
 {
-    const UIInterfaceOrientation now = currentOrientation();
-    if (const auto held = gRefusedDeviceTurn; held && *held != now && frontScreenAllows(*held)) {
+    UIApplication& app = UIApplication::sharedApplication();
+    const UIInterfaceOrientation now = app.statusBarOrientation();
+    if (const auto held = app.refusedDeviceTurn(); held && *held != now && frontScreenAllows(app, *held)) {
         UIViewControllerAttemptRotationToOrientation(*held, 0);
         return;
     }
-    if (frontScreenAllows(now)) {
+    if (frontScreenAllows(app, now)) {
         return;
     }
     bool known = false;
@@ -677,10 +674,10 @@ void fitOrientationToFrontScreen()
     candidates.insert(candidates.end(), { UIInterfaceOrientationPortrait, UIInterfaceOrientationLandscapeRight,
                                           UIInterfaceOrientationLandscapeLeft, UIInterfaceOrientationPortraitUpsideDown });
     for (const UIInterfaceOrientation candidate : candidates) {
-        if (candidate != now && frontScreenAllows(candidate)) {
+        if (candidate != now && frontScreenAllows(app, candidate)) {
             UIViewControllerAttemptRotationToOrientation(candidate, 0);
             if (known && candidate != device) {
-                gRefusedDeviceTurn = device; // as if the device had turned since
+                app.setRefusedDeviceTurn(device); // as if the device had turned since
             }
             return;
         }

@@ -106,11 +106,9 @@ struct Scan {
 std::vector<Cover> chromeCovers(const UIApplication& app)
 {
     std::vector<Cover> covers;
-    if (const CGRect bar = app.statusBarFrame(); !CGRectIsEmpty(bar)) {
-        covers.push_back({ bar, "the status bar" });
-    }
-    if (app.isKeyboardVisible()) {
-        covers.push_back({ app.keyboardFrame(), "the keyboard" });
+    for (const UIApplication::ChromeRect& chrome : app.chromeRects()) {
+        covers.push_back(
+            { chrome.frame, chrome.part == UIApplication::ChromePart::Keyboard ? "the keyboard" : "the status bar" });
     }
     return covers;
 }

@@ -3,6 +3,8 @@
 
 #include "tests/screens_editor/EditorTestSupport.h"
 
+#include "Classes/Controller/BusyAlert.h"
+
 #include <gtest/gtest.h>
 
 TEST_F(EditorTest, Latin1FileIsSavedAsLatin1UntilACharacterDoesNotFit)
@@ -67,7 +69,7 @@ TEST_F(EditorTest, SaveIsRefusedWhileAnotherOperationRuns)
     waitIdle();
     const auto shown = dismissAlert();
     EXPECT_EQ(shown.first, "Error");
-    EXPECT_EQ(shown.second, "Could not save file!\nAnother remote operation is still running.");
+    EXPECT_EQ(shown.second, BusyAlert::message(BusyAlert::kFileNotSaved));
     EXPECT_EQ(server().readFile("page.txt").value_or(""), "old\n");
     EXPECT_NE(*editor->backupCode(), editor->currentText());
     // Once the other operation has ended, the save goes through.
