@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 using UIRendering::flipWithin;
@@ -14,12 +15,20 @@ bool isClear(cairo_surface_t* image)
     const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
     const int stride = cairo_image_surface_get_stride(image);
     const unsigned char* data = cairo_image_surface_get_data(image);
-    for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + std::ptrdiff_t(y) * stride);
-        for (int x = 0; x < w; ++x) {
-            if (row[x] != 0) {
-                return false;
-            }
+    if (w <= 0 || h <= 0) {
+        return true;
+    }
+    const std::size_t rowBytes = std::size_t(w) * 4;
+    // The first row byte by byte, then every other row against it with memcmp, which runs wide;
+    // a per-pixel loop that stops early cannot, and this runs for every redrawn plain view.
+    for (std::size_t i = 0; i < rowBytes; ++i) {
+        if (data[i] != 0) {
+            return false;
+        }
+    }
+    for (int y = 1; y < h; ++y) {
+        if (std::memcmp(data, data + std::ptrdiff_t(y) * stride, rowBytes) != 0) {
+            return false;
         }
     }
     return true;
