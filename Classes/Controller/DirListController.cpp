@@ -98,7 +98,7 @@ std::string format(const char* pattern, const std::string& name, int code, const
 }
 
 // A name as its row shows it: a one-line label would show a name holding a line break cut
-// short at the break, so each break shows as a return mark.
+// short at the break, so each break shows as a return mark; a tab shows as the blank it is.
 std::string shownName(const std::string& name)
 {
     std::string shown;
@@ -106,7 +106,7 @@ std::string shownName(const std::string& name)
         if (c == '\n' || c == '\r')
             shown += "\u21B5";
         else
-            shown += c;
+            shown += c == '\t' ? ' ' : c;
     }
     return shown;
 }
@@ -337,7 +337,7 @@ void DirListController::receivedFiles()
         folder = manager.naviStack().getCurrentDir();
     }
     if (lblFolder_ != nullptr)
-        lblFolder_->setText(utf8ToUtf16(folder));
+        lblFolder_->setText(utf8ToUtf16(shownName(folder)));
     if (btnUp_ != nullptr)
         btnUp_->setTag(dir == "/" ? 1 : 0);
     // A folder entered or left starts at its top; the same folder listed again keeps its place.
