@@ -641,7 +641,7 @@ void DirListController::segActionPressed(int action)
         return;
     }
     if (action == kActionDelete) {
-        auto sheet = std::make_shared<UIActionSheet>("Do you really want to delete '" + entry->name() + "'?",
+        auto sheet = std::make_shared<UIActionSheet>("Do you really want to delete '" + shownName(entry->name()) + "'?",
                                                      std::static_pointer_cast<UIActionSheetDelegate>(selfScreen()), "",
                                                      "Yes.", std::vector<std::string> { "No!" });
         sheet->showInView(view().get());
@@ -814,7 +814,7 @@ CommandTexts textsFor(ReloadResult::Command command)
 
 void DirListController::reportCommandFailure(const ReloadResult& result, int code, const std::string& reply)
 {
-    showSorry(format(textsFor(result.command).failed, result.commandName, code, reasonFor(code, reply)));
+    showSorry(format(textsFor(result.command).failed, shownName(result.commandName), code, reasonFor(code, reply)));
 }
 
 void DirListController::reportRelistingFailure(const ReloadResult& result, const std::string& reply)

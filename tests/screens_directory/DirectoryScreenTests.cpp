@@ -276,6 +276,14 @@ TEST_P(ListingTest, NamesTheServerCannotBeSentAreShownWholeAndATapSaysWhy)
         EXPECT_FALSE(screen_->tblDirectory()->indexPathForSelectedRow());
         EXPECT_EQ(folderLabel(), startLabel());
     }
+    // Nor can it be deleted: asked and refused as shown, and the file stays.
+    chooseAfterPress("line\nfeed.txt", DirListController::kActionDelete);
+    ASSERT_FALSE(UIActionSheet::visibleSheets().empty());
+    EXPECT_EQ(UIActionSheet::visibleSheets().back()->title(), "Do you really want to delete 'line\u21B5feed.txt'?");
+    tapSheetButton("Yes.");
+    EXPECT_NE(alertText().find("Could not delete 'line\u21B5feed.txt' (1001)!"), std::string::npos) << alertText();
+    tapAlertButton(0);
+    EXPECT_TRUE(server().exists("line\nfeed.txt"));
     // Over SFTP a tab is no obstacle.
     if (!ftp) {
         tapRow("tab\tdir");
