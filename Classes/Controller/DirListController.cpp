@@ -49,6 +49,13 @@ constexpr char kTitleFont[] = "LexitypeNeue-Bold";
 constexpr char kGrey[] = "6d6d6d";
 constexpr CGFloat kSpinnerSize = 37;
 constexpr int kLastListedKind = 22;
+// A tap on an entry whose name cannot be sent to the server.
+constexpr char kLineBreakNameText[]
+    = "'%name' cannot be opened: its name holds a line break, which cannot be sent to the server. "
+      "Rename it with another program to open it here.";
+constexpr char kControlCharacterNameText[]
+    = "'%name' cannot be opened over FTP: its name holds a tab or another control character, which an "
+      "FTP address cannot carry. Rename it (touch and hold its row) to open it here.";
 
 bool onPad() { return UIDevice::currentDevice().userInterfaceIdiom() == UIUserInterfaceIdiomPad; }
 
@@ -88,6 +95,20 @@ std::string format(const char* pattern, const std::string& name, int code, const
         }
     }
     return text;
+}
+
+// A name as its row shows it: a one-line label would show a name holding a line break cut
+// short at the break, so each break shows as a return mark; a tab shows as the blank it is.
+std::string shownName(const std::string& name)
+{
+    std::string shown;
+    for (const char c : name) {
+        if (c == '\n' || c == '\r')
+            shown += "\u21B5";
+        else
+            shown += c == '\t' ? ' ' : c;
+    }
+    return shown;
 }
 
 // Ends the change-over without the layer's retained animation keeping the screen alive.
@@ -316,7 +337,7 @@ void DirListController::receivedFiles()
         folder = manager.naviStack().getCurrentDir();
     }
     if (lblFolder_ != nullptr)
-        lblFolder_->setText(utf8ToUtf16(folder));
+        lblFolder_->setText(utf8ToUtf16(shownName(folder)));
     if (btnUp_ != nullptr)
         btnUp_->setTag(dir == "/" ? 1 : 0);
     // A folder entered or left starts at its top; the same folder listed again keeps its place.
@@ -380,7 +401,7 @@ void DirListController::configureCell(DirListCell& cell, const FileEntry& entry)
             cell.lblDate()->setText(entry.date() ? dateFormatter_->stringFromDate16(*entry.date()) : std::u16string {});
     }
     if (cell.lblFile() != nullptr)
-        cell.lblFile()->setText(utf8ToUtf16(entry.name()));
+        cell.lblFile()->setText(utf8ToUtf16(shownName(entry.name())));
     if (cell.imgIcon() != nullptr)
         cell.imgIcon()->setImage(UIImage::imageNamed(DirListCell::iconNameFor(entry)));
 }
@@ -426,6 +447,13 @@ void DirListController::tableViewDidSelectRowAtIndexPath(UITableView* tableView,
         std::make_shared<UIAlertView>(kSorryTitle, "He can't download files bigger than 10MB.",
                                       std::weak_ptr<UIAlertViewDelegate> {}, "OK")
             ->show();
+        return;
+    }
+    if (!NetworkManager::sharedManager().canCarryName(entry->name())) {
+        // Any request for it would be refused or name another entry: say so now.
+        tableView->deselectRowAtIndexPath(indexPath, true);
+        const bool lineBreak = entry->name().find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos;
+        showSorry(format(lineBreak ? kLineBreakNameText : kControlCharacterNameText, shownName(entry->name()), 0, ""));
         return;
     }
     if (entry->isDirectory()) {
@@ -613,7 +641,7 @@ void DirListController::segActionPressed(int action)
         return;
     }
     if (action == kActionDelete) {
-        auto sheet = std::make_shared<UIActionSheet>("Do you really want to delete '" + entry->name() + "'?",
+        auto sheet = std::make_shared<UIActionSheet>("Do you really want to delete '" + shownName(entry->name()) + "'?",
                                                      std::static_pointer_cast<UIActionSheetDelegate>(selfScreen()), "",
                                                      "Yes.", std::vector<std::string> { "No!" });
         sheet->showInView(view().get());
@@ -786,7 +814,7 @@ CommandTexts textsFor(ReloadResult::Command command)
 
 void DirListController::reportCommandFailure(const ReloadResult& result, int code, const std::string& reply)
 {
-    showSorry(format(textsFor(result.command).failed, result.commandName, code, reasonFor(code, reply)));
+    showSorry(format(textsFor(result.command).failed, shownName(result.commandName), code, reasonFor(code, reply)));
 }
 
 void DirListController::reportRelistingFailure(const ReloadResult& result, const std::string& reply)

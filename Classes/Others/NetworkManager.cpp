@@ -518,6 +518,14 @@ NetworkManager::Protocol NetworkManager::protocol() const
     return conn_ && conn_->type() == QVConnection::kTypeSFTP ? Protocol::sftp : Protocol::ftp;
 }
 
+bool NetworkManager::canCarryName(std::string_view name) const
+{
+    if (hasUnsafeCharacters(name))
+        return false;
+    return protocol() == Protocol::sftp
+        || std::none_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
 std::string NetworkManager::knownHostsPath()
 {
     return NSHomeDirectory() + "/known_hosts";

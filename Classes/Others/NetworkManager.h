@@ -24,6 +24,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QVConnection;
@@ -130,6 +131,10 @@ public:
     // listing (the screen's may be minutes old): sets `held` and answers 0, or answers the
     // listing's failure code. Waits; call it when no operation runs.
     [[nodiscard]] int lookUpName(const std::string& name, bool& held);
+    // Whether the connected server can be sent `name` at all: never with a line break or NUL
+    // (they would end a command), and over FTP with no other control character either (libcurl
+    // refuses them in a path however they are escaped).
+    [[nodiscard]] bool canCarryName(std::string_view name) const;
 
     // The work directory's URL, each component escaped once, ending in "/".
     [[nodiscard]] std::string getWorkUrl() const;

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -41,6 +43,23 @@ void takePermissions(FileEntry& file, std::string_view line)
     file.setDirType(dirType);
 }
 
+// The text of a line that no entry was read from, when it may be the rest of the name listed
+// just before it: a name holding a line break breaks its listing line in two (over FTP a
+// carriage return arrives as a line feed too). Blank lines, "total" lines, lines holding a NUL
+// and lines that start like an entry (unreadable ones) are none.
+std::optional<std::string> nameTailOf(std::string_view line)
+{
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.find_first_not_of(" \t") == std::string_view::npos || line.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    const std::string_view first = line.substr(0, line.find_first_of(" \t"));
+    if (first == "total" || Connection::modeOfPermissions(first))
+        return std::nullopt;
+    // Decoded as the names are: UTF-8 where the bytes are UTF-8, else one character per byte.
+    if (auto text = utf8StringFromData(line, NSUTF8StringEncoding)) return text;
+    return utf8StringFromData(line, NSMacOSRomanStringEncoding);
+}
+
 void logParsingResult(int result)
 {
     char line[32] = "Parsing returned ";
@@ -66,6 +85,8 @@ NetworkManager::Entries NetworkManager::parseDirDataList(const NSData& listing)
     // At most one entry per line: one allocation instead of a series of ever larger ones.
     entries.reserve(static_cast<std::size_t>(std::count(listing.begin(), listing.end(), '\n')) + 1);
     std::size_t offset = 0;
+    // The entry of the line just before, while a broken name may go on in the next one.
+    FileEntry* broken = nullptr;
     for (;;) {
         std::optional<CFFTPResourceEntry> parsed;
         const CFIndex consumed = CFFTPCreateParsedResourceListing(listing.data() + offset,
@@ -74,6 +95,27 @@ NetworkManager::Entries NetworkManager::parseDirDataList(const NSData& listing)
         if (consumed < 0) {
             NSLog("HUGE PARSING FAIL");
             return entries;
+        }
+        const std::size_t length = std::min(static_cast<std::size_t>(consumed), listing.size() - offset);
+        const std::string_view line(listing.data() + offset, length);
+        if (!parsed && broken != nullptr) {
+            // The rest of the name, not an entry of its own: joined on with the line feed it
+            // broke at, so the row shows the whole name and no command names a wrong entry.
+            std::string_view text = line;
+            if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+            if (std::optional<std::string> tail = nameTailOf(text)) {
+                // A link's target follows the whole name.
+                const std::size_t arrow = tail->find(" -> ");
+                if (!broken->strRights().empty() && broken->strRights().front() == 'l' && !broken->isLink()
+                    && arrow != std::string::npos) {
+                    broken->setSymlink(tail->substr(arrow + 4));
+                    tail->resize(arrow);
+                }
+                broken->setName(broken->name() + "\n" + *tail);
+                if (!broken->isDirectory()) (void)broken->parseExtension();
+            } else {
+                broken = nullptr;
+            }
         }
         if (parsed) {
             const CFFTPResourceEntry entry = entryByReencodingNameInEntry(*parsed, NSUTF8StringEncoding);
@@ -90,12 +132,12 @@ NetworkManager::Entries NetworkManager::parseDirDataList(const NSData& listing)
                 file->setDirType(FileEntry::kPlainFile);
                 (void)file->parseExtension();
             }
-            const std::size_t length = std::min(static_cast<std::size_t>(consumed), listing.size() - offset);
-            takePermissions(*file, std::string_view(listing.data() + offset, length));
+            takePermissions(*file, line);
+            broken = file.get();
             entries.push_back(std::move(file));
         }
         // The offset never passes the end, whatever the parser answers.
-        offset += std::min(static_cast<std::size_t>(consumed), listing.size() - offset);
+        offset += length;
     }
 }
 

@@ -150,6 +150,38 @@ TEST_F(ListingDecodingTest, CapturedServerListings)
     EXPECT_EQ(fromOpenssh[4]->owner(), "root");
 }
 
+// A name holding a line break breaks its line in two: the rest joins the name (a link's target
+// after it), and lines that cannot be a name's rest stay out of it.
+TEST_F(ListingDecodingTest, NamesBrokenAcrossLinesAreListedWhole)
+{
+    const std::string file = "-rw-r--r--   1 root     root            2 Dec 09 04:43 ";
+    const struct {
+        const char* what;
+        std::string listing;
+        std::vector<std::string> names;
+    } cases[] = {
+        { "line feed", file + "line\nfeed.txt\n" + file + "plain.txt\n", { "line\nfeed.txt", "plain.txt" } },
+        { "two breaks, CR LF ends", file + "a\nb\nc.php\r\n", { "a\nb\nc.php" } },
+        { "Latin 1 rest", file + "x\ncaf\xe9\n", { "x\ncaf\xc3\x88" } },
+        { "folder", "drwxr-xr-x   2 root     root         4096 Dec 09 04:43 fold\nder\n", { "fold\nder" } },
+        { "link", "lrwxrwxrwx   1 root     root           14 Dec 09 04:43 ln\nk -> a.txt\n", { "ln\nk" } },
+        { "blank line ends it", file + "a\n\nnot a name\n", { "a" } },
+        { "unreadable entry is no rest", file + "a\n-rw-r--r-- 1 root root x Dec 09 04:43 b\n", { "a" } },
+        { "no entry before", "total 4\nstray\n" + file + "a\n", { "a" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto entries = NetworkManager::parseDirDataList(NSData(c.listing));
+        EXPECT_EQ(namesOf(entries), c.names);
+    }
+    const auto broken = NetworkManager::parseDirDataList(NSData(cases[0].listing));
+    EXPECT_EQ(broken.front()->extType(), 1) << "the kind of the whole name";
+    const auto folder = NetworkManager::parseDirDataList(NSData(cases[3].listing));
+    EXPECT_TRUE(folder.front()->isDirectory());
+    const auto link = NetworkManager::parseDirDataList(NSData(cases[4].listing));
+    EXPECT_EQ(link.front()->symlink(), "a.txt");
+}
+
 TEST_F(ListingDecodingTest, EmptyAndUnreadableListings)
 {
     EXPECT_TRUE(NetworkManager::parseDirDataList("").empty());

@@ -126,38 +126,80 @@ TEST_P(RemoteTest, StartPathWithAwkwardNames)
 
 TEST_P(RemoteTest, EntersUsesAndLeavesFoldersWithAwkwardNames)
 {
-    const std::string names[] = { "c d", "a#b", "100%", "\xC3\xBC", "q?x", "semi;type=a", "tab\there" };
-    for (const std::string& name : names)
-        server().writeFile(name + "/inside file.txt", "inside " + name);
+    const bool ftp = GetParam() == Protocol::ftp;
+    // How each name is listed (an FTP listing arrives with every CR turned into a LF) and
+    // whether the server can be sent it at all.
+    const struct {
+        std::string name;
+        std::string listed;
+        bool carried;
+    } rows[] = {
+        { "c d", "c d", true },
+        { "a#b", "a#b", true },
+        { "100%", "100%", true },
+        { "\xC3\xBC", "\xC3\xBC", true },
+        { "q?x", "q?x", true },
+        { "semi;type=a", "semi;type=a", true },
+        { "tab\there", "tab\there", !ftp },
+        { "line\nfeed", "line\nfeed", false },
+        { "carriage\rreturn", ftp ? "carriage\nreturn" : "carriage\rreturn", false },
+    };
+    std::vector<std::string> listed;
+    for (const auto& row : rows) {
+        server().writeFile(row.name + "/inside file.txt", "inside " + row.name);
+        listed.push_back(row.listed);
+    }
+    std::sort(listed.begin(), listed.end());
     connectNow();
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
-        ASSERT_TRUE(changeDir(name));
-        if (GetParam() == Protocol::ftp && name.find('\t') != std::string::npos) {
-            // libcurl sends no control character in an FTP path: a clear refusal, nothing moves.
+    // A name broken across listing lines is listed whole, its tail no entry of its own.
+    EXPECT_EQ(listedNames(), listed);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.listed);
+        ASSERT_TRUE(listedEntry(row.listed));
+        EXPECT_TRUE(listedEntry(row.listed)->isDirectory());
+        EXPECT_EQ(manager().canCarryName(row.listed), row.carried);
+        ASSERT_TRUE(changeDir(row.listed));
+        if (!row.carried) {
+            // Refused with a clear reason; nothing moves.
             ASSERT_FALSE(delegate_->reloadResults.empty());
             const int code = delegate_->reloadResults.back().listingCode;
-            EXPECT_NE(manager().getErrorMessage(code).find("a tab or any other control character"), std::string::npos);
+            EXPECT_EQ(code, row.listed.find('\t') != std::string::npos ? int(CURLE_URL_MALFORMAT)
+                                                                         : int(NetworkManager::kCodeUnsafeName));
+            EXPECT_NE(manager().getErrorMessage(code).find("cannot be used"), std::string::npos);
             EXPECT_EQ(manager().getWorkDir(), remoteDir());
             continue;
         }
-        EXPECT_EQ(manager().getWorkDir(), remoteDir(name));
-        EXPECT_EQ(manager().naviStack().syncWithPath(manager().getWorkDir()), name);
+        EXPECT_EQ(manager().getWorkDir(), remoteDir(row.name));
+        EXPECT_EQ(manager().naviStack().syncWithPath(manager().getWorkDir()), row.name);
         EXPECT_EQ(listedNames(), std::vector<std::string> { "inside file.txt" });
 
         NSData bytes;
         EXPECT_EQ(download("inside file.txt", bytes), 0);
-        EXPECT_EQ(bytes, "inside " + name);
+        EXPECT_EQ(bytes, "inside " + row.name);
         EXPECT_EQ(upload("new #1 %.txt", u"written"), 0);
-        EXPECT_EQ(server().readFile(name + "/new #1 %.txt"), "written");
+        EXPECT_EQ(server().readFile(row.name + "/new #1 %.txt"), "written");
 
         ASSERT_TRUE(changeDir(".."));
         EXPECT_EQ(manager().getWorkDir(), remoteDir());
-        EXPECT_TRUE(listedEntry(name));
+        EXPECT_TRUE(listedEntry(row.name));
+    }
+    // A file with a tab cannot be fetched over FTP either, and says why; but commands carry
+    // the tab, so it can be renamed to a name that opens.
+    server().writeFile("tab\there.txt", "tab");
+    ASSERT_TRUE(changeDir("."));
+    NSData bytes;
+    if (ftp) {
+        EXPECT_EQ(download("tab\there.txt", bytes), CURLE_URL_MALFORMAT);
+        EXPECT_NE(manager().getErrorMessage(CURLE_URL_MALFORMAT).find("a tab or any other control character"),
+                  std::string::npos);
+        EXPECT_EQ(manager().renameFile("tab\there.txt", "tab here.txt"), 0);
+        EXPECT_EQ(server().readFile("tab here.txt"), "tab");
+    } else {
+        EXPECT_EQ(download("tab\there.txt", bytes), 0);
+        EXPECT_EQ(bytes, "tab");
     }
     // Every later transfer still works at the root.
     server().writeFile("after.txt", "after");
-    NSData bytes;
     EXPECT_EQ(download("after.txt", bytes), 0);
     EXPECT_EQ(bytes, "after");
 }
@@ -379,3 +421,4 @@ TEST_P(RemoteTest, ReplacementStoppedHalfWayTellsWhereTheTextIs)
     EXPECT_EQ(server().readFile("page.html_##_"), "new text");
     EXPECT_EQ(server().readFile("page.html/inside.txt"), "x");
 }
+

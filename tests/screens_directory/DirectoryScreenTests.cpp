@@ -225,6 +225,73 @@ TEST_P(ListingTest, LinksAreEnteredAsFoldersOrOpenedAsFiles)
     EXPECT_EQ(folderLabel(), startLabel()) << "still in the start folder";
 }
 
+// A name the server cannot be sent (a line break anywhere, a tab over FTP) shows whole and a tap
+// on it says why it cannot be opened; the same name over SFTP opens.
+TEST_P(ListingTest, NamesTheServerCannotBeSentAreShownWholeAndATapSaysWhy)
+{
+    const bool ftp = param().remote == Remote::ftp;
+    const std::string lineBreak = "' cannot be opened: its name holds a line break, which cannot be sent to the server. "
+                                  "Rename it with another program to open it here.";
+    const std::string control = "' cannot be opened over FTP: its name holds a tab or another control character, which "
+                                "an FTP address cannot carry. Rename it (touch and hold its row) to open it here.";
+    const struct {
+        std::string name;   // on the server
+        std::string listed; // over FTP a carriage return arrives as a line feed
+        std::string shown;
+        bool folder;
+        std::string alert; // after "Lexiphant is sorry: '" and the shown name; empty: it opens
+    } rows[] = {
+        { "line\nfeed.txt", "line\nfeed.txt", "line\u21B5feed.txt", false, lineBreak },
+        { "carriage\rreturn.txt", ftp ? "carriage\nreturn.txt" : "carriage\rreturn.txt", "carriage\u21B5return.txt",
+          false, lineBreak },
+        { "fold\nder", "fold\nder", "fold\u21B5der", true, lineBreak },
+        { "tab\there.txt", "tab\there.txt", "tab here.txt", false, ftp ? control : "" },
+        { "tab\tdir", "tab\tdir", "tab dir", true, ftp ? control : "" },
+    };
+    for (const auto& row : rows) {
+        if (row.folder)
+            server().writeFile(row.name + "/inside.txt", "in");
+        else
+            server().writeFile(row.name, "x");
+    }
+    open();
+    EXPECT_EQ(shownNames().size(), std::size(rows)) << "no entry from the rest of a broken line";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.shown);
+        const int at = rowOf(row.listed);
+        ASSERT_GE(at, 0);
+        auto cell = std::dynamic_pointer_cast<DirListCell>(
+            screen_->tblDirectory()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(at, 0)));
+        ASSERT_TRUE(cell);
+        EXPECT_EQ(utf16ToUtf8(cell->lblFile()->text()), row.shown);
+        if (row.alert.empty())
+            continue;
+        tapRow(row.listed);
+        settle();
+        EXPECT_EQ(alertText(), "Lexiphant is sorry: '" + row.shown + row.alert);
+        if (row.name == "line\nfeed.txt")
+            snapshot(std::string("directory-unsendable-name-") + (ftp ? "ftp-" : "sftp-") + param().device);
+        tapAlertButton(0);
+        EXPECT_EQ(navigation_->topViewController(), screen_);
+        EXPECT_FALSE(screen_->tblDirectory()->indexPathForSelectedRow());
+        EXPECT_EQ(folderLabel(), startLabel());
+    }
+    // Nor can it be deleted: asked and refused as shown, and the file stays.
+    chooseAfterPress("line\nfeed.txt", DirListController::kActionDelete);
+    ASSERT_FALSE(UIActionSheet::visibleSheets().empty());
+    EXPECT_EQ(UIActionSheet::visibleSheets().back()->title(), "Do you really want to delete 'line\u21B5feed.txt'?");
+    tapSheetButton("Yes.");
+    EXPECT_NE(alertText().find("Could not delete 'line\u21B5feed.txt' (1001)!"), std::string::npos) << alertText();
+    tapAlertButton(0);
+    EXPECT_TRUE(server().exists("line\nfeed.txt"));
+    // Over SFTP a tab is no obstacle.
+    if (!ftp) {
+        tapRow("tab\tdir");
+        waitIdle();
+        EXPECT_EQ(folderLabel(), "tab dir");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, ListingTest,
                          testing::Values(ScreenCase { Remote::ftp, "ipad" }, ScreenCase { Remote::ftp, "iphone" },
                                          ScreenCase { Remote::sftp, "ipad" }, ScreenCase { Remote::sftp, "iphone" }),
