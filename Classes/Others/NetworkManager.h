@@ -3,7 +3,6 @@
 #include "Classes/Others/EncodedString.h"
 #include "Classes/Others/FileEntry.h"
 #include "Classes/Others/KnownHosts.h"
-#include "Platform/CFNetwork/CFFTPResourceListing.h"
 #include "Platform/Foundation/NSData.h"
 #include "Platform/Foundation/NSObject.h"
 #include "Platform/Foundation/NSStringEncoding.h"
@@ -177,33 +176,6 @@ public:
     // Writes `content` to the private temporary folder under the last component of `name`,
     // replacing an older copy; nullopt when the name names no file or the old copy stays.
     [[nodiscard]] std::optional<std::string> cacheFile(const std::string& name, const NSData& content);
-
-    // libcurl callbacks (plain functions with libcurl's signatures).
-    static std::size_t listWriteCallback(char* bytes, std::size_t size, std::size_t count, void* record);
-    // Also appends each line to the std::vector<std::string> given as user data, when there is one.
-    static std::size_t greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void* replies);
-    static int quietDebugCallback(void* handle, int type, char* text, std::size_t length, void* unused);
-    static std::size_t uploadReadCallback(char* buffer, std::size_t size, std::size_t count, void* record);
-
-
-    // Listing and text decoding (run on the listing worker thread, one listing at a time).
-
-    // Long-format listing bytes (servers that do not greet as Microsoft, and every SFTP
-    // listing) -> entries, in listing order. Stops at bytes the platform parser cannot read,
-    // keeping the entries before them.
-    [[nodiscard]] static Entries parseDirDataList(const NSData& listing);
-
-    // The entry with its name, which the platform parser read as Mac OS Roman, decoded again
-    // with `encoding`; unchanged when that does not work.
-    [[nodiscard]] static CFFTPResourceEntry entryByReencodingNameInEntry(const CFFTPResourceEntry& entry, NSStringEncoding encoding);
-
-    // Listing lines of a server that greeted as Microsoft (one-line parser) -> entries.
-    [[nodiscard]] static Entries parseDirList(const std::vector<std::string>& lines);
-
-    // A Microsoft server's listing bytes: split into lines, each decoded on its own (so one
-    // name in a legacy encoding cannot empty the listing) and freed of a trailing CR, then
-    // parseDirList.
-    [[nodiscard]] static Entries parseMicrosoftListing(const NSData& listing);
 
     // Downloaded bytes -> text: UTF-8, else ISO Latin 1, else ASCII, else "" with encoding 0.
     [[nodiscard]] static EncodedString getStringFromData(const NSData& data);

@@ -108,7 +108,7 @@ std::optional<std::int64_t> NetworkManager::remoteSize(const WorkLocation& folde
         TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         options.setNoBody();
-        options.setWrite(&NetworkManager::listWriteCallback, nullptr);
+        options.setWrite(&listWriteCallback, nullptr);
         TransferData none;
         code = options.perform(none);
         if (code == CURLE_OK && curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK)
@@ -462,7 +462,7 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     {
         TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setUpload(&NetworkManager::uploadReadCallback, &record);
+        options.setUpload(&uploadReadCallback, &record);
         code = options.perform(record);
     }
     NSLogf("Uploading returned %d !", code);

@@ -65,7 +65,7 @@ void NetworkManager::downloadFile(const DownloadRequest& request)
         {
             TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-            options.setWrite(&NetworkManager::listWriteCallback, &record);
+            options.setWrite(&listWriteCallback, &record);
             options.setProgress(request.progress, request.pdata);
             code = options.perform(record);
         }
