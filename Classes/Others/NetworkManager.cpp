@@ -522,14 +522,15 @@ bool NetworkManager::beginOperation(int status, std::function<void()> work)
         performInBackground([this, work = std::move(work)] {
             // Cleared however the work ends (the thread swallows what escapes it).
             struct Finish {
+                std::atomic<std::thread::id>& thread;
                 std::atomic<int>& status;
                 ~Finish()
                 {
-                    runningBegunOperation = false;
+                    thread = std::thread::id();
                     status = 0;
                 }
-            } finish { threadStatus_ };
-            runningBegunOperation = true;
+            } finish { begunOperationThread_, threadStatus_ };
+            begunOperationThread_ = std::this_thread::get_id();
             work();
         });
     } catch (const std::exception& e) {
@@ -542,7 +543,7 @@ bool NetworkManager::beginOperation(int status, std::function<void()> work)
 
 void NetworkManager::connect()
 {
-    ThreadStatusScope busy(threadStatus_, 1);
+    ThreadStatusScope busy(threadStatus_, 1, runsBegunOperation());
     forgetFailure();
     NSLogf("CURL INFO: %s", curl_version());
     CURL* curl = static_cast<CURL*>(curl_.get());
@@ -659,7 +660,7 @@ bool NetworkManager::changeWorkDir(const std::string& dir)
 
 bool NetworkManager::changeWorkDir(const ChangeDirRequest& request)
 {
-    ThreadStatusScope busy(threadStatus_, 2);
+    ThreadStatusScope busy(threadStatus_, 2, runsBegunOperation());
     return changeCWorkDir(request);
 }
 

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class QVConnection;
@@ -314,10 +315,18 @@ private:
 
     // Ends the running background operation at termination; answers whether it has ended.
     [[nodiscard]] bool endRunningOperation();
+    // Whether the calling thread runs the operation beginOperation() started, which clears the
+    // busy mark itself once the work has ended.
+    [[nodiscard]] bool runsBegunOperation() const
+    {
+        return begunOperationThread_.load() == std::this_thread::get_id();
+    }
 
     CurlSession curl_;
     bool globalInitialised_ { false };
     std::atomic<int> threadStatus_ { 0 };
+    // The thread of the operation beginOperation() started; none between operations.
+    std::atomic<std::thread::id> begunOperationThread_ {};
     // Set by terminate(): every transfer ends at its next progress call, and no result is
     // delivered.
     std::atomic<bool> abortRequested_ { false };

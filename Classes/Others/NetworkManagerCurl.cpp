@@ -56,7 +56,8 @@ bool CurlStringList::append(const std::string& text)
     return true;
 }
 
-ThreadStatusScope::ThreadStatusScope(std::atomic<int>& status, int value) : status_(status), clears_(!runningBegunOperation)
+ThreadStatusScope::ThreadStatusScope(std::atomic<int>& status, int value, bool begun)
+    : status_(status), clears_(!begun)
 {
     status_ = value;
 }

@@ -30,17 +30,13 @@ private:
     std::unique_ptr<curl_slist, Deleter> list_;
 };
 
-// Set on the thread of an operation started by beginOperation(), which marked the manager busy
-// before the thread ran and clears the mark itself once the work has ended.
-inline thread_local bool runningBegunOperation = false;
-
 // Marks the manager busy with one background operation for the length of a scope. Inside an
-// operation begun on the main thread the end of the scope leaves the mark to beginOperation():
-// clearing it here would let a new operation start, and the old thread's own clearing would
-// then wipe the new one's mark.
+// operation begun on the main thread (`begun`) the end of the scope leaves the mark to
+// beginOperation(): clearing it here would let a new operation start, and the old thread's own
+// clearing would then wipe the new one's mark.
 class ThreadStatusScope {
 public:
-    ThreadStatusScope(std::atomic<int>& status, int value);
+    ThreadStatusScope(std::atomic<int>& status, int value, bool begun);
     ~ThreadStatusScope();
     ThreadStatusScope(const ThreadStatusScope&) = delete;
     ThreadStatusScope& operator=(const ThreadStatusScope&) = delete;
