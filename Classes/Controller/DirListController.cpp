@@ -9,6 +9,7 @@
 #include "Classes/Controller/AlertPrompt.h"
 #include "Classes/Controller/DirListCell.h"
 #include "Classes/Controller/DirectoryPopover.h"
+#include "Classes/Controller/FailureReason.h"
 #include "Classes/Controller/FileEntryScreen.h"
 #include "Classes/Controller/ScreenMaker.h"
 #include "Classes/Controller/UIColorHexColor.h"
@@ -743,10 +744,7 @@ void DirListController::uploadedFile(const std::string& name, int code)
 std::string DirListController::reasonFor(int code, const std::string& reply)
 {
     // libcurl's words alone ("Quote command returned error") hide why; the server's tell it.
-    std::string reason = NetworkManager::sharedManager().getErrorMessage(code);
-    if (!reply.empty())
-        reason += "\n" + reply;
-    return reason;
+    return FailureReason::withReply(NetworkManager::sharedManager().getErrorMessage(code), reply);
 }
 
 std::string DirListController::listingReasonFor(int code, const std::string& reply)
