@@ -168,8 +168,8 @@ std::string NetworkManager::keyTypePreferencePath() const
 
 namespace {
 
-// The known-hosts file exists, private, before libssh2 reads or rewrites it (rewriting keeps
-// the mode of a file that is there).
+// The known-hosts file exists, private, before the host-key check reads it or adds a first key
+// to it (KnownHosts appends; libcurl is never given this file).
 void makePrivateFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);

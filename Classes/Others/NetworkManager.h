@@ -348,8 +348,9 @@ private:
     std::string failureWords_;
     std::string latestFailureWords_; // those of the latest failed perform
     std::string lastReplyLine_;
-    // What the host-key check of libcurl reads and reports, during any perform that connects
-    // (the connect, and any later operation after the connection was lost).
+    // What our own host-key check (hostKeyCheck, which libcurl calls with each key an SFTP server
+    // shows, in place of its known-hosts check) reads and reports, during any perform that
+    // connects (the connect, and any later operation after the connection was lost).
     struct HostKeyCheck {
         std::string path;
         std::string host;

@@ -231,7 +231,6 @@ void CTTypesetter::buildReusing(const CTTypesetter& previous)
         if (from >= 0) {
             processRange(pending, start);
             const auto oldStart = static_cast<std::size_t>(from);
-            const auto from = static_cast<std::ptrdiff_t>(oldStart);
             const auto count = static_cast<std::ptrdiff_t>(end - start);
             std::copy_n(previous.advance_.begin() + from, count, advance_.begin() + static_cast<std::ptrdiff_t>(start));
             std::copy_n(previous.flags_.begin() + from, count, flags_.begin() + static_cast<std::ptrdiff_t>(start));
