@@ -2,6 +2,7 @@
 
 #include "Classes/Others/ListLineParser.h"
 #include "Classes/Others/NetworkManager.h"
+#include "Classes/Others/NetworkManagerListing.h"
 
 #include "Platform/Foundation/NSLog.h"
 
@@ -89,7 +90,7 @@ void BM_parseDirDataList(benchmark::State& state)
 {
     NSData listing = "total 123456\r\n";
     for (int i = 0; i < state.range(0); ++i) listing += unixLine(i) + "\r\n";
-    const auto decode = [&listing] { return NetworkManager::parseDirDataList(listing); };
+    const auto decode = [&listing] { return parseDirDataList(listing); };
     const auto shown = listingOnShow(decode);
     for (auto _ : state) benchmark::DoNotOptimize(decode());
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -102,7 +103,7 @@ void BM_parseDirList(benchmark::State& state)
     const QuietLog quiet;
     std::vector<std::string> lines;
     for (int i = 0; i < state.range(0); ++i) lines.push_back(msdosLine(i));
-    const auto decode = [&lines] { return NetworkManager::parseDirList(lines); };
+    const auto decode = [&lines] { return parseDirList(lines); };
     const auto shown = listingOnShow(decode);
     for (auto _ : state) benchmark::DoNotOptimize(decode());
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -114,7 +115,7 @@ void BM_parseMicrosoftListing(benchmark::State& state)
     const QuietLog quiet;
     NSData listing;
     for (int i = 0; i < state.range(0); ++i) listing += msdosLine(i) + "\r\n";
-    const auto decode = [&listing] { return NetworkManager::parseMicrosoftListing(listing); };
+    const auto decode = [&listing] { return parseMicrosoftListing(listing); };
     const auto shown = listingOnShow(decode);
     for (auto _ : state) benchmark::DoNotOptimize(decode());
     state.SetItemsProcessed(state.iterations() * state.range(0));

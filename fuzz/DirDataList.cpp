@@ -1,5 +1,6 @@
 // Listing bytes into file entries, as a UNIX-style and as a Microsoft server's listing.
 #include "Classes/Others/NetworkManager.h"
+#include "Classes/Others/NetworkManagerListing.h"
 
 #include "Platform/Foundation/NSLog.h"
 
@@ -12,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const bool quiet = (NSLogSetSink([](const std::string&) {}), true);
     (void)quiet;
     const NSData listing(reinterpret_cast<const char*>(data), size);
-    for (const auto& entries : { NetworkManager::parseDirDataList(listing), NetworkManager::parseMicrosoftListing(listing) }) {
+    for (const auto& entries : { parseDirDataList(listing), parseMicrosoftListing(listing) }) {
         for (const auto& entry : entries) {
             if (entry->size() < 0) std::abort();
             (void)entry->stringForFileSize();

@@ -4,6 +4,7 @@
 #include "Classes/Controller/ActionPopover.h"
 #include "Classes/Controller/AlertPrompt.h"
 #include "Classes/Controller/BusyAlert.h"
+#include "Classes/Controller/FailureReason.h"
 #include "Classes/Controller/RoundedButton.h"
 #include "Classes/Controller/UIColorHexColor.h"
 #include "Classes/FileTemplates.h"
@@ -302,15 +303,16 @@ void CodeWriteController::showDownloadError(int code)
     // libcurl's words alone ("Remote file not found") hide why; the server's reply tells it.
     NetworkManager& network = NetworkManager::sharedManager();
     std::string reason = network.getErrorMessage(code);
-    if (const std::string reply = network.lastReplyLine(); !reply.empty()) {
+    const std::string reply = network.lastReplyLine();
+    if (!reply.empty()) {
         // "Remote file not found" beside "550 Permission denied" would contradict the server.
         std::string lower = reply;
         std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
         if (NetworkManager::refusedRetrieval(code) && lower.find("not found") == std::string::npos
             && lower.find("no such") == std::string::npos)
             reason = "The server refused to send the file.";
-        reason += "\n" + reply;
     }
+    reason = FailureReason::withReply(std::move(reason), reply);
     showDownloadError(stringWithFormat("Could not open file (%d)!\n%s", code, reason.c_str()));
 }
 

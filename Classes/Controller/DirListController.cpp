@@ -9,6 +9,7 @@
 #include "Classes/Controller/AlertPrompt.h"
 #include "Classes/Controller/DirListCell.h"
 #include "Classes/Controller/DirectoryPopover.h"
+#include "Classes/Controller/FailureReason.h"
 #include "Classes/Controller/FileEntryScreen.h"
 #include "Classes/Controller/ScreenMaker.h"
 #include "Classes/Controller/UIColorHexColor.h"
@@ -771,17 +772,14 @@ void DirListController::uploadedFile(const std::string& name, int code)
 std::string DirListController::reasonFor(int code, const std::string& reply)
 {
     // libcurl's words alone ("Quote command returned error") hide why; the server's tell it.
-    std::string reason = NetworkManager::sharedManager().getErrorMessage(code);
-    if (!reply.empty())
-        reason += "\n" + reply;
-    return reason;
+    return FailureReason::withReply(NetworkManager::sharedManager().getErrorMessage(code), reply);
 }
 
 std::string DirListController::listingReasonFor(int code, const std::string& reply)
 {
     // libcurl names a refused listing as a file it could not retrieve or find.
     if (NetworkManager::refusedRetrieval(code))
-        return "The server did not list the folder." + (reply.empty() ? std::string() : "\n" + reply);
+        return FailureReason::withReply("The server did not list the folder.", reply);
     return reasonFor(code, reply);
 }
 

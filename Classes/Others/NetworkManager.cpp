@@ -168,8 +168,8 @@ std::string NetworkManager::keyTypePreferencePath() const
 
 namespace {
 
-// The known-hosts file exists, private, before libssh2 reads or rewrites it (rewriting keeps
-// the mode of a file that is there).
+// The known-hosts file exists, private, before the host-key check reads it or adds a first key
+// to it (KnownHosts appends; libcurl is never given this file).
 void makePrivateFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
@@ -387,76 +387,6 @@ void NetworkManager::deliver(NetworkManagerDelegate::Operation operation,
     performOnMainThread(std::move(delivery), wait);
 }
 
-// ---- Callbacks -------------------------------------------------------------------------------
-
-std::size_t NetworkManager::listWriteCallback(char* bytes, std::size_t size, std::size_t count, void* record)
-{
-    const std::size_t total = size * count;
-    auto* transfer = static_cast<TransferData*>(record);
-    if (transfer == nullptr || transfer->data == nullptr || total == 0)
-        return total;
-    if (transfer->kind != TransferData::kListing && transfer->kind != TransferData::kDownload)
-        return total;
-    NSData& data = *transfer->data;
-    if (total > transfer->limit || data.size() > transfer->limit - total) {
-        // Answering less than offered ends the transfer with a write error.
-        transfer->overflowed = true;
-        return 0;
-    }
-    if (data.empty() && transfer->handle != nullptr) {
-        // Grow once to the announced size, so a large file is not copied at every doubling.
-        curl_off_t announced = -1;
-        if (curl_easy_getinfo(static_cast<CURL*>(transfer->handle), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced)
-                == CURLE_OK
-            && announced > 0) {
-            try {
-                data.reserve(std::min<std::size_t>(static_cast<std::size_t>(announced), transfer->limit));
-            } catch (const std::exception&) {
-                return 0;
-            }
-        }
-    }
-    try {
-        data.append(bytes, total);
-    } catch (const std::exception&) {
-        return 0; // out of memory: a write error, never an exception through libcurl
-    }
-    return total;
-}
-
-std::size_t NetworkManager::greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void* replies)
-{
-    const std::size_t total = size * count;
-    const std::string_view line(bytes, total);
-    // Nothing may escape into libcurl's C frames; a reply not kept only means a refused rename
-    // is not told from a refused source.
-    try {
-        if (line.size() >= 3 && line.substr(0, 3) == "220" && line.find("Microsoft") != std::string_view::npos)
-            sharedManager().setMicrosoft(true);
-        if (replies != nullptr)
-            static_cast<std::vector<std::string>*>(replies)->emplace_back(line);
-    } catch (...) {
-    }
-    return total;
-}
-
-int NetworkManager::quietDebugCallback(void*, int, char*, std::size_t, void*)
-{
-    // The verbose trace goes nowhere; nothing is copied on this path, which sees every byte.
-    return 0;
-}
-
-std::size_t NetworkManager::uploadReadCallback(char* buffer, std::size_t size, std::size_t count, void* record)
-{
-    auto* transfer = static_cast<TransferData*>(record);
-    if (transfer == nullptr || transfer->data == nullptr || transfer->position >= transfer->length)
-        return 0;
-    const std::size_t n = std::min(size * count, transfer->length - transfer->position);
-    std::memcpy(buffer, transfer->data->data() + transfer->position, n);
-    transfer->position += n;
-    return n;
-}
-
 // ---- Work URL --------------------------------------------------------------------------------
 
 std::string NetworkManager::urlFor(const WorkLocation& location)
@@ -601,14 +531,15 @@ bool NetworkManager::beginOperation(int status, std::function<void()> work)
         performInBackground([this, work = std::move(work)] {
             // Cleared however the work ends (the thread swallows what escapes it).
             struct Finish {
+                std::atomic<std::thread::id>& thread;
                 std::atomic<int>& status;
                 ~Finish()
                 {
-                    runningBegunOperation = false;
+                    thread = std::thread::id();
                     status = 0;
                 }
-            } finish { threadStatus_ };
-            runningBegunOperation = true;
+            } finish { begunOperationThread_, threadStatus_ };
+            begunOperationThread_ = std::this_thread::get_id();
             work();
         });
     } catch (const std::exception& e) {
@@ -621,7 +552,7 @@ bool NetworkManager::beginOperation(int status, std::function<void()> work)
 
 void NetworkManager::connect()
 {
-    ThreadStatusScope busy(threadStatus_, 1);
+    ThreadStatusScope busy(threadStatus_, 1, runsBegunOperation());
     forgetFailure();
     NSLogf("CURL INFO: %s", curl_version());
     CURL* curl = static_cast<CURL*>(curl_.get());
@@ -682,8 +613,8 @@ void NetworkManager::connect()
             stallSeconds_ = limit.stallSeconds;
             curl_easy_setopt(curl, CURLOPT_FTP_USE_EPSV, 0L);
             curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-            curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &NetworkManager::greetingHeaderCallback);
-            curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &NetworkManager::quietDebugCallback);
+            curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &greetingHeaderCallback);
+            curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &quietDebugCallback);
 
             listsHiddenEntries_ = true;
             if (sftp && !hostKeyCheck_.refusal().empty()) {
@@ -738,7 +669,7 @@ bool NetworkManager::changeWorkDir(const std::string& dir)
 
 bool NetworkManager::changeWorkDir(const ChangeDirRequest& request)
 {
-    ThreadStatusScope busy(threadStatus_, 2);
+    ThreadStatusScope busy(threadStatus_, 2, runsBegunOperation());
     return changeCWorkDir(request);
 }
 
@@ -787,7 +718,7 @@ int NetworkManager::performCommands(const std::vector<std::string>& commands, co
         else
             options.setPostQuote(list.get());
         options.setNoBody();
-        options.setWrite(&NetworkManager::listWriteCallback, nullptr);
+        options.setWrite(&listWriteCallback, nullptr);
         if (replies != nullptr)
             options.setReplies(replies);
         TransferData none;
@@ -818,7 +749,7 @@ int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes, const 
         record.limit = limits().listingBytes;
         TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setWrite(&NetworkManager::listWriteCallback, &record);
+        options.setWrite(&listWriteCallback, &record);
         options.setCustomRequest(request.c_str());
         code = options.perform(record);
     }
@@ -858,7 +789,7 @@ int NetworkManager::performListing(const std::string& url, NSData& bytes, Transf
         record.limit = limits().listingBytes;
         TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setWrite(&NetworkManager::listWriteCallback, &record);
+        options.setWrite(&listWriteCallback, &record);
         options.setProgress(progress, progressData);
         if (command != nullptr)
             options.setCustomRequest(command);

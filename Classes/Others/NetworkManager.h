@@ -3,7 +3,6 @@
 #include "Classes/Others/EncodedString.h"
 #include "Classes/Others/FileEntry.h"
 #include "Classes/Others/KnownHosts.h"
-#include "Platform/CFNetwork/CFFTPResourceListing.h"
 #include "Platform/Foundation/NSData.h"
 #include "Platform/Foundation/NSObject.h"
 #include "Platform/Foundation/NSStringEncoding.h"
@@ -25,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 class QVConnection;
@@ -183,33 +183,6 @@ public:
     // replacing an older copy; nullopt when the name names no file or the old copy stays.
     [[nodiscard]] std::optional<std::string> cacheFile(const std::string& name, const NSData& content);
 
-    // libcurl callbacks (plain functions with libcurl's signatures).
-    static std::size_t listWriteCallback(char* bytes, std::size_t size, std::size_t count, void* record);
-    // Also appends each line to the std::vector<std::string> given as user data, when there is one.
-    static std::size_t greetingHeaderCallback(char* bytes, std::size_t size, std::size_t count, void* replies);
-    static int quietDebugCallback(void* handle, int type, char* text, std::size_t length, void* unused);
-    static std::size_t uploadReadCallback(char* buffer, std::size_t size, std::size_t count, void* record);
-
-
-    // Listing and text decoding (run on the listing worker thread, one listing at a time).
-
-    // Long-format listing bytes (servers that do not greet as Microsoft, and every SFTP
-    // listing) -> entries, in listing order. Stops at bytes the platform parser cannot read,
-    // keeping the entries before them.
-    [[nodiscard]] static Entries parseDirDataList(const NSData& listing);
-
-    // The entry with its name, which the platform parser read as Mac OS Roman, decoded again
-    // with `encoding`; unchanged when that does not work.
-    [[nodiscard]] static CFFTPResourceEntry entryByReencodingNameInEntry(const CFFTPResourceEntry& entry, NSStringEncoding encoding);
-
-    // Listing lines of a server that greeted as Microsoft (one-line parser) -> entries.
-    [[nodiscard]] static Entries parseDirList(const std::vector<std::string>& lines);
-
-    // A Microsoft server's listing bytes: split into lines, each decoded on its own (so one
-    // name in a legacy encoding cannot empty the listing) and freed of a trailing CR, then
-    // parseDirList.
-    [[nodiscard]] static Entries parseMicrosoftListing(const NSData& listing);
-
     // Downloaded bytes -> text: UTF-8, else ISO Latin 1, else ASCII, else "" with encoding 0.
     [[nodiscard]] static EncodedString getStringFromData(const NSData& data);
 
@@ -367,10 +340,18 @@ private:
 
     // Ends the running background operation at termination; answers whether it has ended.
     [[nodiscard]] bool endRunningOperation();
+    // Whether the calling thread runs the operation beginOperation() started, which clears the
+    // busy mark itself once the work has ended.
+    [[nodiscard]] bool runsBegunOperation() const
+    {
+        return begunOperationThread_.load() == std::this_thread::get_id();
+    }
 
     CurlSession curl_;
     bool globalInitialised_ { false };
     std::atomic<int> threadStatus_ { 0 };
+    // The thread of the operation beginOperation() started; none between operations.
+    std::atomic<std::thread::id> begunOperationThread_ {};
     // Set by terminate(): every transfer ends at its next progress call, and no result is
     // delivered.
     std::atomic<bool> abortRequested_ { false };
@@ -392,8 +373,9 @@ private:
     std::string failureWords_;
     std::string latestFailureWords_; // those of the latest failed perform
     std::string lastReplyLine_;
-    // What the host-key check of libcurl reads and reports, during any perform that connects
-    // (the connect, and any later operation after the connection was lost).
+    // What our own host-key check (hostKeyCheck, which libcurl calls with each key an SFTP server
+    // shows, in place of its known-hosts check) reads and reports, during any perform that
+    // connects (the connect, and any later operation after the connection was lost).
     struct HostKeyCheck {
         std::string path;
         std::string host;

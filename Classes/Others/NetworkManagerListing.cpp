@@ -2,6 +2,7 @@
 
 #include "Classes/Others/ListLineParser.h"
 #include "Classes/Others/NetworkManager.h"
+#include "Classes/Others/NetworkManagerListing.h"
 #include "Classes/Others/PermissionHelpers.h"
 
 #include "Platform/Foundation/NSLog.h"
@@ -79,7 +80,9 @@ void logNames(const std::string& name, std::string_view fromName)
 
 } // namespace
 
-NetworkManager::Entries NetworkManager::parseDirDataList(const NSData& listing)
+using Entries = NetworkManager::Entries;
+
+Entries parseDirDataList(const NSData& listing)
 {
     Entries entries;
     // At most one entry per line: one allocation instead of a series of ever larger ones.
@@ -141,7 +144,7 @@ NetworkManager::Entries NetworkManager::parseDirDataList(const NSData& listing)
     }
 }
 
-CFFTPResourceEntry NetworkManager::entryByReencodingNameInEntry(const CFFTPResourceEntry& entry, NSStringEncoding encoding)
+CFFTPResourceEntry entryByReencodingNameInEntry(const CFFTPResourceEntry& entry, NSStringEncoding encoding)
 {
     if (!entry.name) return entry;
     const std::string& name = *entry.name;
@@ -158,7 +161,7 @@ CFFTPResourceEntry NetworkManager::entryByReencodingNameInEntry(const CFFTPResou
     return reencoded;
 }
 
-NetworkManager::Entries NetworkManager::parseDirList(const std::vector<std::string>& lines)
+Entries parseDirList(const std::vector<std::string>& lines)
 {
     Entries entries;
     entries.reserve(lines.size());
@@ -182,7 +185,7 @@ NetworkManager::Entries NetworkManager::parseDirList(const std::vector<std::stri
     return entries;
 }
 
-NetworkManager::Entries NetworkManager::parseMicrosoftListing(const NSData& listing)
+Entries parseMicrosoftListing(const NSData& listing)
 {
     std::vector<std::string> lines;
     std::string_view rest(listing);

@@ -122,7 +122,7 @@ int NetworkManager::remoteStat(const WorkLocation& folder, const std::string& na
         TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         options.setNoBody();
-        options.setWrite(&NetworkManager::listWriteCallback, nullptr);
+        options.setWrite(&listWriteCallback, nullptr);
         TransferData none;
         const int done = options.perform(none);
         if (done == CURLE_OK && curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
@@ -565,30 +565,30 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     forgetFailure();
     std::string fileKey;  // the file's full path: what its left-overs are remembered by
     std::string fileName; // the file's name in its folder
-    auto finish = [this, &fileKey, &fileName](SaveReport& report, int code) {
-        report.code = code;
-        if (code != CURLE_OK && report.reason.empty())
-            report.reason = code == kCodeReplaceIncomplete ? "The new text could not be given the file's name."
+    auto finish = [this, &fileKey, &fileName](SaveReport& result, int code) {
+        result.code = code;
+        if (code != CURLE_OK && result.reason.empty())
+            result.reason = code == kCodeReplaceIncomplete ? "The new text could not be given the file's name."
                                                             : getErrorMessage(code);
         if (code != CURLE_OK) {
             std::lock_guard lock(stateMutex_);
-            report.replyLine = failureWords_;
+            result.replyLine = failureWords_;
         }
-        report.diskFull = report.diskFull || RemoteSave::isDiskFull(code, report.replyLine);
+        result.diskFull = result.diskFull || RemoteSave::isDiskFull(code, result.replyLine);
         // What this save wrote and left, it may remove after a later success of the same file.
         if (!fileKey.empty())
-            for (const SaveReport::Place& place : report.places) {
+            for (const SaveReport::Place& place : result.places) {
                 const std::string plain = place.name.substr(place.name.rfind('/') + 1);
                 const bool ownForm = RemoteSave::isSaveForm(plain, fileName, kTemporarySuffix)
                     || RemoteSave::isSaveForm(plain, fileName, kAsideSuffix);
                 if (ownForm && place.holds != SaveReport::Holds::earlierText)
                     RemoteSave::leftovers().remember(fileKey, plain);
             }
-        if (const SaveResultText shown = saveResultText(report); !shown.message.empty())
-            NSLog("Saving " + report.shownName + ": " + shown.message);
+        if (const SaveResultText shown = saveResultText(result); !shown.message.empty())
+            NSLog("Saving " + result.shownName + ": " + shown.message);
         deliver(NetworkManagerDelegate::Operation::uploadedFile,
-                [report](NetworkManagerDelegate& receiver) { receiver.uploadedFileWithReport(report); }, false);
-        return report.code;
+                [result](NetworkManagerDelegate& receiver) { receiver.uploadedFileWithReport(result); }, false);
+        return result.code;
     };
     if (name.empty() || hasUnsafeCharacters(name) || name.find('/') != std::string::npos) {
         NSLog("Refused to upload a file whose name is empty or holds a slash, line break or NUL character");
@@ -621,14 +621,14 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     file.folder = workLocation();
     file.name = name;
     for (int followed = 0;; ++followed) {
-        const int listed = lookUpByName(file, RemoteSave::leftovers().of(urlFor(file.folder) + escapedPathComponent(file.name)));
-        if (listed != CURLE_OK) {
+        const int lookedUp = lookUpByName(file, RemoteSave::leftovers().of(urlFor(file.folder) + escapedPathComponent(file.name)));
+        if (lookedUp != CURLE_OK) {
             NSLogf("Could not read the folder of %s before saving it (%d)", shownName(file.folder, file.name).c_str(),
-                   listed);
+                   lookedUp);
             report.places.push_back({ shownName(file.folder, file.name), SaveReport::Holds::oldText });
             report.listed = false;
             report.neverLooked = true;
-            return finish(report, listed);
+            return finish(report, lookedUp);
         }
         if (!file.isLink)
             break;
@@ -675,7 +675,7 @@ int NetworkManager::uploadASCII(const std::string& name, const std::u16string& t
     {
         TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setUpload(&NetworkManager::uploadReadCallback, &record);
+        options.setUpload(&uploadReadCallback, &record);
         code = options.perform(record);
     }
     NSLogf("Uploading returned %d !", code);

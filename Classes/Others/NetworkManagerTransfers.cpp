@@ -45,7 +45,7 @@ std::string NetworkManager::lastReplyLine() const
 
 void NetworkManager::downloadFile(const DownloadRequest& request)
 {
-    ThreadStatusScope busy(threadStatus_, 3);
+    ThreadStatusScope busy(threadStatus_, 3, runsBegunOperation());
     forgetFailure();
     CURL* curl = static_cast<CURL*>(curl_.get());
     auto data = std::make_shared<NSData>();
@@ -65,7 +65,7 @@ void NetworkManager::downloadFile(const DownloadRequest& request)
         {
             TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-            options.setWrite(&NetworkManager::listWriteCallback, &record);
+            options.setWrite(&listWriteCallback, &record);
             options.setProgress(request.progress, request.pdata);
             code = options.perform(record);
         }
@@ -83,7 +83,7 @@ void NetworkManager::downloadFile(const DownloadRequest& request)
 
 void NetworkManager::downloadBinaryFile(const DownloadRequest& request)
 {
-    ThreadStatusScope busy(threadStatus_, 5);
+    ThreadStatusScope busy(threadStatus_, 5, runsBegunOperation());
     forgetFailure();
     CURL* curl = static_cast<CURL*>(curl_.get());
     int code = CURLE_OK;
@@ -169,7 +169,7 @@ std::optional<std::string> NetworkManager::cacheFile(const std::string& name, co
 
 void NetworkManager::uploadASCII(const UploadRequest& request)
 {
-    ThreadStatusScope busy(threadStatus_, 4);
+    ThreadStatusScope busy(threadStatus_, 4, runsBegunOperation());
     forgetFailure();
     (void)uploadASCII(request.name, request.text, request.encoding, request.listed, request.listedMode);
 }

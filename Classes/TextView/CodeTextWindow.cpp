@@ -72,10 +72,10 @@ void CodeTextWindow::showFromViewRect(UIView* view, CGRect rect)
             }
             window->showing_ = true;
             dispatchAfter(0, [self, target, rect] {
-                const auto window = self.lock();
+                const auto current = self.lock();
                 const auto content = target.lock();
-                if (window && content) {
-                    window->renderWithContentViewFromRect(content.get(), rect);
+                if (current && content) {
+                    current->renderWithContentViewFromRect(content.get(), rect);
                 }
             });
         });

@@ -1,4 +1,5 @@
 #include "Classes/Others/NetworkManager.h"
+#include "Classes/Others/NetworkManagerListing.h"
 #include "tests/listings/ListingTestClock.h"
 
 #include "tests/support/LogCapture.h"
@@ -35,7 +36,7 @@ TEST_F(ListingDecodingTest, LongListingBecomesEntries)
                            "-rw-r--r-- 1 root root          0 Jun 12  2009 old.txt\r\n"
                            "-rw-r--r-- 1 root root 5368709120 Dec  9 04:40 sparse.bin\r\n"
                            "-rw-r--r-- 1 root staff        0 Dec  9 04:40 with space.html";
-    const auto entries = NetworkManager::parseDirDataList(listing);
+    const auto entries = parseDirDataList(listing);
     ASSERT_EQ(namesOf(entries), (std::vector<std::string> { "caf\xc3\xa9.php", "ol\xc3\x88.txt", "site.html", "link", "old.txt", "sparse.bin", "with space.html" }));
 
     EXPECT_EQ(entries[0]->extType(), 5);
@@ -82,8 +83,8 @@ TEST_F(ListingDecodingTest, ListedPermissionsBecomeModes)
         SCOPED_TRACE(c.permissions);
         const std::string line = std::string(c.permissions) + " 1 web web 5 Dec  9 04:40 f.php";
         const std::string target = c.permissions[0] == 'l' ? " -> g.php" : "";
-        const auto longForm = NetworkManager::parseDirDataList(NSData(line + target + "\r\n"));
-        const auto microsoft = NetworkManager::parseMicrosoftListing(NSData(line + target + "\r\n"));
+        const auto longForm = parseDirDataList(NSData(line + target + "\r\n"));
+        const auto microsoft = parseMicrosoftListing(NSData(line + target + "\r\n"));
         for (const auto* entries : { &longForm, &microsoft }) {
             ASSERT_EQ(entries->size(), 1u);
             const FileEntry& entry = *entries->front();
@@ -95,7 +96,7 @@ TEST_F(ListingDecodingTest, ListedPermissionsBecomeModes)
         }
     }
     // MS-DOS lines list no permissions at all.
-    const auto dos = NetworkManager::parseMicrosoftListing(NSData("12-09-26  04:28PM                 1234 index.html\r\n"));
+    const auto dos = parseMicrosoftListing(NSData("12-09-26  04:28PM                 1234 index.html\r\n"));
     ASSERT_EQ(dos.size(), 1u);
     EXPECT_EQ(dos.front()->fileMode(), std::nullopt);
     EXPECT_EQ(dos.front()->strRights(), "");
@@ -128,11 +129,11 @@ TEST_F(ListingDecodingTest, CapturedServerListings)
                          "12-09-26  04:43AM                    1 ol\xe9.txt\r\n"
                          "12-09-26  04:43AM                   12 with space.txt\r\n";
 
-    const auto fromPyftpdlib = NetworkManager::parseDirDataList(pyftpdlib);
+    const auto fromPyftpdlib = parseDirDataList(pyftpdlib);
     EXPECT_EQ(namesOf(fromPyftpdlib), (std::vector<std::string> { "My Folder", "big.bin", "caf\xc3\xa9.php", "link", "old.html", "ol\xc3\x88.txt", "with space.txt" }));
-    const auto fromOpenssh = NetworkManager::parseDirDataList(openssh);
+    const auto fromOpenssh = parseDirDataList(openssh);
     EXPECT_EQ(namesOf(fromOpenssh), (std::vector<std::string> { "old.html", ".", "caf\xc3\xa9.php", "My Folder", "link", "..", "ol\xc3\x88.txt", "with space.txt", "big.bin" }));
-    const auto fromMsdos = NetworkManager::parseMicrosoftListing(msdos);
+    const auto fromMsdos = parseMicrosoftListing(msdos);
     EXPECT_EQ(namesOf(fromMsdos), (std::vector<std::string> { "My Folder", "big.bin", "caf\xc3\xa9.php", "link", "old.html", "ol\xc3\xa9.txt", "with space.txt" }));
 
     for (const auto* entries : { &fromPyftpdlib, &fromOpenssh, &fromMsdos }) {
@@ -171,23 +172,23 @@ TEST_F(ListingDecodingTest, NamesBrokenAcrossLinesAreListedWhole)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto entries = NetworkManager::parseDirDataList(NSData(c.listing));
+        const auto entries = parseDirDataList(NSData(c.listing));
         EXPECT_EQ(namesOf(entries), c.names);
     }
-    const auto broken = NetworkManager::parseDirDataList(NSData(cases[0].listing));
+    const auto broken = parseDirDataList(NSData(cases[0].listing));
     EXPECT_EQ(broken.front()->extType(), 1) << "the kind of the whole name";
-    const auto folder = NetworkManager::parseDirDataList(NSData(cases[3].listing));
+    const auto folder = parseDirDataList(NSData(cases[3].listing));
     EXPECT_TRUE(folder.front()->isDirectory());
-    const auto link = NetworkManager::parseDirDataList(NSData(cases[4].listing));
+    const auto link = parseDirDataList(NSData(cases[4].listing));
     EXPECT_EQ(link.front()->symlink(), "a.txt");
 }
 
 TEST_F(ListingDecodingTest, EmptyAndUnreadableListings)
 {
-    EXPECT_TRUE(NetworkManager::parseDirDataList("").empty());
-    EXPECT_TRUE(NetworkManager::parseDirDataList("total 0\n\n\n").empty());
-    EXPECT_TRUE(NetworkManager::parseDirDataList(std::string(1000, '\0')).empty());
-    EXPECT_TRUE(NetworkManager::parseMicrosoftListing("").empty());
+    EXPECT_TRUE(parseDirDataList("").empty());
+    EXPECT_TRUE(parseDirDataList("total 0\n\n\n").empty());
+    EXPECT_TRUE(parseDirDataList(std::string(1000, '\0')).empty());
+    EXPECT_TRUE(parseMicrosoftListing("").empty());
 }
 
 TEST_F(ListingDecodingTest, NameReencoding)
@@ -214,7 +215,7 @@ TEST_F(ListingDecodingTest, NameReencoding)
         entry.name = c.macRomanName;
         entry.size = 7;
         entry.owner = "o";
-        const CFFTPResourceEntry result = NetworkManager::entryByReencodingNameInEntry(entry, c.encoding);
+        const CFFTPResourceEntry result = entryByReencodingNameInEntry(entry, c.encoding);
         EXPECT_EQ(result.name, c.expected) << c.macRomanName.value_or("(none)");
         EXPECT_EQ(result.size, entry.size);
         EXPECT_EQ(result.owner, entry.owner);
@@ -230,7 +231,7 @@ TEST_F(ListingDecodingTest, MicrosoftLines)
         "lrwxrwxrwx   1 web      staff          9 Feb  2 09:30 docs -> share/doc",
         "",
     };
-    const auto entries = NetworkManager::parseDirList(lines);
+    const auto entries = parseDirList(lines);
     ASSERT_EQ(namesOf(entries), (std::vector<std::string> { "backup", "site.html", "notes.txt", "docs" }));
     EXPECT_EQ(entries[0]->dirType(), FileEntry::kDirectoryOrLink);
     EXPECT_EQ(entries[0]->date(), NSDate::dateWithTimeIntervalSince1970(static_cast<double>(utc(2008, 11, 5, 10, 15))));
@@ -258,7 +259,7 @@ TEST_F(ListingDecodingTest, MicrosoftListingDecodesEachLineOnItsOwn)
     const NSData listing = "11-05-08  10:15AM       <DIR>          caf\xc3\xa9\r\n"
                            "03-22-98  04:30PM                 2048 ol\xe9.txt\r\n"
                            "03-22-98  04:30PM                   12 two words.txt\r\n";
-    const auto entries = NetworkManager::parseMicrosoftListing(listing);
+    const auto entries = parseMicrosoftListing(listing);
     EXPECT_EQ(namesOf(entries), (std::vector<std::string> { "caf\xc3\xa9", "ol\xc3\xa9.txt", "two words.txt" }));
     // The piece after the last line feed is an empty line, which adds nothing.
     EXPECT_EQ(log_.lines().back(), "Parsing returned 0");

@@ -2,6 +2,7 @@
 // test SFTP server through libcurl, and decodes the bytes as the network manager does.
 
 #include "Classes/Others/NetworkManager.h"
+#include "Classes/Others/NetworkManagerListing.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/SftpTestServer.h"
 
@@ -97,7 +98,7 @@ NetworkManager::Entries listAndDecode(const TestServer& server, bool expectMicro
     EXPECT_EQ(fetched.code, CURLE_OK) << curl_easy_strerror(fetched.code) << "\n" << server.logText();
     EXPECT_EQ(fetched.microsoft, expectMicrosoft);
     *bytes = fetched.bytes;
-    return fetched.microsoft ? NetworkManager::parseMicrosoftListing(fetched.bytes) : NetworkManager::parseDirDataList(fetched.bytes);
+    return fetched.microsoft ? parseMicrosoftListing(fetched.bytes) : parseDirDataList(fetched.bytes);
 }
 
 void expectCommonEntries(const NetworkManager::Entries& entries, const NSData& bytes)

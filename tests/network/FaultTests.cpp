@@ -3,10 +3,10 @@
 
 #include "tests/network/NetworkTestSupport.h"
 
-#include "Classes/Others/NetworkManagerCurl.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/SftpTestServer.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 

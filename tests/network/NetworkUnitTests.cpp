@@ -4,7 +4,7 @@
 #include "tests/network/NetworkTestSupport.h"
 
 #include "Classes/Others/NaviStack.h"
-#include "Classes/Others/NetworkManagerCurl.h"
+#include "Classes/Others/NetworkManagerTestSeam.h"
 #include "Classes/Others/PermissionHelpers.h"
 #include "Classes/Others/TransferData.h"
 #include "Platform/Foundation/NSFileManager.h"
@@ -14,6 +14,7 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -110,15 +111,15 @@ TEST(NetworkCallbacks, ListWriteStopsAtItsLimit)
     record.data = &bytes;
     record.limit = 10;
     char chunk[6] = { 'a', 'b', 'c', 'd', 'e', 'f' };
-    EXPECT_EQ(NetworkManager::listWriteCallback(chunk, 1, 6, &record), 6u);
-    EXPECT_EQ(NetworkManager::listWriteCallback(chunk, 1, 4, &record), 4u); // exactly at the limit
-    EXPECT_EQ(NetworkManager::listWriteCallback(chunk, 1, 1, &record), 0u);
+    EXPECT_EQ(listWriteCallback(chunk, 1, 6, &record), 6u);
+    EXPECT_EQ(listWriteCallback(chunk, 1, 4, &record), 4u); // exactly at the limit
+    EXPECT_EQ(listWriteCallback(chunk, 1, 1, &record), 0u);
     EXPECT_TRUE(record.overflowed);
     EXPECT_EQ(bytes, "abcdefabcd");
     // Without a record or for an upload record the bytes are taken and dropped.
-    EXPECT_EQ(NetworkManager::listWriteCallback(chunk, 2, 3, nullptr), 6u);
+    EXPECT_EQ(listWriteCallback(chunk, 2, 3, nullptr), 6u);
     record.kind = TransferData::kUpload;
-    EXPECT_EQ(NetworkManager::listWriteCallback(chunk, 1, 6, &record), 6u);
+    EXPECT_EQ(listWriteCallback(chunk, 1, 6, &record), 6u);
 }
 
 TEST(NetworkCallbacks, UploadReadSuppliesInChunksThenEnds)
@@ -131,10 +132,10 @@ TEST(NetworkCallbacks, UploadReadSuppliesInChunksThenEnds)
     char buffer[4];
     NSData read;
     std::size_t n = 0;
-    while ((n = NetworkManager::uploadReadCallback(buffer, 1, sizeof buffer, &record)) > 0)
+    while ((n = uploadReadCallback(buffer, 1, sizeof buffer, &record)) > 0)
         read.append(buffer, n);
     EXPECT_EQ(read, bytes);
-    EXPECT_EQ(NetworkManager::uploadReadCallback(buffer, 1, sizeof buffer, &record), 0u);
+    EXPECT_EQ(uploadReadCallback(buffer, 1, sizeof buffer, &record), 0u);
 }
 
 TEST(NetworkCallbacks, OnlyA220GreetingNamingMicrosoftCounts)
@@ -150,7 +151,7 @@ TEST(NetworkCallbacks, OnlyA220GreetingNamingMicrosoftCounts)
     for (const auto& [line, expected] : lines) {
         manager.setMicrosoft(false);
         std::string copy = line;
-        EXPECT_EQ(NetworkManager::greetingHeaderCallback(copy.data(), 1, copy.size(), nullptr), copy.size());
+        EXPECT_EQ(greetingHeaderCallback(copy.data(), 1, copy.size(), nullptr), copy.size());
         EXPECT_EQ(manager.microsoft(), expected) << line;
     }
     manager.setMicrosoft(false);

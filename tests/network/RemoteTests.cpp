@@ -3,12 +3,12 @@
 
 #include "tests/network/NetworkTestSupport.h"
 
-#include "Classes/Others/NetworkManagerCurl.h"
 #include "Platform/Foundation/NSFileManager.h"
 #include "Platform/Foundation/NSStringEncoding.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/SftpTestServer.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>

@@ -4,7 +4,6 @@
 
 #include "tests/network/NetworkTestSupport.h"
 
-#include "Classes/Others/NetworkManagerCurl.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/SftpTestServer.h"

@@ -4,13 +4,13 @@
 
 #include "tests/network/NetworkTestSupport.h"
 
-#include "Classes/Others/NetworkManagerCurl.h"
 #include "tests/support/FtpTestServer.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/SftpTestServer.h"
 #include "tests/support/TempDir.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

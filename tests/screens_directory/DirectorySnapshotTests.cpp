@@ -104,8 +104,8 @@ TEST_P(SnapshotTest, ScreensAsTheUserSeesThem)
         const auto gapBelowHeader = [&] {
             const UIView* view = screen_->view().get();
             const CGRect line = screen_->imgLine2()->convertRectToView(screen_->imgLine2()->bounds(), view);
-            const CGRect row = table.convertRectToView(table.rectForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0)), view);
-            return CGRectGetMinY(row) - CGRectGetMaxY(line);
+            const CGRect firstRow = table.convertRectToView(table.rectForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0)), view);
+            return CGRectGetMinY(firstRow) - CGRectGetMaxY(line);
         };
         const CGFloat upright = gapBelowHeader();
         EXPECT_GE(upright, 0);

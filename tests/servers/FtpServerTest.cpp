@@ -189,6 +189,6 @@ INSTANTIATE_TEST_SUITE_P(Triggers, DroppingFtpServer,
         DropCase { "HalfTransferThenDrop", {}, "drop-transfer.bin", false },
         DropCase { "OnListCommand", { "LIST" }, "", false },
         DropCase { "OnPassiveCommand", { "PASV" }, "plain.txt", false }),
-    [](const testing::TestParamInfo<DropCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<DropCase>& testCase) { return std::string(testCase.param.name); });
 
 } // namespace

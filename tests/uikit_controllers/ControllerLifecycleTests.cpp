@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Masks, RotationTest,
             UIInterfaceOrientationMaskPortrait, true, UIInterfaceOrientationLandscapeRight, false },
         RotationCase { "UpsideDownAllowed", "ipad", UIInterfaceOrientationMaskAll,
             UIInterfaceOrientationMaskAll, true, UIInterfaceOrientationPortraitUpsideDown, true }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(ControllerTest, RotationTellsEveryVisibleScreenInOrder)
 {

@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Errors, BrokenInterfaceFileTest,
         BrokenFile { "DelegateOfWrongProtocol",
             R"({"objects": [{"class": "UIView", "id": "plain"}, {"class": "UIScrollView", "delegate": "plain"}]})",
             "objects[1]", "delegate", "not a UIScrollViewDelegate" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(InterfaceFileTest, DeepNestingIsRefusedNotOverflowed)
 {
