@@ -249,6 +249,10 @@ private:
     // connection). Leaves the handle's URL at `url`.
     [[nodiscard]] int performListing(const std::string& url, NSData& bytes, TransferProgressFunction progress,
                                      void* progressData);
+    // One listing transfer of the folder at `url` into `bytes`, with `command` in place of the
+    // plain listing command where given.
+    [[nodiscard]] int listOnce(const std::string& url, NSData& bytes, const char* command,
+                               TransferProgressFunction progress, void* progressData);
     static constexpr const char* kListHiddenCommand = "LIST -a";
 
     // One name of a save, as the server shows it now: asked by name, or a listing of its folder.

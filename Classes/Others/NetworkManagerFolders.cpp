@@ -93,16 +93,7 @@ int NetworkManager::listFolder(const WorkLocation& folder, NSData& bytes, const 
     } else {
         // A listing of one name: sent as given, never with the hidden-entries option, which
         // some servers refuse for a name.
-        bytes.clear();
-        TransferData record;
-        record.kind = TransferData::kListing;
-        record.data = &bytes;
-        record.limit = limits().listingBytes;
-        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setWrite(&listWriteCallback, &record);
-        options.setCustomRequest(request.c_str());
-        code = options.perform(record);
+        code = listOnce(url, bytes, request.c_str(), nullptr, nullptr);
     }
     const std::string workUrl = getWorkUrl();
     curl_easy_setopt(curl, CURLOPT_URL, workUrl.c_str());
@@ -126,26 +117,31 @@ int NetworkManager::lookUpName(const std::string& name, bool& held)
     return CURLE_OK;
 }
 
+int NetworkManager::listOnce(const std::string& url, NSData& bytes, const char* command,
+                             TransferProgressFunction progress, void* progressData)
+{
+    CURL* curl = static_cast<CURL*>(curl_.get());
+    bytes.clear();
+    TransferData record;
+    record.kind = TransferData::kListing;
+    record.data = &bytes;
+    record.limit = limits().listingBytes;
+    TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    options.setWrite(&listWriteCallback, &record);
+    options.setProgress(progress, progressData);
+    if (command != nullptr)
+        options.setCustomRequest(command);
+    return options.perform(record);
+}
+
 int NetworkManager::performListing(const std::string& url, NSData& bytes, TransferProgressFunction progress,
                                    void* progressData)
 {
     CURL* curl = static_cast<CURL*>(curl_.get());
     if (curl == nullptr)
         return CURLE_FAILED_INIT;
-    auto list = [&](const char* command) {
-        bytes.clear();
-        TransferData record;
-        record.kind = TransferData::kListing;
-        record.data = &bytes;
-        record.limit = limits().listingBytes;
-        TransferOptionsScope options(curl, curl_.multi(), stallSeconds_.load());
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        options.setWrite(&listWriteCallback, &record);
-        options.setProgress(progress, progressData);
-        if (command != nullptr)
-            options.setCustomRequest(command);
-        return options.perform(record);
-    };
+    auto list = [&](const char* command) { return listOnce(url, bytes, command, progress, progressData); };
     // SFTP lists every name; many FTP servers leave out those beginning with "." unless asked.
     if (protocol() != Protocol::ftp || !listsHiddenEntries_.load())
         return list(nullptr);
