@@ -8,6 +8,7 @@
 #include "Classes/Controller/RoundedButton.h"
 #include "Classes/Controller/AlertPrompt.h"
 #include "Classes/Controller/DirListCell.h"
+#include "Classes/Controller/DirListText.h"
 #include "Classes/Controller/DirectoryPopover.h"
 #include "Classes/Controller/FailureReason.h"
 #include "Classes/Controller/FileEntryScreen.h"
@@ -45,7 +46,6 @@
 namespace {
 
 constexpr char kOpenAllKey[] = "openAll";
-constexpr char kSorryTitle[] = "Lexiphant is sorry";
 constexpr char kTitleFont[] = "LexitypeNeue-Bold";
 constexpr char kGrey[] = "6d6d6d";
 constexpr CGFloat kSpinnerSize = 37;
@@ -71,45 +71,6 @@ void place(UIView* view, CGRect portrait, CGRect landscape, bool isPortrait)
 void styleButton(UIButton* button, CGFloat fontSize, UIColorRef background)
 {
     RoundedButton::style(button, kTitleFont, fontSize, std::move(background));
-}
-
-// Each placeholder of the pattern once, left to right: what was put in (a name such as
-// "%code.txt") is never searched again.
-std::string format(const char* pattern, const std::string& name, int code, const std::string& reason)
-{
-    const std::pair<std::string_view, std::string> values[] = {
-        { "%name", name }, { "%code", std::to_string(code) }, { "%reason", reason } };
-    bool used[std::size(values)] = {};
-    std::string text;
-    for (std::string_view rest = pattern; !rest.empty();) {
-        bool put = false;
-        for (std::size_t i = 0; i < std::size(values) && !put; ++i) {
-            if (!used[i] && rest.substr(0, values[i].first.size()) == values[i].first) {
-                text += values[i].second;
-                rest.remove_prefix(values[i].first.size());
-                used[i] = put = true;
-            }
-        }
-        if (!put) {
-            text += rest.front();
-            rest.remove_prefix(1);
-        }
-    }
-    return text;
-}
-
-// A name as its row shows it: a one-line label would show a name holding a line break cut
-// short at the break, so each break shows as a return mark; a tab shows as the blank it is.
-std::string shownName(const std::string& name)
-{
-    std::string shown;
-    for (const char c : name) {
-        if (c == '\n' || c == '\r')
-            shown += "\u21B5";
-        else
-            shown += c == '\t' ? ' ' : c;
-    }
-    return shown;
 }
 
 // Ends the change-over without the layer's retained animation keeping the screen alive.
@@ -338,7 +299,7 @@ void DirListController::receivedFiles()
         folder = manager.naviStack().getCurrentDir();
     }
     if (lblFolder_ != nullptr)
-        lblFolder_->setText(utf8ToUtf16(shownName(folder)));
+        lblFolder_->setText(utf8ToUtf16(DirListText::shownName(folder)));
     if (btnUp_ != nullptr)
         btnUp_->setTag(dir == "/" ? 1 : 0);
     // A folder entered or left starts at its top; the same folder listed again keeps its place.
@@ -402,7 +363,7 @@ void DirListController::configureCell(DirListCell& cell, const FileEntry& entry)
             cell.lblDate()->setText(entry.date() ? dateFormatter_->stringFromDate16(*entry.date()) : std::u16string {});
     }
     if (cell.lblFile() != nullptr)
-        cell.lblFile()->setText(utf8ToUtf16(shownName(entry.name())));
+        cell.lblFile()->setText(utf8ToUtf16(DirListText::shownName(entry.name())));
     if (cell.imgIcon() != nullptr)
         cell.imgIcon()->setImage(UIImage::imageNamed(DirListCell::iconNameFor(entry)));
 }
@@ -445,7 +406,7 @@ void DirListController::tableViewDidSelectRowAtIndexPath(UITableView* tableView,
         return;
     const std::shared_ptr<FileEntry> entry = (*listDirEntries_)[std::size_t(indexPath.row)];
     if (entry->size() > kLargestFile) {
-        std::make_shared<UIAlertView>(kSorryTitle, "He can't download files bigger than 10MB.",
+        std::make_shared<UIAlertView>(DirListText::kSorryTitle, "He can't download files bigger than 10MB.",
                                       std::weak_ptr<UIAlertViewDelegate> {}, "OK")
             ->show();
         return;
@@ -454,7 +415,7 @@ void DirListController::tableViewDidSelectRowAtIndexPath(UITableView* tableView,
         // Any request for it would be refused or name another entry: say so now.
         tableView->deselectRowAtIndexPath(indexPath, true);
         const bool lineBreak = entry->name().find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos;
-        showSorry(format(lineBreak ? kLineBreakNameText : kControlCharacterNameText, shownName(entry->name()), 0, ""));
+        showSorry(DirListText::format(lineBreak ? kLineBreakNameText : kControlCharacterNameText, DirListText::shownName(entry->name()), 0, ""));
         return;
     }
     if (entry->isDirectory()) {
@@ -642,7 +603,7 @@ void DirListController::segActionPressed(int action)
         return;
     }
     if (action == kActionDelete) {
-        auto sheet = std::make_shared<UIActionSheet>("Do you really want to delete '" + shownName(entry->name()) + "'?",
+        auto sheet = std::make_shared<UIActionSheet>("Do you really want to delete '" + DirListText::shownName(entry->name()) + "'?",
                                                      std::static_pointer_cast<UIActionSheetDelegate>(selfScreen()), "",
                                                      "Yes.", std::vector<std::string> { "No!" });
         sheet->showInView(view().get());
@@ -716,116 +677,6 @@ void DirListController::deletePressedEntry()
 }
 
 // ---- NetworkManagerDelegate --------------------------------------------------------------------
-
-void DirListController::needsReload()
-{
-    startActivity();
-    receivedFiles();
-}
-
-void DirListController::needsReloadWithResult(const ReloadResult& result)
-{
-    const bool changingDir = pending_ == Pending::changeDir;
-    const std::string name = pendingName_;
-    std::shared_ptr<FileEntry> link = pending_ == Pending::enterLink ? std::move(pendingLink_) : nullptr;
-    pendingLink_.reset();
-    pending_ = Pending::none;
-    if (link && result.listingCode == 0)
-        folderLinks_.insert(pendingLinkPath_);
-    needsReload();
-    if (link) {
-        // No folder behind the link: it is opened as the file it leads to.
-        if (result.listingCode != 0)
-            (void)openFile(link);
-        return;
-    }
-    // The words of the first failure: the command's own, else the listing's.
-    const std::string reply = NetworkManager::sharedManager().lastReplyLine();
-    if (result.command != ReloadResult::Command::none && result.commandCode.value_or(0) != 0) {
-        reportCommandFailure(result, *result.commandCode, reply);
-        return;
-    }
-    if (result.listingCode == 0)
-        return;
-    if (result.command != ReloadResult::Command::none) {
-        // The server did what was asked; only the listing after it failed, and the old one stays.
-        reportRelistingFailure(result, reply);
-        return;
-    }
-    const std::string reason = listingReasonFor(result.listingCode, reply);
-    if (!changingDir)
-        showSorry(format("The folder could not be listed again (%code)!\n%reason", "", result.listingCode, reason));
-    else if (name == "..")
-        showSorry(format("Could not go up (%code)!\n%reason", name, result.listingCode, reason));
-    else
-        showSorry(format("Could not open the folder '%name' (%code)!\n%reason", name, result.listingCode, reason));
-}
-
-void DirListController::uploadedFile(const std::string& name, int code)
-{
-    needsReload();
-    if (code != 0)
-        showSorry(format("Could not create the file '%name' (%code)!\n%reason", name, code,
-                         reasonFor(code, NetworkManager::sharedManager().lastReplyLine())));
-}
-
-std::string DirListController::reasonFor(int code, const std::string& reply)
-{
-    // libcurl's words alone ("Quote command returned error") hide why; the server's tell it.
-    return FailureReason::withReply(NetworkManager::sharedManager().getErrorMessage(code), reply);
-}
-
-std::string DirListController::listingReasonFor(int code, const std::string& reply)
-{
-    // libcurl names a refused listing as a file it could not retrieve or find.
-    if (NetworkManager::refusedRetrieval(code))
-        return FailureReason::withReply("The server did not list the folder.", reply);
-    return reasonFor(code, reply);
-}
-
-namespace {
-
-// What a directory command's result says: its failure, and how it begins when it worked but
-// the listing after it did not.
-struct CommandTexts {
-    const char* failed;
-    const char* done;
-};
-
-CommandTexts textsFor(ReloadResult::Command command)
-{
-    switch (command) {
-    case ReloadResult::Command::rename:
-        return { "Could not rename '%name' (%code)!\n%reason", "'%name' was renamed" };
-    case ReloadResult::Command::deleteFile:
-    case ReloadResult::Command::deleteFolder:
-        return { "Could not delete '%name' (%code)!\n%reason", "'%name' was deleted" };
-    case ReloadResult::Command::createFolder:
-        return { "Could not create the folder '%name' (%code)!\n%reason", "The folder '%name' was created" };
-    case ReloadResult::Command::none:
-        break;
-    }
-    return { "The server refused the command (%code)!\n%reason", "The command was carried out" };
-}
-
-} // namespace
-
-void DirListController::reportCommandFailure(const ReloadResult& result, int code, const std::string& reply)
-{
-    showSorry(format(textsFor(result.command).failed, shownName(result.commandName), code, reasonFor(code, reply)));
-}
-
-void DirListController::reportRelistingFailure(const ReloadResult& result, const std::string& reply)
-{
-    const std::string pattern
-        = std::string(textsFor(result.command).done) + ", but the folder could not be listed again (%code)!\n%reason";
-    showSorry(format(pattern.c_str(), result.commandName, result.listingCode, listingReasonFor(result.listingCode, reply)));
-}
-
-void DirListController::showSorry(const std::string& message)
-{
-    std::make_shared<UIAlertView>(kSorryTitle, message, std::weak_ptr<UIAlertViewDelegate> {}, "OK")->show();
-}
 
 // ---- Busy overlay ------------------------------------------------------------------------------
 
