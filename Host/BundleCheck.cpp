@@ -11,6 +11,7 @@
 
 #include "Platform/Foundation/NSBundle.h"
 #include "Platform/UIKit/UIApplicationMain.h"
+#include "Platform/UIKit/UIImage.h"
 
 namespace BundleCheck {
 
@@ -30,14 +31,9 @@ bool isFile(const std::string& path)
 
 bool hasImage(const std::string& bundlePath, const std::string& name)
 {
-    // As images are looked up: at the top or in Images/, the name as given or its @2x copy.
-    const auto dot = name.rfind('.');
-    const std::string base = dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name;
-    const std::string type = dot != std::string::npos && dot > 0 ? name.substr(dot) : ".png";
-    for (const std::string& folder : { std::string("/"), std::string("/Images/") })
-        for (const std::string& file : { base + type, base + "@2x" + type })
-            if (isFile(bundlePath + folder + file)) return true;
-    return false;
+    // As images are looked up, either scale.
+    const NSBundle bundle(bundlePath);
+    return UIImage::pathOfNamed(bundle, name, true).has_value();
 }
 
 // The images and fonts an interface file names: string values ending in ".png", and the

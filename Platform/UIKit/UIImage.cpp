@@ -57,27 +57,16 @@ UIImageRef UIImage::imageNamed(const std::string& name)
     if (auto it = cache.find(name); it != cache.end()) {
         return it->second;
     }
-    std::string base = name;
-    std::string type = "png";
-    if (const auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
-        base = name.substr(0, dot);
-        type = name.substr(dot + 1);
-    }
     const NSBundle& bundle = NSBundle::mainBundle();
-    const auto find = [&](const std::string& file) {
-        auto path = bundle.pathForResource(file, type);
-        return path ? path : bundle.pathForResource(file, type, "Images");
-    };
     UIImageRef image;
-    if (gScreenScale >= 2 && !hasSuffix(base, "@2x")) {
-        if (const auto path = find(base + "@2x")) {
-            if (auto decoded = CGImage::createWithContentsOfFile(*path)) {
-                image = std::make_shared<const UIImage>(std::move(decoded), 2);
-            }
+    if (gScreenScale >= 2) {
+        if (const auto path = pathOfNamed(bundle, name, true)) {
+            image = imageWithContentsOfFile(*path);
         }
     }
+    // A double-scale file that cannot be decoded leaves the plain one.
     if (!image) {
-        if (const auto path = find(base)) {
+        if (const auto path = pathOfNamed(bundle, name, false)) {
             image = imageWithContentsOfFile(*path);
         }
     }
@@ -85,6 +74,26 @@ UIImageRef UIImage::imageNamed(const std::string& name)
         cache[name] = image;
     }
     return image;
+}
+
+std::optional<std::string> UIImage::pathOfNamed(const NSBundle& bundle, const std::string& name, bool doubleScale)
+{
+    std::string base = name;
+    std::string type = "png";
+    if (const auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) {
+        base = name.substr(0, dot);
+        type = name.substr(dot + 1);
+    }
+    const auto find = [&](const std::string& file) {
+        auto path = bundle.pathForResource(file, type);
+        return path ? path : bundle.pathForResource(file, type, "Images");
+    };
+    if (doubleScale && !hasSuffix(base, "@2x")) {
+        if (auto path = find(base + "@2x")) {
+            return path;
+        }
+    }
+    return find(base);
 }
 
 UIImageRef UIImage::imageWithContentsOfFile(const std::string& path)

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Platform/CoreGraphics/CGContext.h"
 #include "Platform/CoreGraphics/CGGeometry.h"
 #include "Platform/CoreGraphics/CGImage.h"
+#include "Platform/Foundation/NSBundle.h"
 #include "Platform/Foundation/NSData.h"
 #include "Platform/Foundation/NSObject.h"
 
@@ -21,6 +23,9 @@ public:
     // "name@2x" file is preferred. Looked up at the bundle's top and in its "Images" folder.
     // Null when there is no such picture or it cannot be decoded.
     static UIImageRef imageNamed(const std::string& name);
+    // Where imageNamed finds the picture of that name in a bundle: the "name@2x" file first
+    // when `doubleScale`, else (or when there is none) the plain one. Empty when neither is there.
+    static std::optional<std::string> pathOfNamed(const NSBundle& bundle, const std::string& name, bool doubleScale);
     // The scale is 2 when the file name ends in "@2x" before its extension.
     static UIImageRef imageWithContentsOfFile(const std::string& path);
     static UIImageRef imageWithData(const NSData& bytes, CGFloat scale = 1);
